@@ -1,0 +1,4 @@
+#include "UnitAbout.h"
+
+TfrmAbout* frmAbout = nullptr;
+

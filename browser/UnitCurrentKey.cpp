@@ -1,0 +1,4 @@
+#include "UnitCurrentKey.h"
+
+TfrmCurrentKey* frmCurrentKey = nullptr;
+

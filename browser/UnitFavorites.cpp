@@ -1,0 +1,4 @@
+#include "UnitFavorites.h"
+
+TfrmFavorites* frmFavorites = nullptr;
+

@@ -1,0 +1,4 @@
+#include "UnitFind.h"
+
+TfrmFind* frmFind = nullptr;
+

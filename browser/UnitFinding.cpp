@@ -1,0 +1,4 @@
+#include "UnitFinding.h"
+
+TfrmFinding* frmFinding = nullptr;
+

@@ -1,0 +1,4 @@
+#include "UnitGoTo.h"
+
+TfrmGoTo* frmGoTo = nullptr;
+

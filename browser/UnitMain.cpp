@@ -1,0 +1,695 @@
+#include "UnitMain.h"
+
+#include <algorithm>
+
+#include "Seams.h"
+#include "UnitKeyContent.h"
+#include "UnitAbout.h"
+#include "resource.h"
+#include "zrvDialog.h"
+#include "zrvRegistry.h"
+
+#ifndef TESSMOREL_HOMEPAGE
+#define TESSMOREL_HOMEPAGE "http://www.zarvo.com/"
+#endif
+#ifndef TESSMOREL_MAIL
+#define TESSMOREL_MAIL "support@zarvo.com"
+#endif
+
+using namespace classlib;
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+const char kFavoritesFile[] = "\\TESSMOREL_FAVORITES.INI";
+const int kFavoriteTag = 9999;
+
+// Roots shown on every Windows version, in this order.
+const int kCommonRoots[] = {0, 1, 2, 3, 5};
+
+template <class F>
+TNotifyEvent Handler(TfrmMain* form, F method) {
+    return [form, method](TObject* sender) { (form->*method)(sender); };
+}
+
+}  // namespace
+
+TfrmMain::~TfrmMain() {
+    // Free the data of nodes and items while the controls still exist.
+    if (trvwKeys.Handle) trvwKeys.Clear();
+    if (lstvwValues.Handle) lstvwValues.Clear();
+}
+
+// ---- Binding table -----------------------------------------------------------
+
+void TfrmMain::BindComponents() {
+    imglstMain.LoadStrip(Application().Instance, IDB_IMGLSTMAIN);
+    Register(imglstMain, "imglstMain");
+
+    Bind(clbrMain, IDC_CLBRMAIN, "clbrMain", TAlign::alTop);
+    Bind(sttsbrMain, IDC_STTSBRMAIN, "sttsbrMain", TAlign::alBottom);
+    Bind(trvwKeys, IDC_TRVWKEYS, "trvwKeys", TAlign::alLeft);
+    Bind(splttrMain, IDC_SPLTTRMAIN, "splttrMain", TAlign::alLeft);
+    Bind(pnlValues, IDC_PNLVALUES, "pnlValues", TAlign::alClient);
+    Bind(lstvwValues, IDC_LSTVWVALUES, "lstvwValues", TAlign::alClient, &pnlValues);
+    Bind(tlbrTool, IDC_TLBRTOOL, "tlbrTool");
+    Bind(pnlAddressBar, IDC_PNLADDRESSBAR, "pnlAddressBar");
+    Bind(pnlAddress, IDC_PNLADDRESS, "pnlAddress", TAlign::alLeft, &pnlAddressBar);
+    Bind(pnlRoot, IDC_PNLROOT, "pnlRoot", TAlign::alLeft, &pnlAddressBar);
+    Bind(pnlGo, IDC_PNLGO, "pnlGo", TAlign::alRight, &pnlAddressBar);
+    Bind(cmbbxAddress, IDC_CMBBXADDRESS, "cmbbxAddress", TAlign::alClient, &pnlAddressBar);
+    splttrMain.Control = &trvwKeys;
+
+    // Menus.
+    mnMain.Load(*this, IDM_MAIN, false);
+    Register(mnMain, "mnMain");
+    Menu = &mnMain;
+    ::SetMenu(Handle, mnMain.Handle);
+    struct MenuBinding {
+        TMenuItem** Field;
+        int Id;
+        const char* Name;
+        int Tag;
+    };
+    const MenuBinding mainItems[] = {
+        {&mnitmRegistry, ID_MNITMREGISTRY, "mnitmRegistry", 0},
+        {&mnitmExportRegistryKey, ID_MNITMEXPORTREGISTRYKEY, "mnitmExportRegistryKey", 0},
+        {&mnitmExportAllKey, ID_MNITMEXPORTALLKEY, "mnitmExportAllKey", 0},
+        {&mnitmImport, ID_MNITMIMPORT, "mnitmImport", 0},
+        {&mnitmEditRegFile, ID_MNITMEDITREGFILE, "mnitmEditRegFile", 0},
+        {&mnitmPrintKeyContent, ID_MNITMPRINTKEYCONTENT, "mnitmPrintKeyContent", 0},
+        {&mnitmExit, ID_MNITMEXIT, "mnitmExit", 0},
+        {&mnitmControl, ID_MNITMCONTROL, "mnitmControl", 0},
+        {&mnitmRefresh, ID_MNITMREFRESH, "mnitmRefresh", 0},
+        {&mnitmRefreshAll, ID_MNITMREFRESHALL, "mnitmRefreshAll", 0},
+        {&mnitmGoTo, ID_MNITMGOTO, "mnitmGoTo", 0},
+        {&mnitmGoToLast, ID_MNITMGOTOLAST, "mnitmGoToLast", 0},
+        {&mnitmEdit, ID_MNITMEDIT, "mnitmEdit", 0},
+        {&mnitmNew, ID_MNITMNEW, "mnitmNew", 0},
+        {&mnitmNewKey, ID_MNITMNEWKEY, "mnitmNewKey", 0},
+        {&mnitmNewDwordValue, ID_MNITMNEWDWORDVALUE, "mnitmNewDwordValue", 2},
+        {&mnitmNewStringValue, ID_MNITMNEWSTRINGVALUE, "mnitmNewStringValue", 3},
+        {&mnitmNewBinaryValue, ID_MNITMNEWBINARYVALUE, "mnitmNewBinaryValue", 1},
+        {&mnitmKey, ID_MNITMKEY, "mnitmKey", 0},
+        {&mnitmKeyCopy, ID_MNITMKEYCOPY, "mnitmKeyCopy", 0},
+        {&mnitmKeyPaste, ID_MNITMKEYPASTE, "mnitmKeyPaste", 0},
+        {&mnitmKeyRename, ID_MNITMKEYRENAME, "mnitmKeyRename", 0},
+        {&mnitmKeyDel, ID_MNITMKEYDEL, "mnitmKeyDel", 0},
+        {&mnitmValue, ID_MNITMVALUE, "mnitmValue", 0},
+        {&mnitmValueEdit, ID_MNITMVALUEEDIT, "mnitmValueEdit", 1},
+        {&mnitmValueCopy, ID_MNITMVALUECOPY, "mnitmValueCopy", 1},
+        {&mnitmValuePaste, ID_MNITMVALUEPASTE, "mnitmValuePaste", 1},
+        {&mnitmValueRename, ID_MNITMVALUERENAME, "mnitmValueRename", 1},
+        {&mnitmValueDel, ID_MNITMVALUEDEL, "mnitmValueDel", 1},
+        {&mnitmValueSelectAll, ID_MNITMVALUESELECTALL, "mnitmValueSelectAll", 0},
+        {&mnitmFind, ID_MNITMFIND, "mnitmFind", 0},
+        {&mnitmFindNext, ID_MNITMFINDNEXT, "mnitmFindNext", 0},
+        {&mnitmReplace, ID_MNITMREPLACE, "mnitmReplace", 0},
+        {&mnitmView, ID_MNITMVIEW, "mnitmView", 0},
+        {&mnitmKeyCurrent, ID_MNITMKEYCURRENT, "mnitmKeyCurrent", 0},
+        {&mnitmKeyContent, ID_MNITMKEYCONTENT, "mnitmKeyContent", 0},
+        {&mnitmTool, ID_MNITMTOOL, "mnitmTool", 0},
+        {&mnitmRegEditNotepad, ID_MNITMREGEDITNOTEPAD, "mnitmRegEditNotepad", 0},
+        {&mnitmHexEditer, ID_MNITMHEXEDITER, "mnitmHexEditer", 0},
+        {&mnitmFavorites, ID_MNITMFAVORITES, "mnitmFavorites", 0},
+        {&mnitmFavoritesAdd, ID_MNITMFAVORITESADD, "mnitmFavoritesAdd", 0},
+        {&mnitmFavoritesManage, ID_MNITMFAVORITESMANAGE, "mnitmFavoritesManage", 0},
+        {&mnitmLanguage, ID_MNITMLANGUAGE, "mnitmLanguage", 0},
+        {&mnitmLanguageDefaule, ID_MNITMLANGUAGEDEFAULE, "mnitmLanguageDefaule", 0},
+        {&mnitmHelp, ID_MNITMHELP, "mnitmHelp", 0},
+        {&mnitmHelpContent, ID_MNITMHELPCONTENT, "mnitmHelpContent", 0},
+        {&mnitmHomepage, ID_MNITMHOMEPAGE, "mnitmHomepage", 0},
+        {&mnitmSuggestorQuestion, ID_MNITMSUGGESTORQUESTION, "mnitmSuggestorQuestion", 0},
+        {&mnitmAbout, ID_MNITMABOUT, "mnitmAbout", 0},
+    };
+    for (const auto& b : mainItems) *b.Field = mnMain.Bind(b.Id, b.Name, b.Tag);
+
+    pppmnKey.Load(*this, IDM_KEYPOPUP, true);
+    Register(pppmnKey, "pppmnKey");
+    const MenuBinding keyItems[] = {
+        {&pppmnitmKeyNew, ID_PPPMNITMKEYNEW, "pppmnitmKeyNew", 0},
+        {&pppmnitmKeyNewKey, ID_PPPMNITMKEYNEWKEY, "pppmnitmKeyNewKey", 0},
+        {&pppmnitmKeyNewDwordValue, ID_PPPMNITMKEYNEWDWORDVALUE, "pppmnitmKeyNewDwordValue", 2},
+        {&pppmnitmKeyNewStringValue, ID_PPPMNITMKEYNEWSTRINGVALUE, "pppmnitmKeyNewStringValue", 3},
+        {&pppmnitmKeyNewBinaryValue, ID_PPPMNITMKEYNEWBINARYVALUE, "pppmnitmKeyNewBinaryValue", 1},
+        {&pppmnitmKeyCopy, ID_PPPMNITMKEYCOPY, "pppmnitmKeyCopy", 0},
+        {&pppmnitmKeyPaste, ID_PPPMNITMKEYPASTE, "pppmnitmKeyPaste", 0},
+        {&pppmnitmKeyRename, ID_PPPMNITMKEYRENAME, "pppmnitmKeyRename", 0},
+        {&pppmnitmKeyDel, ID_PPPMNITMKEYDEL, "pppmnitmKeyDel", 0},
+        {&pppmnitmKeyContent, ID_PPPMNITMKEYCONTENT, "pppmnitmKeyContent", 0},
+        {&pppmnitmExportRegistryKey, ID_PPPMNITMEXPORTREGISTRYKEY, "pppmnitmExportRegistryKey", 0},
+        {&pppmnitmKeyCurrent, ID_PPPMNITMKEYCURRENT, "pppmnitmKeyCurrent", 0},
+        {&pppmnitmFavoritesAdd, ID_PPPMNITMFAVORITESADD, "pppmnitmFavoritesAdd", 0},
+        {&pppmnitmRefresh, ID_PPPMNITMREFRESH, "pppmnitmRefresh", 0},
+    };
+    for (const auto& b : keyItems) *b.Field = pppmnKey.Bind(b.Id, b.Name, b.Tag);
+
+    pppmnValue.Load(*this, IDM_VALUEPOPUP, true);
+    Register(pppmnValue, "pppmnValue");
+    const MenuBinding valueItems[] = {
+        {&pppmnitmValueEdit, ID_PPPMNITMVALUEEDIT, "pppmnitmValueEdit", 1},
+        {&pppmnitmValueNew, ID_PPPMNITMVALUENEW, "pppmnitmValueNew", 0},
+        {&pppmnitmValueNewDwordValue, ID_PPPMNITMVALUENEWDWORDVALUE, "pppmnitmValueNewDwordValue", 2},
+        {&pppmnitmValueNewStringValue, ID_PPPMNITMVALUENEWSTRINGVALUE, "pppmnitmValueNewStringValue", 3},
+        {&pppmnitmValueNewBinaryValue, ID_PPPMNITMVALUENEWBINARYVALUE, "pppmnitmValueNewBinaryValue", 1},
+        {&pppmnitmValueCopy, ID_PPPMNITMVALUECOPY, "pppmnitmValueCopy", 1},
+        {&pppmnitmValuePaste, ID_PPPMNITMVALUEPASTE, "pppmnitmValuePaste", 1},
+        {&pppmnitmValueRename, ID_PPPMNITMVALUERENAME, "pppmnitmValueRename", 1},
+        {&pppmnitmValueDel, ID_PPPMNITMVALUEDEL, "pppmnitmValueDel", 1},
+        {&pppmnitmValueSelectAll, ID_PPPMNITMVALUESELECTALL, "pppmnitmValueSelectAll", 0},
+    };
+    for (const auto& b : valueItems) *b.Field = pppmnValue.Bind(b.Id, b.Name, b.Tag);
+
+    pppmnRootKey.Load(*this, IDM_ROOTPOPUP, true);
+    Register(pppmnRootKey, "pppmnRootKey");
+    trvwKeys.PopupMenu = &pppmnKey;
+    lstvwValues.PopupMenu = &pppmnValue;
+
+    // Tool bar, left to right.
+    struct ToolBinding {
+        TToolButton* Button;
+        int Id;
+        const char* Name;
+        int Image;
+        const char* Hint;
+        TNotifyEvent OnClick;
+    };
+    const ToolBinding tools[] = {
+        {&tlbrExportRegistryKey, ID_TLBREXPORTREGISTRYKEY, "tlbrExportRegistryKey", 6, "Export current key content", {}},
+        {&tlbrExportAllKey, ID_TLBREXPORTALLKEY, "tlbrExportAllKey", 7, "Export all key content in Registry", {}},
+        {&tlbrImport, ID_TLBRIMPORT, "tlbrImport", 10, "Import key content from file", {}},
+        {nullptr, 0, nullptr, 0, nullptr, {}},
+        {&tlbrmEditRegFile, ID_TLBRMEDITREGFILE, "tlbrmEditRegFile", 11, "Open a reg file to edit", {}},
+        {nullptr, 0, nullptr, 0, nullptr, {}},
+        {&tlbrFind, ID_TLBRFIND, "tlbrFind", 12, "Find string or dword from registry", {}},
+        {nullptr, 0, nullptr, 0, nullptr, {}},
+        {&tlbrRefresh, ID_TLBRREFRESH, "tlbrRefresh", 13, "Refresh current key", Handler(this, &TfrmMain::mnitmRefreshClick)},
+        {&tlbrGoTo, ID_TLBRGOTO, "tlbrGoTo", 15, "Goto special key", {}},
+        {nullptr, 0, nullptr, 0, nullptr, {}},
+        {&tlbrFavoritesAdd, ID_TLBRFAVORITESADD, "tlbrFavoritesAdd", 16, "Add current key to Favorites", {}},
+        {nullptr, 0, nullptr, 0, nullptr, {}},
+        {&tlbrKeyContent, ID_TLBRKEYCONTENT, "tlbrKeyContent", 17, "View or Edit current key's content", {}},
+        {nullptr, 0, nullptr, 0, nullptr, {}},
+        {&tlbrRegEditNotepad, ID_TLBRREGEDITNOTEPAD, "tlbrRegEditNotepad", 18, "Open key content editer", Handler(this, &TfrmMain::mnitmRegEditNotepadClick)},
+        {&tlbrHexEditer, ID_TLBRHEXEDITER, "tlbrHexEditer", 19, "Open Hex Editer", {}},
+        {nullptr, 0, nullptr, 0, nullptr, {}},
+        {&tlbrHomepage, ID_TLBRHOMEPAGE, "tlbrHomepage", 20, "Goto homepage", Handler(this, &TfrmMain::mnitmHomepageClick)},
+        {&tlbrEmail, ID_TLBREMAIL, "tlbrEmail", 21, "Email to us", Handler(this, &TfrmMain::mnitmSuggestorQuestionClick)},
+        {nullptr, 0, nullptr, 0, nullptr, {}},
+        {&tlbrHelpContent, ID_TLBRHELPCONTENT, "tlbrHelpContent", 22, "Help content", Handler(this, &TfrmMain::mnitmHelpContentClick)},
+        {nullptr, 0, nullptr, 0, nullptr, {}},
+        {&tlbrExit, ID_TLBREXIT, "tlbrExit", 23, "Exit", Handler(this, &TfrmMain::mnitmExitClick)},
+    };
+    std::vector<TToolButton*> buttons;
+    size_t separator = 0;
+    for (const auto& t : tools) {
+        TToolButton* b = t.Button ? t.Button : &tlbrSeparators.at(separator++);
+        if (t.Button) {
+            b->CommandId = t.Id;
+            b->Name = t.Name;
+            b->ImageIndex = t.Image;
+            b->Hint = t.Hint;
+            b->OnClick = t.OnClick;
+        }
+        buttons.push_back(b);
+    }
+    tlbrTool.SetImages(imglstMain);
+    tlbrTool.AddButtons(*this, buttons);
+
+    // Cool bar: the tool bar, then the address bar on a row of its own.
+    const SIZE toolSize = tlbrTool.IdealSize();
+    tlbrTool.SetBounds(0, 0, toolSize.cx, toolSize.cy);
+    clbrMain.AddBand(tlbrTool, toolSize.cy, false);
+    pnlAddress.SetBounds(0, 0, 52, 22);
+    pnlRoot.SetBounds(0, 0, 36, 22);
+    pnlGo.SetBounds(0, 0, 28, 22);
+    pnlRoot.Hint = "Input a rootkey's name";
+    cmbbxAddress.Hint = "Input key's address here,then you could jump to it quickly";
+    pnlGo.Hint = "Goto key special in address combobox";
+    RECT combo{};
+    ::GetWindowRect(cmbbxAddress.Handle, &combo);
+    clbrMain.AddBand(pnlAddressBar, combo.bottom - combo.top + 2, true);
+
+    // Tree and list.
+    trvwKeys.SetImages(imglstMain);
+    trvwKeys.SetIndent(19);
+    trvwKeys.SetBounds(0, 0, 241, 100);
+    splttrMain.SetBounds(0, 0, 3, 100);
+    lstvwValues.SetSmallImages(imglstMain);
+    ListView_SetExtendedListViewStyle(lstvwValues.Handle, LVS_EX_FULLROWSELECT);
+    lstvwValues.SortByCaption = true;
+    lstvwValues.AddColumn("name", 176);
+    lstvwValues.AddColumn("size", 60);
+    lstvwValues.AddColumn("data", 211);
+    sttsbrMain.SetPanels({400, -1});
+
+    // Events.
+    OnCloseQuery = [this](TObject* s, bool& can) { FormCloseQuery(s, can); };
+    OnClose = Handler(this, &TfrmMain::FormClose);
+    Application().OnMinimize = Handler(this, &TfrmMain::applictnevntMainMinimize);
+    for (TMenuItem* top : {mnitmRegistry, mnitmControl, mnitmEdit, mnitmView, mnitmFavorites})
+        top->OnClick = Handler(this, &TfrmMain::mnitmRegistryClick);
+    mnitmExit->OnClick = Handler(this, &TfrmMain::mnitmExitClick);
+    mnitmHelpContent->OnClick = Handler(this, &TfrmMain::mnitmHelpContentClick);
+    mnitmHomepage->OnClick = Handler(this, &TfrmMain::mnitmHomepageClick);
+    mnitmSuggestorQuestion->OnClick = Handler(this, &TfrmMain::mnitmSuggestorQuestionClick);
+    mnitmRegEditNotepad->OnClick = Handler(this, &TfrmMain::mnitmRegEditNotepadClick);
+    mnitmAbout->OnClick = Handler(this, &TfrmMain::mnitmAboutClick);
+    mnitmRefresh->OnClick = pppmnitmRefresh->OnClick = Handler(this, &TfrmMain::mnitmRefreshClick);
+    mnitmRefreshAll->OnClick = Handler(this, &TfrmMain::mnitmRefreshAllClick);
+    mnitmValueSelectAll->OnClick = pppmnitmValueSelectAll->OnClick =
+        Handler(this, &TfrmMain::pppmnitmValueSelectAllClick);
+    pnlRoot.OnClick = Handler(this, &TfrmMain::pnlRootClick);
+    trvwKeys.OnClick = Handler(this, &TfrmMain::trvwKeysClick);
+    trvwKeys.OnKeyUp = [this](TObject* s, WORD& k, UINT sh) { trvwKeysKeyUp(s, k, sh); };
+    trvwKeys.OnExpanding = [this](TObject* s, TTreeNode n, bool& a) { trvwKeysExpanding(s, n, a); };
+    trvwKeys.OnExpanded = [this](TObject* s, TTreeNode n) { trvwKeysExpanded(s, n); };
+    trvwKeys.OnEditing = [this](TObject* s, TTreeNode n, bool& a) { trvwKeysEditing(s, n, a); };
+}
+
+void TfrmMain::LayOut() {
+    ::SetWindowPos(Handle, nullptr, 0, 0, 640, 468, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CenterOnScreen();
+    Realign();
+}
+
+// ---- Start-up and shutdown ---------------------------------------------------
+
+void TfrmMain::SetDefaultTexts() {
+    OkCaption = "&OK";
+    YesCaption = "&YES";
+    CancelCaption = "&Cancel";
+    NoCaption = "&NO";
+    FindCaption = "&Find";
+    ReplaceCaption = "&Replace";
+    ReplaceAllCaption = "Replace &All";
+    AllCaption = "&ALL";
+    SaveToFileCaption = "&Save to file";
+    LoadFromFileCaption = "&Load from file";
+    PrintCaption = "&Print";
+    SaveToImageCaption = "&Save to Image file";
+    LoadFromImageCaption = "&Load from Image file";
+    YesToAllCaption = "Yes To &All";
+    NoToAllCaption = "No &To All";
+    sKeyName = "key";
+    sVallueName = "value";
+    sDataName = "data";
+    sMaxLengthName = "max length";
+    sLengthName = "length";
+    sByteName = "byte";
+    sBytesName = "bytes";
+    msgAccessRegistryError = "Access registry database error!";
+    msgWithoutKey = "Your registry without Key:";
+    msgReplaceKeyNameFailed = "Replace key name failed!";
+    msgCopyKeyError = "Copy key error!";
+    msgDeleteKeyError = "Delete key failed!";
+    msgInvalidKeyName = "Invalid key name!";
+    msgRenameFailed = "Rename failed!";
+    msgSureToRenameFrom = "Sure to rename:";
+    msgSureToChangeFrom = "Sure to change:";
+    msgCanNotRenameItTo = "Can not rename it to:";
+    msgCanNotRenameFrom = "Can not rename:";
+    msgRenameTo = "to:";
+    msgChangeTo = "to:";
+    msgHaveSubkeyInSameName = "There is a subkey named:";
+    msgCreatekeyFailed = "Create new key failed!";
+    msgCreateValueFailed = "Create value failed!";
+    msgNoneCurrentKey = "None current key!";
+    msgFindActionFinish = "Find finished!";
+    msgReplaceActionFinish = "Replace finished!";
+    msgReplaceActionCanceled = "Replace cancel!";
+    msgNotFound = "Not found!";
+    msgImportSuccess = "Import success!";
+    msgUnknowRegistryFileVersion = "Registry file version unknow,could not import it into Registry!";
+    msgErrorHappenWhenImport = "Error beget when import it into Registry,all right information have been import!";
+    msgFileNotExit = "File not exists!";
+    msgSureToImportFile = "Sure to import file into your Registry:";
+    msgContinueToReplaceAllSameItems = "continue to replace all same items?";
+    msgDeleteQuery = "This action will delete all subkeys in this key,will you delete any way?";
+    msgDeleteSelectValueQuery = "Sure to delete selected item?";
+    msgDeleteAllSelectValueQuery = "Sure to delete all selected items?";
+    msgValueNamed = "the value named:";
+    msgValueExiststAndReplaceQuery = "have one in this key,Sure to replace it?";
+    msgLargeFileQuery = "File size is large,do you continue to load it?";
+}
+
+std::string TfrmMain::FavoritesFileName() const { return FSystemRoot + kFavoritesFile; }
+
+void TfrmMain::FormCreate() {
+    LayOut();
+    try {
+        // 1. Texts first, so that an error below is reported with its text.
+        SetDefaultTexts();
+        FPinned = false;
+        FRegistry.SetRootKey(HKEY_LOCAL_MACHINE);
+        FFindFound = false;
+        FValueCopy.Names.Clear();
+        FFavorites.Clear();
+        FLanguages.Clear();
+        // 2. Version probe.
+        FVersionInfo = OSVERSIONINFOA{};
+        FVersionInfo.dwOSVersionInfoSize = 148;
+        if (!Seams().GetVersion(FVersionInfo)) {
+            FVersionInfo = OSVERSIONINFOA{};
+            FVersionInfo.dwOSVersionInfoSize = 148;
+        }
+        // 3. Registry-file header line.
+        if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT && FVersionInfo.dwMajorVersion > 4)
+            FRegFileHeader = "Windows Registry Editor Version 5.00";
+        else if (FVersionInfo.dwMajorVersion == 4)
+            FRegFileHeader = "REGEDIT4";
+        else
+            FRegFileHeader = "REGEDIT3";
+        // 4. Character set of the system's default font.
+        LOGFONTA font{};
+        ::GetObjectA(::GetStockObject(SYSTEM_FONT), sizeof font, &font);
+        FDefaultCharset = font.lfCharSet;
+        // 5. Windows folder.
+        FSystemRoot.clear();
+        FRegistry.SetRootKey(HKEY_LOCAL_MACHINE);
+        const char* versionKey = FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS
+                                     ? "Software\\Microsoft\\Windows\\CurrentVersion"
+                                     : "Software\\Microsoft\\Windows NT\\CurrentVersion";
+        if (FRegistry.OpenKey(versionKey, false)) {
+            try {
+                FSystemRoot = FRegistry.ReadString("SystemRoot");
+            } catch (const ERegistryException&) {
+                FSystemRoot.clear();
+            }
+        }
+        if (!FSystemRoot.empty() && FSystemRoot.back() == '\\') FSystemRoot.pop_back();
+        // 6. Favourites; an unreadable file leaves the list empty.
+        const DWORD attributes = ::GetFileAttributesA(FavoritesFileName().c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            try {
+                FFavorites.LoadFromFile(FavoritesFileName());
+            } catch (const EInvalidOperation&) {
+                FFavorites.Clear();
+            }
+        }
+        FRegistry.CloseKey();
+        // 7. Find options and clipboards.
+        FFindOptions = TFindOptions{};
+        FFindState = TFindInfo{};
+        FFindState.FoundKind = -1;
+        FKeyCopy = TKeyCopyData{};
+        FValueCopy.RootKey = nullptr;
+        FValueCopy.KeyPath.clear();
+        FValueCopy.Names.Clear();
+        FValueCopy.HasData = false;
+        FMenuStateInitialised = false;
+        // 8. Root nodes and the address list.
+        LoadRootKeys();
+        // 9. Favorites menu (the Language menu is built by the language loader).
+        BuildFavoritesMenu();
+        // 10. Help file.
+        Application().HelpFile = "Tessmorel.hlp";
+    } catch (const std::exception& e) {
+        ::OutputDebugStringA(e.what());
+        NotifyError(msgAccessRegistryError);
+    }
+}
+
+void TfrmMain::BuildFavoritesMenu() {
+    mnitmFavorites->DeleteFrom(3);
+    for (const std::string& line : FFavorites) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        mnitmFavorites->Add(line.substr(0, eq), kFavoriteTag, nullptr);
+    }
+}
+
+void TfrmMain::FormCloseQuery(TObject*, bool& canClose) {
+    if (FPinned) {
+        canClose = false;
+        SetTopMost(true);
+    } else {
+        SetTopMost(false);
+        canClose = true;
+    }
+}
+
+void TfrmMain::FormClose(TObject*) {
+    // Favourites whose key is gone are dropped; the file is always written.
+    TRegistry probe;
+    for (int i = FFavorites.Count() - 1; i >= 0; --i) {
+        const std::string& line = FFavorites[i];
+        const size_t eq = line.find('=');
+        const std::string address = eq == std::string::npos ? std::string() : line.substr(eq + 1);
+        const size_t colon = address.find(':');
+        HKEY root = colon == std::string::npos ? nullptr : NameToRootKey(address.substr(0, colon));
+        if (!root) {
+            FFavorites.Delete(i);
+            continue;
+        }
+        probe.SetRootKey(root);
+        if (!probe.KeyExists(address.substr(colon + 1))) FFavorites.Delete(i);
+    }
+    try {
+        FFavorites.SaveToFile(FavoritesFileName());
+    } catch (const EInvalidOperation&) {
+        // The Windows folder may be read-only for this user; nothing to lose.
+    }
+}
+
+void TfrmMain::applictnevntMainMinimize(TObject*) {
+    if (FPinned) ::ShowWindow(Handle, SW_RESTORE);
+}
+
+void TfrmMain::mnitmRegistryClick(TObject*) { UpdateMenuStates(); }
+
+void TfrmMain::mnitmExitClick(TObject*) { Close(); }
+
+void TfrmMain::mnitmHelpContentClick(TObject*) { Seams().WinHelp(Handle, Application().HelpFile, HELP_CONTENTS, 0); }
+
+void TfrmMain::mnitmHomepageClick(TObject*) { Seams().ShellExecute(Handle, "open", TESSMOREL_HOMEPAGE, SW_SHOWNORMAL); }
+
+void TfrmMain::mnitmSuggestorQuestionClick(TObject*) {
+    Seams().ShellExecute(Handle, "open", std::string("mailto:") + TESSMOREL_MAIL, SW_SHOWNORMAL);
+}
+
+void TfrmMain::mnitmRegEditNotepadClick(TObject*) {
+    frmKeyContent->ClearContent();
+    frmKeyContent->ShowModal();
+}
+
+void TfrmMain::mnitmAboutClick(TObject*) { frmAbout->ShowModal(); }
+
+void TfrmMain::pppmnitmValueSelectAllClick(TObject*) { lstvwValues.SelectAll(); }
+
+void TfrmMain::pnlRootClick(TObject*) {
+    RECT r{};
+    ::GetWindowRect(pnlRoot.Handle, &r);
+    pppmnRootKey.Popup(r.left, r.bottom);
+}
+
+// ---- Key tree ------------------------------------------------------------------
+
+TTreeData* TfrmMain::NodeData(TTreeNode node) { return dynamic_cast<TTreeData*>(node.Data()); }
+
+void TfrmMain::ClearKeyTree() {
+    trvwKeys.Clear();  // each node's data goes with it
+    for (auto& n : FRootNodes) n = TTreeNode();
+}
+
+void TfrmMain::AddRootNode(HKEY rootKey, const std::string& rootName) {
+    auto* data = new TTreeData();
+    data->RootKey = rootKey;
+    TTreeNode node = trvwKeys.AddChild(TTreeNode(), rootName, data, 0, 1);
+    FRootNodes.at(static_cast<size_t>(RootKeyIndex(rootKey))) = node;
+    trvwKeys.AddChild(node, ".", nullptr);
+}
+
+void TfrmMain::LoadRootKeys() {
+    const bool atStart = pppmnRootKey.Root.Count() == 0;
+    std::vector<int> roots(std::begin(kCommonRoots), std::end(kCommonRoots));
+    if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+        roots.push_back(6);
+    else if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT && FVersionInfo.dwMajorVersion <= 4)
+        roots.push_back(4);
+    ClearKeyTree();
+    for (int i : roots) {
+        const HKEY root = RootKeyAt(i);
+        const std::string name = RootKeyToName(root);
+        AddRootNode(root, name);
+        if (atStart) {
+            cmbbxAddress.AddItem(name + ":");
+            pppmnRootKey.Root.Add(name, 0, nullptr);
+        }
+    }
+}
+
+void TfrmMain::LoadSubKeys(HKEY rootKey, TTreeNode node, const std::string& keyPath) {
+    FRegistry.SetRootKey(rootKey);
+    if (!FRegistry.OpenKey(keyPath, false)) return;
+    TStringList names;
+    RegGetKeyNames(FRegistry.CurrentKey(), names);
+    FRegistry.CloseKey();
+    // The tree shows its nodes in text order; sorting the names once and
+    // adding each at the end keeps a large level linear to load.
+    names.Sort();
+    TTreeData* parentData = NodeData(node);
+    trvwKeys.BeginUpdate();
+    try {
+        for (const std::string& name : names) {
+            auto* data = new TTreeData();
+            data->RootKey = rootKey;
+            data->KeyName = UpperCaseAscii(name);
+            TTreeNode child = trvwKeys.AddChild(node, name, data, 0, 1);
+            const std::string childPath = keyPath.empty() ? name : keyPath + "\\" + name;
+            if (FRegistry.OpenKey(childPath, false)) {
+                TRegKeyInfo info;
+                const bool ok = FRegistry.GetKeyInfo(info);
+                FRegistry.CloseKey();
+                if (ok && info.NumSubKeys > 0) trvwKeys.AddChild(child, ".", nullptr);
+            }
+        }
+    } catch (...) {
+        trvwKeys.EndUpdate();
+        throw;
+    }
+    trvwKeys.EndUpdate();
+    if (parentData) parentData->Loaded = true;
+}
+
+void TfrmMain::EnsureSubKeysLoaded(TTreeNode node) {
+    TTreeData* data = NodeData(node);
+    if (!data || data->Loaded) return;
+    node.DeleteChildren();
+    LoadSubKeys(data->RootKey, node, GetNodePath(node));
+}
+
+std::string TfrmMain::GetNodePath(TTreeNode node) const {
+    std::string path;
+    while (node && node.Parent()) {
+        TTreeData* data = NodeData(node);
+        if (!data || data->KeyName.empty()) break;
+        path = path.empty() ? node.Text() : node.Text() + "\\" + path;
+        node = node.Parent();
+    }
+    return path;
+}
+
+std::string TfrmMain::GetNodeLongName(TTreeNode node) const {
+    TTreeData* data = NodeData(node);
+    const std::string root = RootKeyToName(data ? data->RootKey : nullptr);
+    const std::string path = GetNodePath(node);
+    return path.empty() ? "[" + root + "]" : "[" + root + "\\" + path + "]";
+}
+
+TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::string& keyPath) {
+    const int index = RootKeyIndex(rootKey);
+    if (index < 0) return {};
+    TTreeNode node = FRootNodes.at(static_cast<size_t>(index));
+    if (!node) return {};
+    if (keyPath.empty()) return node;
+    std::vector<std::string> parts;
+    const std::string upper = UpperCaseAscii(keyPath);
+    size_t start = 0;
+    while (start <= upper.size()) {
+        size_t end = upper.find('\\', start);
+        if (end == std::string::npos) end = upper.size();
+        if (end > start) parts.push_back(upper.substr(start, end - start));
+        start = end + 1;
+    }
+    if (parts.empty()) return node;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        TTreeData* data = NodeData(node);
+        if (data && !data->Loaded) EnsureSubKeysLoaded(node);
+        TTreeNode found;
+        for (TTreeNode c = node.FirstChild(); c; c = c.NextSibling()) {
+            TTreeData* cd = NodeData(c);
+            if (cd && cd->KeyName == parts[i]) {
+                found = c;
+                break;
+            }
+        }
+        if (!found) return {};
+        node = found;
+    }
+    return node;
+}
+
+void TfrmMain::RefreshNode(TTreeNode node) {
+    THourGlass wait;
+    try {
+        const bool wasExpanded = node.Expanded();
+        if (TTreeData* data = NodeData(node)) data->Loaded = false;
+        node.Collapse(false);
+        node.DeleteChildren();
+        EnsureSubKeysLoaded(node);
+        if (wasExpanded) node.Expand(false);
+    } catch (...) {
+        // The tree keeps what was built.
+    }
+}
+
+void TfrmMain::trvwKeysClick(TObject*) {
+    if (!FMenuStateInitialised) {
+        UpdateMenuStates();
+        FMenuStateInitialised = true;
+    }
+    TTreeNode node = trvwKeys.Selected();
+    TTreeData* data = NodeData(node);
+    if (!node || !data) return;
+    ClearValueList();
+    const std::string path = GetNodePath(node);
+    LoadValues(data->RootKey, path);
+    sttsbrMain.SetPanelText(0, GetNodeLongName(node));
+    AddAddressHistory(RootKeyToName(data->RootKey) + ":" + path);
+}
+
+void TfrmMain::trvwKeysKeyUp(TObject* sender, WORD& key, UINT) {
+    if (key >= VK_PRIOR && key <= VK_DOWN) trvwKeysClick(sender);
+}
+
+void TfrmMain::trvwKeysExpanding(TObject*, TTreeNode node, bool& allowExpansion) {
+    if (!NodeData(node)) {
+        allowExpansion = false;
+        return;
+    }
+    THourGlass wait;
+    try {
+        EnsureSubKeysLoaded(node);
+        node.Select();
+    } catch (...) {
+        // The tree keeps what was built.
+    }
+    allowExpansion = true;
+}
+
+void TfrmMain::trvwKeysExpanded(TObject*, TTreeNode) { UpdateKeyMenuStates(); }
+
+void TfrmMain::trvwKeysEditing(TObject*, TTreeNode node, bool& allowEdit) {
+    TTreeData* data = NodeData(node);
+    allowEdit = !(data && data->KeyName.empty() && !node.Parent());
+}
+
+void TfrmMain::mnitmRefreshClick(TObject* sender) {
+    TTreeNode node = trvwKeys.Selected();
+    if (!node || !NodeData(node)) return;
+    RefreshNode(node);
+    trvwKeysClick(sender);
+}
+
+void TfrmMain::mnitmRefreshAllClick(TObject*) {
+    ClearValueList();
+    LoadRootKeys();
+}
+
+// ---- Value list, address history and menu states ---------------------------
+
+void TfrmMain::ClearValueList() { lstvwValues.Clear(); }
+
+void TfrmMain::LoadValues(HKEY, const std::string&) {}
+
+void TfrmMain::AddAddressHistory(const std::string& address) {
+    const int existing = cmbbxAddress.IndexOf(address);
+    if (existing < 0) cmbbxAddress.AddItem(address);
+    cmbbxAddress.SetText(address);
+}
+
+void TfrmMain::UpdateMenuStates() {}
+
+void TfrmMain::UpdateKeyMenuStates() {}

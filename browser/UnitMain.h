@@ -1,0 +1,183 @@
+#pragma once
+// The main window: key tree, value list, menus, tool bar, address bar and
+// status bar, and the shared state that the other windows read.
+#include <array>
+
+#include "Forms.h"
+#include "Registry.h"
+#include "StringList.h"
+
+using classlib::TObject;
+using classlib::TTreeNode;
+
+// The data of a key-tree node.
+class TTreeData : public TObject {
+public:
+    HKEY RootKey = nullptr;
+    bool Loaded = false;
+    std::string KeyName;  // upper case; empty for a root node
+};
+
+// Search options in their fixed order.
+struct TFindOptions {
+    bool Wildcards = true;
+    bool WholeWords = false;
+    bool FromCurrentKey = true;
+    bool MatchKeys = true;
+    bool MatchValueNames = true;
+    bool MatchData = true;
+    bool MatchStrings = true;
+    bool MatchDwords = false;
+};
+
+struct TFindInfo {
+    TFindOptions Options;
+    HKEY RootKey = nullptr;
+    int ValueIndex = 0;
+    int SubKeyIndex = 0;
+    std::string StartPath;
+    std::string FoundPath;
+    std::string FoundValue;
+    int FoundKind = -1;  // -1 none, 0 key name, 1 value name, 2 data
+};
+
+struct TKeyCopyData {
+    HKEY RootKey = nullptr;
+    std::string KeyPath;
+    bool HasData = false;
+};
+
+struct TValueCopyData {
+    HKEY RootKey = nullptr;
+    std::string KeyPath;
+    classlib::TStringList Names;
+    bool HasData = false;
+};
+
+class TfrmMain : public classlib::TForm {
+public:
+    ~TfrmMain() override;
+    // ---- Components ----
+    classlib::TImageList imglstMain;
+    classlib::TCoolBar clbrMain;
+    classlib::TToolBar tlbrTool;
+    classlib::TToolButton tlbrExportRegistryKey, tlbrExportAllKey, tlbrImport, tlbrmEditRegFile, tlbrFind,
+        tlbrRefresh, tlbrGoTo, tlbrFavoritesAdd, tlbrKeyContent, tlbrRegEditNotepad, tlbrHexEditer, tlbrHomepage,
+        tlbrEmail, tlbrHelpContent, tlbrExit;
+    std::array<classlib::TToolButton, 10> tlbrSeparators;
+    classlib::TPanel pnlAddressBar, pnlAddress, pnlRoot, pnlGo;
+    classlib::TComboBox cmbbxAddress;
+    classlib::TTreeView trvwKeys;
+    classlib::TSplitter splttrMain;
+    classlib::TPanel pnlValues;
+    classlib::TListView lstvwValues;
+    classlib::TStatusBar sttsbrMain;
+    classlib::TMainMenu mnMain;
+    classlib::TPopupMenu pppmnKey, pppmnValue, pppmnRootKey;
+
+    // Menu items (owned by their menus).
+    classlib::TMenuItem *mnitmRegistry{}, *mnitmExportRegistryKey{}, *mnitmExportAllKey{}, *mnitmImport{},
+        *mnitmEditRegFile{}, *mnitmPrintKeyContent{}, *mnitmExit{};
+    classlib::TMenuItem *mnitmControl{}, *mnitmRefresh{}, *mnitmRefreshAll{}, *mnitmGoTo{}, *mnitmGoToLast{};
+    classlib::TMenuItem *mnitmEdit{}, *mnitmNew{}, *mnitmNewKey{}, *mnitmNewDwordValue{}, *mnitmNewStringValue{},
+        *mnitmNewBinaryValue{}, *mnitmKey{}, *mnitmKeyCopy{}, *mnitmKeyPaste{}, *mnitmKeyRename{}, *mnitmKeyDel{},
+        *mnitmValue{}, *mnitmValueEdit{}, *mnitmValueCopy{}, *mnitmValuePaste{}, *mnitmValueRename{},
+        *mnitmValueDel{}, *mnitmValueSelectAll{}, *mnitmFind{}, *mnitmFindNext{}, *mnitmReplace{};
+    classlib::TMenuItem *mnitmView{}, *mnitmKeyCurrent{}, *mnitmKeyContent{};
+    classlib::TMenuItem *mnitmTool{}, *mnitmRegEditNotepad{}, *mnitmHexEditer{};
+    classlib::TMenuItem *mnitmFavorites{}, *mnitmFavoritesAdd{}, *mnitmFavoritesManage{};
+    classlib::TMenuItem *mnitmLanguage{}, *mnitmLanguageDefaule{};
+    classlib::TMenuItem *mnitmHelp{}, *mnitmHelpContent{}, *mnitmHomepage{}, *mnitmSuggestorQuestion{}, *mnitmAbout{};
+    classlib::TMenuItem *pppmnitmKeyNew{}, *pppmnitmKeyNewKey{}, *pppmnitmKeyNewDwordValue{},
+        *pppmnitmKeyNewStringValue{}, *pppmnitmKeyNewBinaryValue{}, *pppmnitmKeyCopy{}, *pppmnitmKeyPaste{},
+        *pppmnitmKeyRename{}, *pppmnitmKeyDel{}, *pppmnitmKeyContent{}, *pppmnitmExportRegistryKey{},
+        *pppmnitmKeyCurrent{}, *pppmnitmFavoritesAdd{}, *pppmnitmRefresh{};
+    classlib::TMenuItem *pppmnitmValueEdit{}, *pppmnitmValueNew{}, *pppmnitmValueNewDwordValue{},
+        *pppmnitmValueNewStringValue{}, *pppmnitmValueNewBinaryValue{}, *pppmnitmValueCopy{},
+        *pppmnitmValuePaste{}, *pppmnitmValueRename{}, *pppmnitmValueDel{}, *pppmnitmValueSelectAll{};
+
+    // ---- Shared state ----
+    bool FPinned = false;
+    classlib::TRegistry FRegistry;
+    OSVERSIONINFOA FVersionInfo{};
+    std::string FRegFileHeader;
+    BYTE FDefaultCharset = 0;
+    std::string FSystemRoot;
+    classlib::TStringList FFavorites;
+    classlib::TStringList FLanguages;
+    TKeyCopyData FKeyCopy;
+    TValueCopyData FValueCopy;
+    TFindOptions FFindOptions;
+    TFindInfo FFindState;
+    bool FFindFound = false;
+    bool FMenuStateInitialised = false;
+    std::array<TTreeNode, 7> FRootNodes;
+
+    // ---- Shared button captions ----
+    std::string OkCaption, YesCaption, CancelCaption, NoCaption, FindCaption, ReplaceCaption, ReplaceAllCaption,
+        AllCaption, SaveToFileCaption, LoadFromFileCaption, PrintCaption, SaveToImageCaption, LoadFromImageCaption,
+        YesToAllCaption, NoToAllCaption;
+    // ---- Words and messages ----
+    std::string sKeyName, sVallueName, sDataName, sMaxLengthName, sLengthName, sByteName, sBytesName,
+        msgAccessRegistryError, msgWithoutKey, msgReplaceKeyNameFailed, msgCopyKeyError, msgDeleteKeyError,
+        msgInvalidKeyName, msgRenameFailed, msgSureToRenameFrom, msgSureToChangeFrom, msgCanNotRenameItTo,
+        msgCanNotRenameFrom, msgRenameTo, msgChangeTo, msgHaveSubkeyInSameName, msgCreatekeyFailed,
+        msgCreateValueFailed, msgNoneCurrentKey, msgFindActionFinish, msgReplaceActionFinish,
+        msgReplaceActionCanceled, msgNotFound, msgImportSuccess, msgUnknowRegistryFileVersion,
+        msgErrorHappenWhenImport, msgFileNotExit, msgSureToImportFile, msgContinueToReplaceAllSameItems,
+        msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
+        msgValueExiststAndReplaceQuery, msgLargeFileQuery;
+
+    // ---- Key tree ----
+    void ClearKeyTree();
+    void AddRootNode(HKEY rootKey, const std::string& rootName);
+    void LoadRootKeys();
+    void LoadSubKeys(HKEY rootKey, TTreeNode node, const std::string& keyPath);
+    void EnsureSubKeysLoaded(TTreeNode node);
+    std::string GetNodePath(TTreeNode node) const;
+    std::string GetNodeLongName(TTreeNode node) const;
+    TTreeNode FindKeyNode(HKEY rootKey, const std::string& keyPath);
+    void RefreshNode(TTreeNode node);
+    static TTreeData* NodeData(TTreeNode node);
+
+    // ---- Value list, address history, menu states ----
+    void ClearValueList();
+    void LoadValues(HKEY rootKey, const std::string& keyPath);
+    void AddAddressHistory(const std::string& address);
+    void UpdateMenuStates();
+    void UpdateKeyMenuStates();
+
+    // ---- Handlers ----
+    void FormCreate() override;
+    void FormCloseQuery(TObject* sender, bool& canClose);
+    void FormClose(TObject* sender);
+    void applictnevntMainMinimize(TObject* sender);
+    void mnitmRegistryClick(TObject* sender);
+    void mnitmExitClick(TObject* sender);
+    void mnitmHelpContentClick(TObject* sender);
+    void mnitmHomepageClick(TObject* sender);
+    void mnitmSuggestorQuestionClick(TObject* sender);
+    void mnitmRegEditNotepadClick(TObject* sender);
+    void mnitmAboutClick(TObject* sender);
+    void mnitmRefreshClick(TObject* sender);
+    void mnitmRefreshAllClick(TObject* sender);
+    void pppmnitmValueSelectAllClick(TObject* sender);
+    void pnlRootClick(TObject* sender);
+    void trvwKeysClick(TObject* sender);
+    void trvwKeysKeyUp(TObject* sender, WORD& key, UINT shift);
+    void trvwKeysExpanding(TObject* sender, TTreeNode node, bool& allowExpansion);
+    void trvwKeysExpanded(TObject* sender, TTreeNode node);
+    void trvwKeysEditing(TObject* sender, TTreeNode node, bool& allowEdit);
+
+    std::string FavoritesFileName() const;
+
+protected:
+    void BindComponents() override;
+
+private:
+    void SetDefaultTexts();
+    void BuildFavoritesMenu();
+    void LayOut();
+};
+
+extern TfrmMain* frmMain;

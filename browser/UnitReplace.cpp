@@ -1,0 +1,4 @@
+#include "UnitReplace.h"
+
+TfrmReplace* frmReplace = nullptr;
+

@@ -1,0 +1,4 @@
+#include "UnitReplaceConfirm.h"
+
+TfrmReplaceConfirm* frmReplaceConfirm = nullptr;
+

@@ -1,0 +1,4 @@
+#include "UnitValueReplaceConfirm.h"
+
+TfrmValueReplaceConfirm* frmValueReplaceConfirm = nullptr;
+

@@ -1,0 +1,363 @@
+#include "Components.h"
+
+#include <windowsx.h>
+
+#include "Forms.h"
+
+namespace classlib {
+
+bool TComponent::SetTextProperty(const std::string&, const std::string&) { return false; }
+std::string TComponent::GetTextProperty(const std::string&) const { return {}; }
+
+std::string TControl::Caption() const {
+    if (!Handle) return {};
+    const int len = ::GetWindowTextLengthA(Handle);
+    std::string s(static_cast<size_t>(len) + 1, '\0');
+    const int got = ::GetWindowTextA(Handle, &s[0], len + 1);
+    s.resize(static_cast<size_t>(got < 0 ? 0 : got));
+    return s;
+}
+
+void TControl::SetCaption(const std::string& text) {
+    if (Handle) ::SetWindowTextA(Handle, text.c_str());
+}
+
+void TControl::SetVisible(bool visible) {
+    if (Handle) ::ShowWindow(Handle, visible ? SW_SHOW : SW_HIDE);
+}
+
+void TControl::SetEnabled(bool enabled) {
+    if (Handle) ::EnableWindow(Handle, enabled);
+}
+
+void TControl::SetFocus() {
+    if (Handle) ::SetFocus(Handle);
+}
+
+RECT TControl::BoundsRect() const {
+    RECT r{};
+    if (!Handle) return r;
+    ::GetWindowRect(Handle, &r);
+    HWND parent = ::GetParent(Handle);
+    if (parent) ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    if (Handle) ::SetWindowPos(Handle, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int TControl::Width() const {
+    RECT r = BoundsRect();
+    return r.right - r.left;
+}
+
+int TControl::Height() const {
+    RECT r = BoundsRect();
+    return r.bottom - r.top;
+}
+
+void TControl::PlaceAt(int left, int top, int width, int height) {
+    SetBounds(left, top, width < 0 ? 0 : width, height < 0 ? 0 : height);
+}
+
+void TControl::Realign() {
+    if (!Handle) return;
+    RECT area{};
+    ::GetClientRect(Handle, &area);
+    auto place = [&](TAlign kind) {
+        for (TControl* c : Children) {
+            if (c->Align != kind || !c->Handle || !::IsWindowVisible(c->Handle)) continue;
+            const int w = c->Width(), h = c->Height();
+            switch (kind) {
+                case TAlign::alTop:
+                    c->PlaceAt(area.left, area.top, area.right - area.left, h);
+                    area.top += c->Height();
+                    break;
+                case TAlign::alBottom:
+                    c->PlaceAt(area.left, area.bottom - h, area.right - area.left, h);
+                    area.bottom -= c->Height();
+                    break;
+                case TAlign::alLeft:
+                    c->PlaceAt(area.left, area.top, w, area.bottom - area.top);
+                    area.left += w;
+                    break;
+                case TAlign::alRight:
+                    c->PlaceAt(area.right - w, area.top, w, area.bottom - area.top);
+                    area.right -= w;
+                    break;
+                case TAlign::alClient:
+                    c->PlaceAt(area.left, area.top, area.right - area.left, area.bottom - area.top);
+                    break;
+                case TAlign::alNone: break;
+            }
+            c->Realign();
+            c->AfterResize();
+            if (c->OnResize) c->OnResize(c);
+        }
+    };
+    for (TAlign kind : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient})
+        place(kind);
+}
+
+bool TControl::SetTextProperty(const std::string& prop, const std::string& value) {
+    if (prop == "Caption" || prop == "Text") {
+        SetCaption(value);
+        return true;
+    }
+    if (prop == "Hint") {
+        Hint = value;
+        return true;
+    }
+    return false;
+}
+
+std::string TControl::GetTextProperty(const std::string& prop) const {
+    if (prop == "Caption" || prop == "Text") return Caption();
+    if (prop == "Hint") return Hint;
+    return {};
+}
+
+void TControl::Subclass() {
+    if (!Handle || FOldProc) return;
+    ::SetPropA(Handle, "TessControl", this);
+    FOldProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TControl::SubclassProc)));
+}
+
+bool TControl::HandleWindowMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = static_cast<TControl*>(::GetPropA(hwnd, "TessControl"));
+    if (!self) return ::DefWindowProcA(hwnd, msg, wp, lp);
+    LRESULT result = 0;
+    bool handled = false;
+    try {
+        handled = self->HandleWindowMessage(msg, wp, lp, result);
+    } catch (...) {
+        Application().HandleException();
+        return 0;
+    }
+    if (handled) return result;
+    WNDPROC old = self->FOldProc;
+    if (msg == WM_NCDESTROY) {
+        ::RemovePropA(hwnd, "TessControl");
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+        self->FOldProc = nullptr;
+        self->Handle = nullptr;
+    }
+    return old ? ::CallWindowProcA(old, hwnd, msg, wp, lp) : ::DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// ---- TPanel ----------------------------------------------------------------
+
+namespace {
+
+LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return ::DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void RegisterPlainClass(HINSTANCE instance, const char* name, HCURSOR cursor) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = PlainProc;
+    wc.hInstance = instance;
+    wc.hCursor = cursor;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name;
+    ::RegisterClassA(&wc);
+}
+
+}  // namespace
+
+void TPanel::RegisterClass(HINSTANCE instance) {
+    RegisterPlainClass(instance, "TessPanel", ::LoadCursor(nullptr, IDC_ARROW));
+}
+
+bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORLISTBOX:
+            result = ::SendMessageA(::GetParent(Handle), msg, wp, lp);
+            return true;
+        case WM_LBUTTONUP:
+            if (OnClick) OnClick(this);
+            return false;
+        case WM_SIZE:
+            Realign();
+            return false;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(Handle, &ps);
+            RECT r;
+            ::GetClientRect(Handle, &r);
+            ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+            const std::string text = Caption();
+            if (!text.empty()) {
+                HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+                ::SetBkMode(dc, TRANSPARENT);
+                ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+                ::DrawTextA(dc, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+                ::SelectObject(dc, old);
+            }
+            ::EndPaint(Handle, &ps);
+            result = 0;
+            return true;
+        }
+        case WM_SETTEXT:
+            result = ::CallWindowProcA(FOldProc, Handle, msg, wp, lp);
+            ::InvalidateRect(Handle, nullptr, TRUE);
+            return true;
+        default: return false;
+    }
+}
+
+// ---- TSplitter -------------------------------------------------------------
+
+void TSplitter::RegisterClass(HINSTANCE instance) {
+    RegisterPlainClass(instance, "TessSplitter", ::LoadCursor(nullptr, IDC_SIZEWE));
+}
+
+bool TSplitter::HandleWindowMessage(UINT msg, WPARAM, LPARAM lp, LRESULT&) {
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+            if (!Control) return false;
+            FDragging = true;
+            FStartX = static_cast<int>(static_cast<short>(LOWORD(lp)));
+            {
+                POINT p{FStartX, 0};
+                ::ClientToScreen(Handle, &p);
+                FStartX = p.x;
+            }
+            FStartWidth = Control->Width();
+            ::SetCapture(Handle);
+            return true;
+        case WM_MOUSEMOVE:
+            if (FDragging) {
+                POINT p{static_cast<short>(LOWORD(lp)), 0};
+                ::ClientToScreen(Handle, &p);
+                int w = FStartWidth + (p.x - FStartX);
+                if (w < MinSize) w = MinSize;
+                Control->SetBounds(0, 0, w, Control->Height());
+                if (Owner) Owner->Realign();
+            }
+            return FDragging;
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED:
+            if (FDragging) {
+                FDragging = false;
+                if (msg == WM_LBUTTONUP) ::ReleaseCapture();
+            }
+            return false;
+        default: return false;
+    }
+}
+
+// ---- Buttons, edits, combo boxes -------------------------------------------
+
+void TButton::HandleCommand(WORD code) {
+    if (code != BN_CLICKED) return;
+    if (OnClick) OnClick(this);
+    if (ModalResult != 0 && Owner) Owner->ModalResult = ModalResult;
+}
+
+void TButton::SetGlyph(TImageList& images, int index) {
+    HBITMAP glyph = images.CreateGlyph(index);
+    if (!glyph || !Handle) return;
+    ::SetWindowLongPtrA(Handle, GWL_STYLE, ::GetWindowLongPtrA(Handle, GWL_STYLE) | BS_BITMAP);
+    HBITMAP old = reinterpret_cast<HBITMAP>(
+        ::SendMessageA(Handle, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph)));
+    if (old && old != FGlyph) ::DeleteObject(old);
+    if (FGlyph) ::DeleteObject(FGlyph);
+    FGlyph = glyph;
+}
+
+void TEdit::HandleCommand(WORD code) {
+    if (code == EN_CHANGE && OnChange) OnChange(this);
+}
+
+int TComboBox::ItemCount() const { return static_cast<int>(::SendMessageA(Handle, CB_GETCOUNT, 0, 0)); }
+
+std::string TComboBox::Item(int index) const {
+    const LRESULT len = ::SendMessageA(Handle, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (len == CB_ERR) return {};
+    std::string s(static_cast<size_t>(len) + 1, '\0');
+    ::SendMessageA(Handle, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&s[0]));
+    s.resize(static_cast<size_t>(len));
+    return s;
+}
+
+void TComboBox::AddItem(const std::string& s) {
+    ::SendMessageA(Handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+}
+
+void TComboBox::InsertItem(int index, const std::string& s) {
+    ::SendMessageA(Handle, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
+}
+
+void TComboBox::DeleteItem(int index) { ::SendMessageA(Handle, CB_DELETESTRING, static_cast<WPARAM>(index), 0); }
+
+void TComboBox::ClearItems() { ::SendMessageA(Handle, CB_RESETCONTENT, 0, 0); }
+
+int TComboBox::IndexOf(const std::string& s) const {
+    for (int i = 0; i < ItemCount(); ++i)
+        if (::lstrcmpiA(Item(i).c_str(), s.c_str()) == 0) return i;
+    return -1;
+}
+
+void TComboBox::HandleCommand(WORD code) {
+    if ((code == CBN_EDITCHANGE || code == CBN_SELCHANGE) && OnChange) OnChange(this);
+}
+
+void TComboBox::PlaceAt(int left, int top, int width, int) {
+    // The height of a drop-down combo box is the height of its open list.
+    ::SetWindowPos(Handle, nullptr, left, top, width < 0 ? 0 : width, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- Image list -------------------------------------------------------------
+
+TImageList::~TImageList() {
+    if (Handle) ImageList_Destroy(Handle);
+}
+
+void TImageList::LoadStrip(HINSTANCE instance, int bitmapId) {
+    if (Handle) ImageList_Destroy(Handle);
+    Handle = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), 16, 0, RGB(255, 0, 255), IMAGE_BITMAP,
+                                  LR_CREATEDIBSECTION);
+}
+
+HBITMAP TImageList::CreateGlyph(int index) const {
+    if (!Handle || index < 0 || index >= Count()) return nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bmp = ::CreateCompatibleBitmap(screen, 16, 16);
+    HGDIOBJ old = ::SelectObject(dc, bmp);
+    RECT r{0, 0, 16, 16};
+    ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+    ImageList_Draw(Handle, index, dc, 0, 0, ILD_TRANSPARENT);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    return bmp;
+}
+
+// ---- Hourglass --------------------------------------------------------------
+
+namespace {
+int gHourGlassDepth = 0;
+HCURSOR gSavedCursor = nullptr;
+}  // namespace
+
+THourGlass::THourGlass() {
+    if (gHourGlassDepth++ == 0) gSavedCursor = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+}
+
+THourGlass::~THourGlass() {
+    if (--gHourGlassDepth == 0) ::SetCursor(gSavedCursor ? gSavedCursor : ::LoadCursor(nullptr, IDC_ARROW));
+}
+
+bool THourGlass::Active() { return gHourGlassDepth > 0; }
+
+}  // namespace classlib

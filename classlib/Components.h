@@ -1,0 +1,184 @@
+#pragma once
+// Components: the named parts of a form. A component answers to its name at
+// run time (the language loader sets captions and hints by name), carries a
+// Tag, and forwards the Windows notifications of its control to the events
+// that the form binds to its handlers.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Exceptions.h"
+
+namespace classlib {
+
+class TForm;
+class TControl;
+class TPopupMenu;
+class TImageList;
+
+class TObject {
+public:
+    virtual ~TObject() = default;
+};
+
+using TNotifyEvent = std::function<void(TObject* sender)>;
+
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+class TComponent : public TObject {
+public:
+    std::string Name;
+    int Tag = 0;
+    TForm* Owner = nullptr;
+
+    // Sets a published text property by name ("Caption", "Hint"); false when
+    // the component has no such property.
+    virtual bool SetTextProperty(const std::string& prop, const std::string& value);
+    virtual std::string GetTextProperty(const std::string& prop) const;
+};
+
+class TControl : public TComponent {
+public:
+    HWND Handle = nullptr;
+    TAlign Align = TAlign::alNone;
+    TControl* Parent = nullptr;   // for layout; nullptr means the form
+    TPopupMenu* PopupMenu = nullptr;
+    std::string Hint;
+    TNotifyEvent OnClick;
+    TNotifyEvent OnResize;
+
+    std::string Caption() const;
+    void SetCaption(const std::string& text);
+    bool Visible() const { return Handle && ::IsWindowVisible(Handle); }
+    void SetVisible(bool visible);
+    bool Enabled() const { return Handle && ::IsWindowEnabled(Handle); }
+    void SetEnabled(bool enabled);
+    void SetFocus();
+    bool Focused() const { return Handle && ::GetFocus() == Handle; }
+    RECT BoundsRect() const;  // in the parent's client co-ordinates
+    void SetBounds(int left, int top, int width, int height);
+    int Width() const;
+    int Height() const;
+    // Lays out the aligned children of this control (or of the form).
+    void Realign();
+    std::vector<TControl*> Children;
+
+    bool SetTextProperty(const std::string& prop, const std::string& value) override;
+    std::string GetTextProperty(const std::string& prop) const override;
+
+    // Hooks from the form's message dispatch.
+    virtual void HandleCommand(WORD /*code*/) {}
+    virtual LRESULT HandleNotify(NMHDR* /*hdr*/, bool& /*handled*/) { return 0; }
+    virtual void AfterResize() {}
+    // Places the control; combo boxes keep their own height.
+    virtual void PlaceAt(int left, int top, int width, int height);
+
+    // Attaches to a window and subclasses it for keyboard and mouse events.
+    void Subclass();
+    virtual bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+protected:
+    WNDPROC FOldProc = nullptr;
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+};
+
+// Key events: virtual-key code (changeable) and shift state (MK_ flags).
+using TKeyEvent = std::function<void(TObject* sender, WORD& key, UINT shift)>;
+
+// A plain panel: optional caption, forwards the commands and notifications
+// of its children to its parent, and reports clicks.
+class TPanel : public TControl {
+public:
+    static void RegisterClass(HINSTANCE instance);
+    bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+};
+
+// The splitter between two aligned controls: dragging it changes the width
+// of the control before it.
+class TSplitter : public TControl {
+public:
+    static void RegisterClass(HINSTANCE instance);
+    TControl* Control = nullptr;  // the control whose width it changes
+    int MinSize = 30;
+    bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    bool FDragging = false;
+    int FStartX = 0, FStartWidth = 0;
+};
+
+class TButton : public TControl {
+public:
+    int ModalResult = 0;
+    void HandleCommand(WORD code) override;
+    void SetGlyph(TImageList& images, int index);
+
+private:
+    HBITMAP FGlyph = nullptr;
+};
+
+class TEdit : public TControl {
+public:
+    TNotifyEvent OnChange;
+    void HandleCommand(WORD code) override;
+    std::string Text() const { return Caption(); }
+    void SetText(const std::string& s) { SetCaption(s); }
+};
+
+class TComboBox : public TControl {
+public:
+    TNotifyEvent OnChange;
+    std::string Text() const { return Caption(); }
+    void SetText(const std::string& s) { SetCaption(s); }
+    int ItemCount() const;
+    std::string Item(int index) const;
+    void AddItem(const std::string& s);
+    void InsertItem(int index, const std::string& s);
+    void DeleteItem(int index);
+    void ClearItems();
+    int IndexOf(const std::string& s) const;  // exact, case-insensitive
+    void HandleCommand(WORD code) override;
+    void PlaceAt(int left, int top, int width, int height) override;
+};
+
+// The image list with the program's 16x16 images.
+class TImageList : public TComponent {
+public:
+    HIMAGELIST Handle = nullptr;
+    ~TImageList() override;
+    // Loads a horizontal strip of 16x16 images; magenta is transparent.
+    void LoadStrip(HINSTANCE instance, int bitmapId);
+    int Count() const { return Handle ? ImageList_GetImageCount(Handle) : 0; }
+    // A new bitmap of one image on the button face colour; caller owns it.
+    HBITMAP CreateGlyph(int index) const;
+};
+
+// Owned RAII handle for a GDI object.
+class TGdiObject {
+public:
+    explicit TGdiObject(HGDIOBJ h = nullptr) : FHandle(h) {}
+    ~TGdiObject() { if (FHandle) ::DeleteObject(FHandle); }
+    TGdiObject(const TGdiObject&) = delete;
+    TGdiObject& operator=(const TGdiObject&) = delete;
+    HGDIOBJ Get() const { return FHandle; }
+    HGDIOBJ Release() { HGDIOBJ h = FHandle; FHandle = nullptr; return h; }
+
+private:
+    HGDIOBJ FHandle;
+};
+
+// Shows the hourglass cursor for its lifetime (nests).
+class THourGlass {
+public:
+    THourGlass();
+    ~THourGlass();
+    THourGlass(const THourGlass&) = delete;
+    THourGlass& operator=(const THourGlass&) = delete;
+    static bool Active();
+};
+
+}  // namespace classlib

@@ -1,0 +1,429 @@
+#include "Forms.h"
+
+#include "Seams.h"
+
+namespace classlib {
+
+namespace {
+
+TForm* FormOf(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    HWND root = ::GetAncestor(hwnd, GA_ROOT);
+    return reinterpret_cast<TForm*>(::GetPropA(root, "TessForm"));
+}
+
+bool IsEditWindow(HWND hwnd) {
+    char cls[64] = {};
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    return ::lstrcmpiA(cls, "Edit") == 0 || ::lstrcmpiA(cls, "RichEdit20A") == 0;
+}
+
+}  // namespace
+
+// ---- TForm -------------------------------------------------------------------
+
+TForm::~TForm() {
+    if (Handle) {
+        ::RemovePropA(Handle, "TessForm");
+        ::DestroyWindow(Handle);
+    }
+}
+
+void TForm::Create(int templateId, HWND owner) {
+    HWND hwnd = ::CreateDialogParamA(Application().Instance, MAKEINTRESOURCEA(templateId), owner, &TForm::DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    if (!hwnd) throw EInvalidOperation("Cannot create form " + std::to_string(templateId));
+}
+
+void TForm::Register(TComponent& component, const std::string& name) {
+    component.Name = name;
+    component.Owner = this;
+    FComponents.push_back(&component);
+    if (auto* menu = dynamic_cast<TMenu*>(&component)) FMenus.push_back(menu);
+}
+
+void TForm::BindControl(TControl& control, int id, const std::string& name, TAlign align, TControl* parent) {
+    control.Handle = ::GetDlgItem(Handle, id);
+    if (!control.Handle) throw EInvalidOperation("Control " + name + " is missing from its form");
+    control.Align = align;
+    control.Parent = parent;
+    Register(control, name);
+    FControls[control.Handle] = &control;
+    if (parent) {
+        ::SetParent(control.Handle, parent->Handle);
+        parent->Children.push_back(&control);
+    } else {
+        Children.push_back(&control);
+    }
+    control.Subclass();
+}
+
+TComponent* TForm::FindComponent(const std::string& name) const {
+    for (TComponent* c : FComponents)
+        if (::lstrcmpiA(c->Name.c_str(), name.c_str()) == 0) return c;
+    return nullptr;
+}
+
+TControl* TForm::ControlOf(HWND hwnd) const {
+    auto it = FControls.find(hwnd);
+    return it == FControls.end() ? nullptr : it->second;
+}
+
+TMenuItem* TForm::MenuItemOfCommand(int id) const {
+    for (TMenu* m : FMenus)
+        if (TMenuItem* item = m->FindByCommand(id)) return item;
+    return nullptr;
+}
+
+void TForm::Show() {
+    if (OnShow) OnShow(this);
+    ::ShowWindow(Handle, SW_SHOW);
+}
+
+void TForm::Hide() { ::ShowWindow(Handle, SW_HIDE); }
+
+void TForm::SetTopMost(bool topMost) {
+    ::SetWindowPos(Handle, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm::CenterOnScreen() {
+    RECT r{};
+    ::GetWindowRect(Handle, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+    ::SetWindowPos(Handle, nullptr, (sw - w) / 2, (sh - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetClientSize(int width, int height) {
+    RECT r{0, 0, width, height};
+    ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongPtrA(Handle, GWL_STYLE)), ::GetMenu(Handle) != nullptr,
+                         static_cast<DWORD>(::GetWindowLongPtrA(Handle, GWL_EXSTYLE)));
+    ::SetWindowPos(Handle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+int TForm::ShowModal() {
+    ModalResult = mrNone;
+    if (Seams().ShowModal) {
+        FModal = true;
+        try {
+            if (OnShow) OnShow(this);
+            ModalResult = Seams().ShowModal(*this);
+        } catch (...) {
+            FModal = false;
+            throw;
+        }
+        FModal = false;
+        return ModalResult;
+    }
+    HWND owner = ::GetWindow(Handle, GW_OWNER);
+    const bool ownerWasEnabled = owner && ::IsWindowEnabled(owner);
+    if (owner) ::EnableWindow(owner, FALSE);
+    FModal = true;
+    Show();
+    ::SetActiveWindow(Handle);
+    MSG msg;
+    while (ModalResult == mrNone) {
+        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            ModalResult = mrCancel;
+            break;
+        }
+        if (HandleDialogMessage(msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    FModal = false;
+    if (owner && ownerWasEnabled) ::EnableWindow(owner, TRUE);
+    Hide();
+    if (owner) ::SetActiveWindow(owner);
+    return ModalResult;
+}
+
+void TForm::Close() {
+    if (FClosing) return;
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    if (!canClose) return;
+    if (FModal) {
+        ModalResult = mrCancel;
+        return;
+    }
+    FClosing = true;
+    try {
+        if (OnClose) OnClose(this);
+    } catch (...) {
+        FClosing = false;
+        throw;
+    }
+    if (Application().MainForm == this) {
+        Application().Terminate();
+    } else {
+        Hide();
+        FClosing = false;
+    }
+}
+
+bool TForm::IsShortCut(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    const WORD key = static_cast<WORD>(msg.wParam);
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0, alt = ::GetKeyState(VK_MENU) < 0,
+               shift = ::GetKeyState(VK_SHIFT) < 0;
+    HWND focus = ::GetFocus();
+    if (focus && IsEditWindow(focus)) {
+        // Editing keys belong to the edit box that has the focus.
+        if (!ctrl && !alt && !(key >= VK_F1 && key <= VK_F24)) return false;
+        if (ctrl && !alt && (key == 'C' || key == 'V' || key == 'X' || key == 'Z' || key == 'A' || key == VK_INSERT))
+            return false;
+    }
+    if (TControl* c = ControlOf(focus); c && c->PopupMenu) {
+        if (TMenuItem* item = c->PopupMenu->FindShortCut(key, ctrl, alt, shift)) {
+            if (c->PopupMenu->OnPopup) c->PopupMenu->OnPopup(c->PopupMenu);
+            if (item->Enabled()) item->Click();
+            return true;
+        }
+    }
+    if (Menu) {
+        if (TMenuItem* item = Menu->FindShortCut(key, ctrl, alt, shift)) {
+            TMenuItem* top = item;
+            while (top->Parent && top->Parent != &Menu->Root) top = top->Parent;
+            if (top != item) top->Click();  // lets the menu refresh its states
+            if (item->Enabled()) item->Click();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TForm::HandleDialogMessage(MSG& msg) {
+    TForm* form = FormOf(msg.hwnd);
+    if (!form) return false;
+    bool handled = false;
+    Guarded([&] { handled = form->IsShortCut(msg); });
+    if (handled) return true;
+    if (form != Application().MainForm && ::IsDialogMessageA(form->Handle, &msg)) return true;
+    return false;
+}
+
+INT_PTR CALLBACK TForm::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    TForm* self = reinterpret_cast<TForm*>(::GetPropA(hwnd, "TessForm"));
+    if (msg == WM_INITDIALOG) {
+        self = reinterpret_cast<TForm*>(lp);
+        ::SetPropA(hwnd, "TessForm", self);
+        self->Handle = hwnd;
+    }
+    if (!self) return FALSE;
+    bool handled = false;
+    INT_PTR result = 0;
+    try {
+        result = self->Dispatch(msg, wp, lp, handled);
+    } catch (...) {
+        Application().HandleException();
+        handled = true;
+        result = 0;
+    }
+    if (!handled) return FALSE;
+    if (msg == WM_NOTIFY || msg == WM_QUERYENDSESSION) {
+        ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+    if (msg == WM_INITDIALOG || msg == WM_CTLCOLORSTATIC) return result;
+    return TRUE;
+}
+
+INT_PTR TForm::WindowMessage(UINT, WPARAM, LPARAM, bool& handled) {
+    handled = false;
+    return 0;
+}
+
+INT_PTR TForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    handled = true;
+    switch (msg) {
+        case WM_INITDIALOG:
+            BindComponents();
+            FormCreate();
+            return TRUE;
+        case WM_COMMAND: {
+            const int id = LOWORD(wp);
+            HWND from = reinterpret_cast<HWND>(lp);
+            if (from) {
+                if (TControl* c = ControlOf(from)) {
+                    if (auto* bar = dynamic_cast<TToolBar*>(c)) {
+                        if (TToolButton* b = bar->ButtonById(id); b && b->OnClick) b->OnClick(b);
+                    } else {
+                        c->HandleCommand(HIWORD(wp));
+                    }
+                    return 0;
+                }
+            } else if (TMenuItem* item = MenuItemOfCommand(id)) {
+                item->Click();
+                return 0;
+            }
+            if (id == IDOK && DefaultButton && ::IsWindowEnabled(DefaultButton->Handle)) {
+                DefaultButton->HandleCommand(BN_CLICKED);
+                return 0;
+            }
+            if (id == IDCANCEL) {
+                if (CancelButton)
+                    CancelButton->HandleCommand(BN_CLICKED);
+                else if (FModal)
+                    ModalResult = mrCancel;
+                return 0;
+            }
+            break;
+        }
+        case WM_NOTIFY: {
+            auto* hdr = reinterpret_cast<NMHDR*>(lp);
+            if (hdr->code == TTN_GETDISPINFOA) {
+                auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
+                for (TComponent* comp : FComponents) {
+                    auto* b = dynamic_cast<TToolButton*>(comp);
+                    if (b && static_cast<UINT_PTR>(b->CommandId) == hdr->idFrom) {
+                        static std::string hint;  // must outlive this message
+                        hint = b->Hint;
+                        info->lpszText = &hint[0];
+                        return 0;
+                    }
+                }
+                break;
+            }
+            if (TControl* c = ControlOf(hdr->hwndFrom)) {
+                bool done = false;
+                const LRESULT r = c->HandleNotify(hdr, done);
+                if (done) return r;
+            }
+            break;
+        }
+        case WM_SIZE:
+            if (wp == SIZE_MINIMIZED) {
+                if (Application().MainForm == this) Application().DoMinimize();
+            } else {
+                Realign();
+            }
+            return 0;
+        case WM_CLOSE:
+            Close();
+            return 0;
+        case WM_CONTEXTMENU: {
+            TControl* c = ControlOf(reinterpret_cast<HWND>(wp));
+            if (!c || !c->PopupMenu) break;
+            int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
+            if (x == -1 && y == -1) {
+                RECT r{};
+                ::GetWindowRect(c->Handle, &r);
+                x = r.left + 10;
+                y = r.top + 10;
+            }
+            c->PopupMenu->Popup(x, y);
+            return 0;
+        }
+        case WM_INITMENUPOPUP: {
+            if (Menu)
+                if (TMenuItem* item = Menu->FindByMenu(reinterpret_cast<HMENU>(wp))) item->Click();
+            return 0;
+        }
+        case WM_SETCURSOR:
+            if (THourGlass::Active()) {
+                ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            break;
+        case WM_QUERYENDSESSION:
+            // Never stand in the way of a logoff or shutdown.
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wp && Application().MainForm == this && OnClose) OnClose(this);
+            return 0;
+        case WM_DESTROY:
+            if (Application().MainForm == this) ::PostQuitMessage(0);
+            break;
+        default: break;
+    }
+    handled = false;
+    return WindowMessage(msg, wp, lp, handled);
+}
+
+// ---- TApplication --------------------------------------------------------------
+
+TApplication& Application() {
+    static TApplication app;
+    return app;
+}
+
+void TApplication::Initialize(HINSTANCE instance) {
+    Instance = instance;
+    INITCOMMONCONTROLSEX icc{};
+    icc.dwSize = sizeof icc;
+    icc.dwICC = ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES |
+                ICC_USEREX_CLASSES | ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES;
+    ::InitCommonControlsEx(&icc);
+    ::LoadLibraryA("riched20.dll");
+    TPanel::RegisterClass(instance);
+    TSplitter::RegisterClass(instance);
+    FTerminated = false;
+}
+
+void TApplication::Run() {
+    if (MainForm) MainForm->Show();
+    MSG msg;
+    while (!FTerminated) {
+        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) break;
+        if (MainForm && MainForm->HandleDialogMessage(msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            FTerminated = true;
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (MainForm && MainForm->HandleDialogMessage(msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+void TApplication::Terminate() {
+    FTerminated = true;
+    ::PostQuitMessage(0);
+}
+
+void TApplication::ShowException(const std::exception& e) {
+    std::string text = e.what();
+    if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?') text += '.';
+    LastExceptionMessage = text;
+    if (OnException) {
+        OnException(nullptr);
+        return;
+    }
+    Seams().MessageBox(MainForm ? MainForm->Handle : nullptr, text, Title, MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleException() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        ShowException(e);
+    } catch (...) {
+        ShowException(std::runtime_error("Unknown error"));
+    }
+}
+
+void TApplication::DoMinimize() {
+    if (OnMinimize) OnMinimize(nullptr);
+}
+
+void TApplication::DestroyForms() {
+    for (auto it = FForms.rbegin(); it != FForms.rend(); ++it) it->reset();
+    FForms.clear();
+    MainForm = nullptr;
+}
+
+}  // namespace classlib

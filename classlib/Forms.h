@@ -1,0 +1,127 @@
+#pragma once
+// Forms made from dialog templates, and the application object with the
+// message loop. A form binds its components (named fields) to the controls
+// of its template and its handlers to their events in one table.
+#include <map>
+
+#include "ComCtrls.h"
+#include "Menus.h"
+
+namespace classlib {
+
+enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10 };
+
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+
+class TForm : public TControl {
+public:
+    TForm() = default;
+    ~TForm() override;
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+
+    // Creates the window from its template, binds the components and runs
+    // the creation handler.
+    void Create(int templateId, HWND owner);
+
+    int ModalResult = mrNone;
+    TMainMenu* Menu = nullptr;
+    TNotifyEvent OnShow;
+    TCloseQueryEvent OnCloseQuery;
+    TNotifyEvent OnClose;
+    TButton* DefaultButton = nullptr;
+    TButton* CancelButton = nullptr;
+
+    int ShowModal();
+    void Show();
+    void Hide();
+    void Close();  // asks the close query first
+    bool IsModal() const { return FModal; }
+    void SetTopMost(bool topMost);
+    void CenterOnScreen();
+    void SetClientSize(int width, int height);
+
+    // Components by name (for the language loader and the tests).
+    TComponent* FindComponent(const std::string& name) const;
+    const std::vector<TComponent*>& Components() const { return FComponents; }
+
+    // Registers a control of the template under its name.
+    template <class T>
+    T& Bind(T& control, int id, const std::string& name, TAlign align = TAlign::alNone, TControl* parent = nullptr) {
+        BindControl(control, id, name, align, parent);
+        return control;
+    }
+    void Register(TComponent& component, const std::string& name);
+
+    // Finds the shortcut of the focused control's pop-up menu, then of the
+    // main menu, and runs it. True when the key was a shortcut.
+    bool IsShortCut(const MSG& msg);
+    bool HandleDialogMessage(MSG& msg);
+
+protected:
+    virtual void BindComponents() = 0;   // the binding table
+    virtual void FormCreate() {}
+    virtual INT_PTR WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+
+private:
+    void BindControl(TControl& control, int id, const std::string& name, TAlign align, TControl* parent);
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+    TControl* ControlOf(HWND hwnd) const;
+    TMenuItem* MenuItemOfCommand(int id) const;
+    bool FModal = false;
+    bool FClosing = false;
+    std::vector<TComponent*> FComponents;
+    std::map<HWND, TControl*> FControls;
+    std::vector<TMenu*> FMenus;
+};
+
+class TApplication {
+public:
+    HINSTANCE Instance = nullptr;
+    TForm* MainForm = nullptr;
+    std::string Title = "Tessmorel";
+    std::string HelpFile;
+    TNotifyEvent OnMinimize;   // the application was minimised
+    TNotifyEvent OnException;  // tests may watch reports
+
+    void Initialize(HINSTANCE instance);
+    // Creates a form: the first one becomes the main form.
+    template <class T>
+    void CreateForm(T*& ref, int templateId) {
+        ref = new T();
+        FForms.emplace_back(ref);
+        if (!MainForm) MainForm = ref;
+        ref->Create(templateId, MainForm == ref ? nullptr : MainForm->Handle);
+    }
+    void Run();
+    void ProcessMessages();
+    void Terminate();
+    bool Terminated() const { return FTerminated; }
+    // The default report of an exception that reached a handler.
+    void ShowException(const std::exception& e);
+    void HandleException();  // call inside a catch block
+    void DoMinimize();
+    void DestroyForms();
+
+    std::string LastExceptionMessage;
+
+private:
+    std::vector<std::unique_ptr<TForm>> FForms;
+    bool FTerminated = false;
+};
+
+TApplication& Application();
+
+// Runs fn and reports any exception the default way; nothing unwinds
+// through the system's window procedures.
+template <class F>
+void Guarded(F&& fn) {
+    try {
+        fn();
+    } catch (...) {
+        Application().HandleException();
+    }
+}
+
+}  // namespace classlib

@@ -1,0 +1,50 @@
+#pragma once
+// The one place through which the program reaches the parts of Windows that
+// put something in front of the user or answer for the machine: message
+// boxes, modal dialogs, file dialogs, printing, the shell, WinHelp and the
+// version probe. Tests replace these to script answers and to play other
+// Windows versions; the program never calls those APIs directly.
+#include <windows.h>
+#include <functional>
+#include <string>
+
+namespace classlib {
+
+class TForm;
+
+struct TPrintJob {
+    std::string Title;   // document title shown in the spooler
+    std::string Text;    // plain text to print
+};
+
+struct TSeams {
+    // MessageBoxA(owner, text, caption, flags).
+    std::function<int(HWND, const std::string&, const std::string&, UINT)> MessageBox;
+    // Runs a modal dialog to completion and returns its modal result.
+    // When set, it replaces the real modal loop; the form is not shown.
+    std::function<int(TForm&)> ShowModal;
+    // GetOpenFileNameA / GetSaveFileNameA.
+    std::function<bool(OPENFILENAMEA&)> OpenFileName;
+    std::function<bool(OPENFILENAMEA&)> SaveFileName;
+    // ShellExecuteA(owner, verb, file, params, dir, show); result as the API.
+    std::function<HINSTANCE(HWND, const std::string&, const std::string&, int)> ShellExecute;
+    // WinHelpA(owner, file, command, data).
+    std::function<BOOL(HWND, const std::string&, UINT, ULONG_PTR)> WinHelp;
+    // GetVersionExA.
+    std::function<BOOL(OSVERSIONINFOA&)> GetVersion;
+    // Whether the system locale is a far-east (double-byte) one.
+    std::function<bool()> FarEastLocale;
+    // Prints a job; returns false with a reason when it cannot.
+    std::function<bool(const TPrintJob&, std::string& error)> Print;
+};
+
+// The live seams. Starts out with the real Windows calls.
+TSeams& Seams();
+// Puts the real Windows calls back (tests call it when they are done).
+void ResetSeams();
+
+// Convenience wrappers used by the program.
+OSVERSIONINFOA WindowsVersion();
+bool IsNTFamily();
+
+}  // namespace classlib

@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace classlib {
+
+// An ordered list of strings, with the few operations the program needs.
+class TStringList {
+public:
+    int Count() const { return static_cast<int>(FItems.size()); }
+    const std::string& operator[](int i) const { return FItems.at(static_cast<size_t>(i)); }
+    std::string& operator[](int i) { return FItems.at(static_cast<size_t>(i)); }
+    void Add(const std::string& s) { FItems.push_back(s); }
+    void Insert(int index, const std::string& s);
+    void Delete(int index);
+    void Clear() { FItems.clear(); }
+    // Case-insensitive, as the system compares names (lstrcmpiA order).
+    void Sort();
+    int IndexOf(const std::string& s) const;  // case-insensitive, -1 when absent
+    // Lines of a text file; CR LF, LF and a missing last line end all work.
+    // Throws EInvalidOperation when the file cannot be read or written.
+    void LoadFromFile(const std::string& fileName);
+    void SaveToFile(const std::string& fileName) const;
+    void SetText(const std::string& text);
+    std::string Text() const;  // every line followed by CR LF
+
+    std::vector<std::string>::const_iterator begin() const { return FItems.begin(); }
+    std::vector<std::string>::const_iterator end() const { return FItems.end(); }
+    const std::vector<std::string>& Items() const { return FItems; }
+
+private:
+    std::vector<std::string> FItems;
+};
+
+}  // namespace classlib

@@ -1,0 +1,4 @@
+#include "UnitBin.h"
+
+TfrmBin* frmBin = nullptr;
+

@@ -1,0 +1,4 @@
+#include "UnitBinFind.h"
+
+TfrmBinFind* frmBinFind = nullptr;
+

@@ -1,0 +1,4 @@
+#include "UnitDword.h"
+
+TfrmDword* frmDword = nullptr;
+

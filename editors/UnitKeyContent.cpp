@@ -1,0 +1,5 @@
+#include "UnitKeyContent.h"
+
+TfrmKeyContent* frmKeyContent = nullptr;
+
+void TfrmKeyContent::ClearContent() {}

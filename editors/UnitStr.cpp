@@ -1,0 +1,4 @@
+#include "UnitStr.h"
+
+TfrmStr* frmStr = nullptr;
+

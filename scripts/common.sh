@@ -1,0 +1,99 @@
+# Shared set-up for scripts/run and scripts/test: packages, build, Wine prefix,
+# display. Source it; it defines functions and never starts anything by itself.
+set -euo pipefail
+
+TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$TOP/build"
+JOBS=$(nproc 2>/dev/null || echo 4)
+
+# Commands we need, and the Debian package that brings each.
+NEEDED="cmake:cmake make:make x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
+i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
+wine:wine wine64:wine64 Xvfb:xvfb import:imagemagick c++:g++ clang++:clang xdpyinfo:x11-utils"
+
+ensure_packages() {
+  local missing="" pair cmd pkg
+  for pair in $NEEDED; do
+    cmd=${pair%%:*}; pkg=${pair#*:}
+    command -v "$cmd" >/dev/null 2>&1 || missing="$missing $pkg"
+  done
+  [ -d /usr/src/googletest/googletest ] || missing="$missing googletest"
+  ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || missing="$missing libclang-rt-dev"
+  if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q >/dev/null
+    # shellcheck disable=SC2086
+    apt-get install -y -q --no-install-recommends $missing >/dev/null
+  fi
+}
+
+# Cross build for one target (x86_64 or i686) into build/ or build-i686/.
+build_windows() {
+  local arch=${1:-x86_64} dir
+  if [ "$arch" = x86_64 ]; then dir="$BUILD"; else dir="$TOP/build-$arch"; fi
+  cmake -S "$TOP" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/mingw-$arch.cmake" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$dir" -j "$JOBS"
+}
+
+# Native build of the portable units, with sanitizers and fuzz targets.
+build_native() {
+  CC=clang CXX=clang++ cmake -S "$TOP" -B "$TOP/build-native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  cmake --build "$TOP/build-native" -j "$JOBS"
+}
+
+# Everything Wine does stays inside build/.
+wine_env() {
+  export WINEPREFIX="$BUILD/wineprefix"
+  export HOME="$BUILD/home"
+  export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+  export WINEDEBUG=-all
+  export WINEARCH=win64
+  mkdir -p "$HOME"
+}
+
+WINESERVER_PID=""
+XVFB_PID=""
+
+cleanup() {
+  if [ -n "$WINESERVER_PID" ]; then
+    # Ends every Wine process of our own prefix, then the server itself.
+    wineserver -k >/dev/null 2>&1 || true
+    kill "$WINESERVER_PID" 2>/dev/null || true
+    wait "$WINESERVER_PID" 2>/dev/null || true
+  fi
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+  WINESERVER_PID=""; XVFB_PID=""
+}
+
+start_wine() {
+  wine_env
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine prefix (once)..."
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    # Wine draws its own frames: there is no window manager under Xvfb.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  # A persistent server of our own, so each test process starts quickly.
+  wineserver -f -p </dev/null >/dev/null 2>&1 &
+  WINESERVER_PID=$!
+  sleep 0.3
+}
+
+start_xvfb() {
+  local n=91
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 50); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start" >&2
+  return 1
+}

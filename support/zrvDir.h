@@ -1,0 +1,9 @@
+#pragma once
+#include <string>
+
+// Full path of the running program file.
+std::string GetAppFileName();
+// Its folder, up to and including the last "\" or ":"; empty when none.
+std::string GetAppDir();
+// The folder part of a path by the same rule (used by GetAppDir).
+std::string ExtractDirPart(const std::string& path);

@@ -1,0 +1,40 @@
+#pragma once
+// Registry access on raw key handles: the root keys, key information and
+// the listing of subkeys and values. Nothing here opens or closes the key
+// it is given, and nothing raises: failures give empty results.
+#include <windows.h>
+
+#include <string>
+
+#include "StringList.h"
+
+constexpr int kRootKeyCount = 7;
+
+// The one way to step through and compare root keys. Handles are kept as
+// HKEY: on 64-bit Windows the predefined handles are sign-extended.
+HKEY RootKeyAt(int index);          // 0 = HKEY_CLASSES_ROOT ... 6 = HKEY_DYN_DATA
+int RootKeyIndex(HKEY key);         // the index of a root key, -1 for others
+bool SameKey(HKEY a, HKEY b);
+
+bool IsRootKey(HKEY key);
+std::string RootKeyToName(HKEY key);
+HKEY NameToRootKey(const std::string& name);  // nullptr when unknown
+// HKEY_CLASSES_ROOT becomes HKEY_LOCAL_MACHINE with "Software\Classes".
+void MapRootKey(HKEY& root, std::string& prefix);
+
+struct TKeyInfo {
+    DWORD NumSubKeys = 0;
+    DWORD MaxSubKeyLen = 0;
+    DWORD NumValues = 0;
+    DWORD MaxValueNameLen = 0;
+    DWORD MaxDataLen = 0;
+    FILETIME LastWriteTime{};
+};
+
+bool RegGetKeyInfo(HKEY key, TKeyInfo& info);
+void RegGetKeyNames(HKEY key, classlib::TStringList& list);
+void RegGetValueList(HKEY key, classlib::TStringList& names, classlib::TStringList* dataTexts, bool dwordAsText);
+int SubKeyIndex(HKEY key, const std::string& name);
+
+// ASCII upper-casing (a to z only), as names are compared.
+std::string UpperCaseAscii(std::string s);
