@@ -64,7 +64,7 @@ public:
     classlib::TToolButton tlbrExportRegistryKey, tlbrExportAllKey, tlbrImport, tlbrmEditRegFile, tlbrFind,
         tlbrRefresh, tlbrGoTo, tlbrFavoritesAdd, tlbrKeyContent, tlbrRegEditNotepad, tlbrHexEditer, tlbrHomepage,
         tlbrEmail, tlbrHelpContent, tlbrExit;
-    std::array<classlib::TToolButton, 10> tlbrSeparators;
+    std::array<classlib::TToolButton, 9> tlbrSeparators;
     classlib::TPanel pnlAddressBar, pnlAddress, pnlRoot, pnlGo;
     classlib::TComboBox cmbbxAddress;
     classlib::TTreeView trvwKeys;

@@ -211,7 +211,8 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
             if (OnClick) OnClick(this);
             return 0;
         }
-        case TVN_ITEMEXPANDINGA: {
+        case TVN_ITEMEXPANDINGA:
+        case TVN_ITEMEXPANDINGW: {
             auto* nm = reinterpret_cast<NMTREEVIEWA*>(hdr);
             if (nm->action & TVE_EXPAND) {
                 bool allow = true;
@@ -220,7 +221,8 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
             }
             return FALSE;
         }
-        case TVN_ITEMEXPANDEDA: {
+        case TVN_ITEMEXPANDEDA:
+        case TVN_ITEMEXPANDEDW: {
             auto* nm = reinterpret_cast<NMTREEVIEWA*>(hdr);
             if ((nm->action & TVE_EXPAND) && !FExpandingByCode) DoExpanded(TTreeNode(this, nm->itemNew.hItem));
             return 0;
@@ -240,7 +242,8 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
             node.SetText(text);
             return FALSE;
         }
-        case TVN_DELETEITEMA: {
+        case TVN_DELETEITEMA:
+        case TVN_DELETEITEMW: {
             auto* nm = reinterpret_cast<NMTREEVIEWA*>(hdr);
             delete reinterpret_cast<TObject*>(nm->itemOld.lParam);
             return 0;

@@ -67,7 +67,7 @@ void TControl::Realign() {
     ::GetClientRect(Handle, &area);
     auto place = [&](TAlign kind) {
         for (TControl* c : Children) {
-            if (c->Align != kind || !c->Handle || !::IsWindowVisible(c->Handle)) continue;
+            if (c->Align != kind || !c->Handle || !(::GetWindowLongA(c->Handle, GWL_STYLE) & WS_VISIBLE)) continue;
             const int w = c->Width(), h = c->Height();
             switch (kind) {
                 case TAlign::alTop:

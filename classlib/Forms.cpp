@@ -83,6 +83,7 @@ void TForm::Show() {
 void TForm::Hide() { ::ShowWindow(Handle, SW_HIDE); }
 
 void TForm::SetTopMost(bool topMost) {
+    FStayOnTop = topMost;
     ::SetWindowPos(Handle, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

@@ -37,7 +37,9 @@ public:
     void Hide();
     void Close();  // asks the close query first
     bool IsModal() const { return FModal; }
+    // The stay-on-top form style.
     void SetTopMost(bool topMost);
+    bool StayOnTop() const { return FStayOnTop; }
     void CenterOnScreen();
     void SetClientSize(int width, int height);
 
@@ -71,6 +73,7 @@ private:
     TMenuItem* MenuItemOfCommand(int id) const;
     bool FModal = false;
     bool FClosing = false;
+    bool FStayOnTop = false;
     std::vector<TComponent*> FComponents;
     std::map<HWND, TControl*> FControls;
     std::vector<TMenu*> FMenus;

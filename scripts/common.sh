@@ -81,6 +81,8 @@ start_wine() {
   wineserver -f -p </dev/null >/dev/null 2>&1 &
   WINESERVER_PID=$!
   sleep 0.3
+  # Start the prefix's services once, before any test process races for them.
+  timeout 120 wine wineboot </dev/null >/dev/null 2>&1 || true
 }
 
 start_xvfb() {

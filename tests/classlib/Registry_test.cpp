@@ -1,1 +1,80 @@
+#include "Registry.h"
+
 #include <gtest/gtest.h>
+
+#include "../TestSupport.h"
+
+using classlib::ERegistryException;
+using classlib::TRegDataType;
+using classlib::TRegistry;
+
+TEST(RegistryClass, ReadsAndWritesEveryKind) {
+    ScratchKey scratch;
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    EXPECT_FALSE(reg.OpenKey(scratch.Path + "\\missing", false));
+    ASSERT_TRUE(reg.OpenKey(scratch.Path + "\\new\\deeper", true));
+    reg.WriteString("s", "text");
+    reg.WriteExpandString("e", "%WINDIR%");
+    reg.WriteInteger("d", -1);
+    const BYTE bytes[] = {0, 0xFF, 0x10, 0};
+    reg.WriteBinaryData("b", bytes, 4);
+    reg.WriteBinaryData("empty", nullptr, 0);
+
+    EXPECT_EQ(reg.ReadString("s"), "text");
+    EXPECT_EQ(reg.ReadString("e"), "%WINDIR%");
+    EXPECT_EQ(reg.GetDataType("e"), TRegDataType::rdExpandString);
+    EXPECT_EQ(reg.ReadInteger("d"), -1);
+    EXPECT_EQ(reg.GetDataType("d"), TRegDataType::rdInteger);
+    BYTE back[8] = {};
+    EXPECT_EQ(reg.ReadBinaryData("b", back, sizeof back), 4);
+    EXPECT_EQ(memcmp(back, bytes, 4), 0);
+    EXPECT_EQ(reg.GetDataSize("b"), 4);
+    EXPECT_EQ(reg.GetDataSize("empty"), 0);
+    EXPECT_EQ(reg.GetDataSize("nothing"), -1);
+    EXPECT_EQ(reg.GetDataType("nothing"), TRegDataType::rdUnknown);
+    // A buffer too small, a missing value, a wrong type: errors, not garbage.
+    EXPECT_THROW(reg.ReadBinaryData("b", back, 2), ERegistryException);
+    EXPECT_THROW(reg.ReadString("nothing"), ERegistryException);
+    EXPECT_THROW(reg.ReadInteger("s"), ERegistryException);
+    EXPECT_TRUE(reg.ValueExists("s"));
+    EXPECT_TRUE(reg.DeleteValue("s"));
+    EXPECT_FALSE(reg.ValueExists("s"));
+    reg.CloseKey();
+    EXPECT_TRUE(reg.KeyExists(scratch.Path + "\\new\\deeper"));
+}
+
+TEST(RegistryClass, RenameValueKeepsTypeAndBytes) {
+    ScratchKey scratch;
+    scratch.SetValue("multi", REG_MULTI_SZ, "a\0b\0", 5);
+    scratch.SetValue("none", REG_NONE, "", 0);
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(scratch.Path, false));
+    EXPECT_TRUE(reg.RenameValue("multi", "renamed"));
+    EXPECT_FALSE(reg.ValueExists("multi"));
+    auto v = reg.ReadRaw("renamed");
+    EXPECT_EQ(v.Type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(v.Data, (std::vector<BYTE>{'a', 0, 'b', 0, 0}));
+    EXPECT_TRUE(reg.RenameValue("none", "none2"));
+    EXPECT_EQ(reg.ReadRaw("none2").Data.size(), 0u);
+    EXPECT_FALSE(reg.RenameValue("absent", "x"));
+    EXPECT_FALSE(reg.ValueExists("x"));
+}
+
+TEST(RegistryClass, MoveKeyCopiesEverythingThenDeletes) {
+    ScratchKey scratch;
+    const DWORD q[2] = {1, 2};
+    scratch.SetValue("qword", REG_QWORD, q, 8, "src\\a\\b");
+    scratch.SetString("", "default", "src");
+    TRegistry reg;
+    ASSERT_TRUE(reg.MoveKey(scratch.Path + "\\src", scratch.Path + "\\dst", true));
+    EXPECT_FALSE(reg.KeyExists(scratch.Path + "\\src"));
+    ASSERT_TRUE(reg.OpenKey(scratch.Path + "\\dst\\a\\b", false));
+    auto v = reg.ReadRaw("qword");
+    EXPECT_EQ(v.Type, static_cast<DWORD>(REG_QWORD));
+    EXPECT_EQ(v.Data.size(), 8u);
+    ASSERT_TRUE(reg.OpenKey(scratch.Path + "\\dst", false));
+    EXPECT_EQ(reg.ReadString(""), "default");
+    EXPECT_FALSE(reg.MoveKey(scratch.Path + "\\absent", scratch.Path + "\\x", true));
+    EXPECT_FALSE(reg.KeyExists(scratch.Path + "\\x"));
+}

@@ -1,0 +1,45 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "../TestSupport.h"
+#include "Program.h"
+#include "UnitMain.h"
+#include "resource.h"
+
+// Starts the whole program (every form, in start order) for one test and
+// takes it down again afterwards.
+class BrowserTest : public ::testing::Test {
+protected:
+    void StartProgram() {
+        CreateTessmorelForms(::GetModuleHandleA(nullptr));
+        ASSERT_NE(frmMain, nullptr);
+    }
+    void TearDown() override {
+        classlib::Application().DestroyForms();
+        frmMain = nullptr;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        for (const auto& f : FilesToRemove) ::DeleteFileA(f.c_str());
+        classlib::ResetSeams();
+    }
+    static void WriteFile(const std::string& name, const std::string& text) {
+        std::ofstream out(name, std::ios::binary | std::ios::trunc);
+        out << text;
+    }
+    static std::vector<std::string> RootTexts() {
+        std::vector<std::string> texts;
+        for (TTreeNode n = frmMain->trvwKeys.FirstNode(); n; n = n.NextSibling()) texts.push_back(n.Text());
+        return texts;
+    }
+    static std::vector<std::string> ChildTexts(TTreeNode node) {
+        std::vector<std::string> texts;
+        for (TTreeNode c = node.FirstChild(); c; c = c.NextSibling()) texts.push_back(c.Text());
+        return texts;
+    }
+
+    MessageBoxRecorder Boxes;
+    std::vector<std::string> FilesToRemove;
+};
