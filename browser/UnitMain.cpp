@@ -8,6 +8,10 @@
 #include "resource.h"
 #include "zrvDialog.h"
 #include "zrvRegistry.h"
+#include "zrvString.h"
+
+#include <cstdio>
+#include <cstring>
 
 #ifndef TESSMOREL_HOMEPAGE
 #define TESSMOREL_HOMEPAGE "http://www.zarvo.com/"
@@ -240,7 +244,7 @@ void TfrmMain::BindComponents() {
     ListView_SetExtendedListViewStyle(lstvwValues.Handle, LVS_EX_FULLROWSELECT);
     lstvwValues.SortByCaption = true;
     lstvwValues.AddColumn("name", 176);
-    lstvwValues.AddColumn("size", 60);
+    lstvwValues.AddColumn("size", 50);
     lstvwValues.AddColumn("data", 211);
     sttsbrMain.SetPanels({400, -1});
 
@@ -262,6 +266,7 @@ void TfrmMain::BindComponents() {
         Handler(this, &TfrmMain::pppmnitmValueSelectAllClick);
     pnlRoot.OnClick = Handler(this, &TfrmMain::pnlRootClick);
     trvwKeys.OnClick = Handler(this, &TfrmMain::trvwKeysClick);
+    lstvwValues.OnResize = Handler(this, &TfrmMain::lstvwValuesResize);
     trvwKeys.OnKeyUp = [this](TObject* s, WORD& k, UINT sh) { trvwKeysKeyUp(s, k, sh); };
     trvwKeys.OnExpanding = [this](TObject* s, TTreeNode n, bool& a) { trvwKeysExpanding(s, n, a); };
     trvwKeys.OnExpanded = [this](TObject* s, TTreeNode n) { trvwKeysExpanded(s, n); };
@@ -635,7 +640,7 @@ void TfrmMain::trvwKeysClick(TObject*) {
     if (!node || !data) return;
     ClearValueList();
     const std::string path = GetNodePath(node);
-    LoadValues(data->RootKey, path);
+    LoadValues(node);
     sttsbrMain.SetPanelText(0, GetNodeLongName(node));
     AddAddressHistory(RootKeyToName(data->RootKey) + ":" + path);
 }
@@ -680,9 +685,108 @@ void TfrmMain::mnitmRefreshAllClick(TObject*) {
 
 // ---- Value list, address history and menu states ---------------------------
 
-void TfrmMain::ClearValueList() { lstvwValues.Clear(); }
+void TfrmMain::ClearValueList() { lstvwValues.Clear(); }  // each item's data goes with it
 
-void TfrmMain::LoadValues(HKEY, const std::string&) {}
+TViewData* TfrmMain::ItemData(TListItem item) { return dynamic_cast<TViewData*>(item.Data()); }
+
+TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned char* data, size_t size,
+                        TViewData& view) {
+    TValueRow row;
+    row.Caption = name.empty() ? "<Unknow Name>" : name;
+    row.Size = std::to_string(size);
+    view.ValueName = name;
+    switch (regType) {
+        case REG_SZ:
+        case REG_EXPAND_SZ: {
+            view.DataType = regType == REG_SZ ? 1 : 2;
+            const char* text = reinterpret_cast<const char*>(data);
+            view.DataText.assign(text, size ? strnlen(text, size) : 0);
+            row.ImageIndex = 4;
+            row.Data = "\"" + view.DataText + "\"";
+            break;
+        }
+        case REG_DWORD: {
+            view.DataType = 3;
+            DWORD v = 0;
+            std::memcpy(&v, data, std::min<size_t>(size, sizeof v));  // a short DWORD reads as zero-padded
+            view.DwordValue = v;
+            view.DataText = std::to_string(static_cast<unsigned long>(v));
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(v));
+            row.ImageIndex = 3;
+            row.Data = std::string(hex) + " (" + view.DataText + ")";
+            break;
+        }
+        case REG_BINARY:
+            view.DataType = 4;
+            row.ImageIndex = 2;
+            if (size > 0) {
+                view.DataText = BytesToHex(data, static_cast<int>(size));
+                view.TextView = BytesToText(data, static_cast<int>(size));
+                row.Data = view.DataText.substr(0, 64);
+            }
+            break;
+        default:
+            view.DataType = 0;
+            row.ImageIndex = 4;
+            row.Data = "Unknow Value";
+            break;
+    }
+    return row;
+}
+
+void TfrmMain::LoadValues(TTreeNode node) {
+    TTreeData* nodeData = NodeData(node);
+    if (!nodeData) return;
+    const std::string path = GetNodePath(node);
+    FRegistry.SetRootKey(nodeData->RootKey);
+    if (!FRegistry.OpenKey(path, false)) return;
+    // One pass over the key reads each value's name, type and data together,
+    // so a value removed by another program meanwhile is simply not listed,
+    // and data that grew since the key information is read whole.
+    HKEY key = FRegistry.CurrentKey();
+    TKeyInfo info;
+    std::vector<TListItemSpec> rows;
+    if (RegGetKeyInfo(key, info)) {
+        std::vector<char> name(info.MaxValueNameLen + 1);
+        std::vector<unsigned char> data(static_cast<size_t>(info.MaxDataLen) + 1);
+        const std::string upperPath = UpperCaseAscii(path);
+        rows.reserve(info.NumValues);
+        int retries = 0;
+        for (DWORD i = 0; i < info.NumValues; ++i) {
+            DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
+            const LONG rc = ::RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+            if (rc == ERROR_MORE_DATA && ++retries <= 4) {
+                TKeyInfo now;
+                RegGetKeyInfo(key, now);
+                name.resize(std::max<size_t>(name.size(), now.MaxValueNameLen + 1) + 1);
+                data.resize(std::max<size_t>({data.size(), static_cast<size_t>(now.MaxDataLen) + 1,
+                                              static_cast<size_t>(dataLen) + 1}) + 1);
+                --i;  // the same index again, with room for it
+                continue;
+            }
+            retries = 0;
+            if (rc != ERROR_SUCCESS) continue;
+            auto* view = new TViewData();
+            view->RootKey = nodeData->RootKey;
+            view->KeyPath = upperPath;
+            TValueRow row = DescribeValue(std::string(name.data(), nameLen), type, data.data(), dataLen, *view);
+            TListItemSpec spec;
+            spec.Caption = std::move(row.Caption);
+            spec.SubItems = {std::move(row.Size), std::move(row.Data)};
+            spec.ImageIndex = row.ImageIndex;
+            spec.Data = view;
+            rows.push_back(std::move(spec));
+        }
+    }
+    FRegistry.CloseKey();
+    lstvwValues.AddMany(std::move(rows));
+}
+
+void TfrmMain::lstvwValuesResize(TObject*) {
+    const int rest = pnlValues.Width() - lstvwValues.ColumnWidth(0) - lstvwValues.ColumnWidth(1);
+    lstvwValues.SetColumnWidth(2, rest);
+}
 
 void TfrmMain::AddAddressHistory(const std::string& address) {
     const int existing = cmbbxAddress.IndexOf(address);

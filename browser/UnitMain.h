@@ -18,6 +18,27 @@ public:
     std::string KeyName;  // upper case; empty for a root node
 };
 
+// The data of a value-list item.
+class TViewData : public TObject {
+public:
+    HKEY RootKey = nullptr;
+    DWORD DwordValue = 0;
+    BYTE DataType = 0;      // 0 other, 1 string, 2 expandable string, 3 DWORD, 4 binary
+    std::string KeyPath;    // upper case
+    std::string ValueName;  // empty for the default value
+    std::string DataText;
+    std::string TextView;
+};
+
+// One value as the list shows it; portable so that it can be tested alone.
+struct TValueRow {
+    std::string Caption, Size, Data;
+    int ImageIndex = 4;
+};
+// Fills the data object and the row of one value from its raw type and bytes.
+TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned char* data, size_t size,
+                        TViewData& view);
+
 // Search options in their fixed order.
 struct TFindOptions {
     bool Wildcards = true;
@@ -142,7 +163,9 @@ public:
 
     // ---- Value list, address history, menu states ----
     void ClearValueList();
-    void LoadValues(HKEY rootKey, const std::string& keyPath);
+    void LoadValues(TTreeNode node);
+    void lstvwValuesResize(TObject* sender);
+    static TViewData* ItemData(classlib::TListItem item);
     void AddAddressHistory(const std::string& address);
     void UpdateMenuStates();
     void UpdateKeyMenuStates();

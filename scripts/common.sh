@@ -9,7 +9,7 @@ JOBS=$(nproc 2>/dev/null || echo 4)
 # Commands we need, and the Debian package that brings each.
 NEEDED="cmake:cmake make:make x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
 i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
-wine:wine wine64:wine64 Xvfb:xvfb import:imagemagick c++:g++ clang++:clang xdpyinfo:x11-utils"
+wine:wine wineserver:wine64 Xvfb:xvfb import:imagemagick c++:g++ clang++:clang xdpyinfo:x11-utils"
 
 ensure_packages() {
   local missing="" pair cmd pkg
@@ -76,6 +76,12 @@ start_wine() {
     # Wine draws its own frames: there is no window manager under Xvfb.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     wineserver -w
+  fi
+  if [ ! -f "$WINEPREFIX/.crash-settings" ]; then
+    # A crashing program prints a backtrace and ends; no dialog waits for a click.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+    wineserver -w
+    touch "$WINEPREFIX/.crash-settings"
   fi
   # A persistent server of our own, so each test process starts quickly.
   wineserver -f -p </dev/null >/dev/null 2>&1 &

@@ -14,8 +14,11 @@ class ScratchKey {
 public:
     ScratchKey() {
         static int counter = 0;
+        // Process ids repeat under Wine: the tick count keeps names apart, and
+        // whatever a crashed run left under the same name goes first.
         Path = "Software\\TessmorelTest_" + std::to_string(::GetCurrentProcessId()) + "_" +
-               std::to_string(++counter);
+               std::to_string(::GetTickCount()) + "_" + std::to_string(++counter);
+        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, Path);
         ::RegCreateKeyExA(HKEY_CURRENT_USER, Path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Key, nullptr);
     }
     ~ScratchKey() {
