@@ -208,7 +208,10 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
             hit.pt = p;
             HTREEITEM item = TreeView_HitTest(Handle, &hit);
             if (item && (hit.flags & TVHT_ONITEM)) TreeView_SelectItem(Handle, item);
-            if (OnClick) OnClick(this);
+            // The control sends this before it has finished with the mouse
+            // (an expand button toggles after it): report the click once the
+            // control is done, so the handler sees the final selection.
+            ::PostMessageA(Handle, kDeferredClick, 0, 0);
             return 0;
         }
         case TVN_ITEMEXPANDINGA:
@@ -252,7 +255,12 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
     }
 }
 
-bool TTreeView::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT&) {
+bool TTreeView::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg == kDeferredClick) {
+        if (OnClick) OnClick(this);
+        result = 0;
+        return true;
+    }
     if (msg == WM_KEYUP && OnKeyUp) {
         WORD key = static_cast<WORD>(wp);
         UINT shift = (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);

@@ -51,6 +51,7 @@ using TTVEditedEvent = std::function<void(TObject* sender, TTreeNode node, std::
 
 class TTreeView : public TControl {
 public:
+    static constexpr UINT kDeferredClick = WM_APP + 0x101;
     TTVExpandingEvent OnExpanding;
     TTVExpandedEvent OnExpanded;
     TTVEditingEvent OnEditing;
