@@ -3,7 +3,7 @@
 set -euo pipefail
 
 TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD="$TOP/build"
+BUILD=${BUILD:-"$TOP/build"}   # another folder keeps a second build and prefix apart
 JOBS=$(nproc 2>/dev/null || echo 4)
 
 # Commands we need, and the Debian package that brings each.
@@ -31,7 +31,7 @@ ensure_packages() {
 # Cross build for one target (x86_64 or i686) into build/ or build-i686/.
 build_windows() {
   local arch=${1:-x86_64} dir
-  if [ "$arch" = x86_64 ]; then dir="$BUILD"; else dir="$TOP/build-$arch"; fi
+  if [ "$arch" = x86_64 ]; then dir="$BUILD"; else dir="$BUILD-$arch"; fi
   cmake -S "$TOP" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/mingw-$arch.cmake" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$dir" -j "$JOBS"
@@ -39,8 +39,8 @@ build_windows() {
 
 # Native build of the portable units, with sanitizers and fuzz targets.
 build_native() {
-  CC=clang CXX=clang++ cmake -S "$TOP" -B "$TOP/build-native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
-  cmake --build "$TOP/build-native" -j "$JOBS"
+  CC=clang CXX=clang++ cmake -S "$TOP" -B "$BUILD-native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  cmake --build "$BUILD-native" -j "$JOBS"
 }
 
 # Everything Wine does stays inside build/.
