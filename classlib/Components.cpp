@@ -120,7 +120,9 @@ std::string TControl::GetTextProperty(const std::string& prop) const {
 
 void TControl::Subclass() {
     if (!Handle || FOldProc) return;
-    ::SetPropA(Handle, "TessControl", this);
+    // The user-data slot, not a window property: properties cost a trip to
+    // the window server on every message under Wine.
+    ::SetWindowLongPtrA(Handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FOldProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TControl::SubclassProc)));
 }
@@ -128,7 +130,7 @@ void TControl::Subclass() {
 bool TControl::HandleWindowMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = static_cast<TControl*>(::GetPropA(hwnd, "TessControl"));
+    auto* self = reinterpret_cast<TControl*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return ::DefWindowProcA(hwnd, msg, wp, lp);
     LRESULT result = 0;
     bool handled = false;
@@ -141,7 +143,7 @@ LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     if (handled) return result;
     WNDPROC old = self->FOldProc;
     if (msg == WM_NCDESTROY) {
-        ::RemovePropA(hwnd, "TessControl");
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
         self->FOldProc = nullptr;
         self->Handle = nullptr;

@@ -6,10 +6,27 @@ namespace classlib {
 
 namespace {
 
+// Our forms by window, for the message loop.
+std::vector<std::pair<HWND, TForm*>>& FormWindows() {
+    static std::vector<std::pair<HWND, TForm*>> forms;
+    return forms;
+}
+
 TForm* FormOf(HWND hwnd) {
     if (!hwnd) return nullptr;
     HWND root = ::GetAncestor(hwnd, GA_ROOT);
-    return reinterpret_cast<TForm*>(::GetPropA(root, "TessForm"));
+    for (const auto& f : FormWindows())
+        if (f.first == root) return f.second;
+    return nullptr;
+}
+
+void ForgetForm(HWND hwnd) {
+    auto& forms = FormWindows();
+    for (auto it = forms.begin(); it != forms.end(); ++it)
+        if (it->first == hwnd) {
+            forms.erase(it);
+            return;
+        }
 }
 
 bool IsEditWindow(HWND hwnd) {
@@ -24,7 +41,8 @@ bool IsEditWindow(HWND hwnd) {
 
 TForm::~TForm() {
     if (Handle) {
-        ::RemovePropA(Handle, "TessForm");
+        ForgetForm(Handle);
+        ::SetWindowLongPtrA(Handle, DWLP_USER, 0);
         ::DestroyWindow(Handle);
     }
 }
@@ -208,10 +226,11 @@ bool TForm::HandleDialogMessage(MSG& msg) {
 }
 
 INT_PTR CALLBACK TForm::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    TForm* self = reinterpret_cast<TForm*>(::GetPropA(hwnd, "TessForm"));
+    TForm* self = reinterpret_cast<TForm*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
     if (msg == WM_INITDIALOG) {
         self = reinterpret_cast<TForm*>(lp);
-        ::SetPropA(hwnd, "TessForm", self);
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        FormWindows().emplace_back(hwnd, self);
         self->Handle = hwnd;
     }
     if (!self) return FALSE;
