@@ -1,0 +1,41 @@
+#pragma once
+// The rich edit control, used as a plain-text editor: text goes in and out
+// as plain text (never parsed as RTF), without the default size limit.
+#include <richedit.h>
+
+#include "Components.h"
+
+namespace classlib {
+
+class TRichEdit : public TControl {
+public:
+    TNotifyEvent OnChange;
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TNotifyEvent OnMouseUp;
+
+    // Prepares the control after binding: no size limit, change events.
+    void Setup();
+    std::string Text() const;            // lines end in CR LF
+    void SetText(const std::string& text);
+    int TextLength() const;              // characters, a line break counts as one
+    int LineCount() const;               // an empty text has no lines
+    std::string Line(int index) const;   // without its line break
+    bool Modified() const;
+    void SetModified(bool modified);
+    bool ReadOnly() const;
+    void SetReadOnly(bool readOnly);
+    CHARRANGE Selection() const;
+    void SetSelection(LONG start, LONG end);
+    std::string SelText() const;
+    void ReplaceSel(const std::string& text);
+    // Searches forward in [from, to) (to = -1: the end); returns the range
+    // of the hit, cpMin = -1 when there is none.
+    CHARRANGE Find(const std::string& text, LONG from, LONG to, bool matchCase, bool wholeWord) const;
+    POINT CaretPos() const;              // column and line, from 0
+
+    void HandleCommand(WORD code) override;
+    bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+};
+
+}  // namespace classlib
