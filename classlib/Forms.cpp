@@ -1,5 +1,6 @@
 #include "Forms.h"
 
+#include "Dialogs.h"
 #include "Seams.h"
 
 namespace classlib {
@@ -216,6 +217,7 @@ bool TForm::IsShortCut(const MSG& msg) {
 }
 
 bool TForm::HandleDialogMessage(MSG& msg) {
+    if (IsModelessDialogMessage(msg)) return true;
     TForm* form = FormOf(msg.hwnd);
     if (!form) return false;
     bool handled = false;
