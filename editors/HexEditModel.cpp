@@ -1,0 +1,169 @@
+#include "HexEditModel.h"
+
+#include <algorithm>
+
+#include "zrvCharClass.h"
+#include "zrvString.h"
+
+namespace {
+
+const char kDigits[] = "0123456789ABCDEF";
+
+int DigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+void AppendPair(std::string& s, std::uint8_t b) {
+    s += kDigits[b >> 4];
+    s += kDigits[b & 0x0F];
+}
+
+}  // namespace
+
+void THexEditModel::SetHexText(const std::string& hex) { FBytes = HexToBytes(hex); }
+
+std::string THexEditModel::HexText() const { return BytesToHex(FBytes); }
+
+std::string THexEditModel::CharText() const { return BytesToText(FBytes); }
+
+char THexEditModel::CharOf(std::uint8_t byte) {
+    return IsCharAlphaNumericPlatform(byte) ? static_cast<char>(byte) : '.';
+}
+
+TTextRange THexEditModel::Clamp(TTextRange sel, int length) {
+    sel.Start = std::clamp(sel.Start, 0, length);
+    sel.Length = std::clamp(sel.Length, 0, length - sel.Start);
+    return sel;
+}
+
+TTextRange THexEditModel::SnapHexSelection(TTextRange sel, int hexLength) {
+    sel = Clamp(sel, hexLength);
+    if (sel.Length <= 0) return sel;
+    const int n = hexLength, s = sel.Start, l = sel.Length;
+    const int byte = (s + 1) / 3;
+    TTextRange snapped;
+    snapped.Start = byte == 0 ? 0 : byte * 3 - 1;
+    const int rest = n - (s + l);  // characters after the selection
+    snapped.Length = rest <= 0 ? n - snapped.Start : n - snapped.Start - ((rest + 2) / 3) * 3;
+    if (snapped.Length < 0) snapped.Length = 0;
+    return snapped;
+}
+
+TTextRange THexEditModel::HexToChars(TTextRange hex) {
+    return {(hex.Start + 1) / 3, (std::max(hex.Length, 0) + 1) / 3};
+}
+
+TTextRange THexEditModel::CharsToHex(TTextRange chars) {
+    TTextRange hex;
+    hex.Start = chars.Start > 0 ? chars.Start * 3 - 1 : 0;
+    if (hex.Start != 0)
+        hex.Length = chars.Length * 3;
+    else
+        hex.Length = chars.Length > 0 ? chars.Length * 3 - 1 : 0;
+    return hex;
+}
+
+THexEdit THexEditModel::ReplaceBytes(int first, int count, const std::vector<std::uint8_t>& with) {
+    const int n = ByteCount();
+    THexEdit edit;
+    if (first == 0 && count == n) {
+        // The whole text: the new pairs joined by blanks.
+        edit.HexRange = {0, HexLength()};
+        edit.HexText = BytesToHex(with);
+    } else if (first > 0) {
+        // From the blank before the first byte: each byte with its blank in front.
+        edit.HexRange = {first * 3 - 1, count * 3};
+        edit.HexText.reserve(with.size() * 3);
+        for (std::uint8_t b : with) {
+            edit.HexText += ' ';
+            AppendPair(edit.HexText, b);
+        }
+    } else {
+        // Leading bytes with more after them: each byte with its blank behind.
+        edit.HexRange = {0, count * 3};
+        edit.HexText.reserve(with.size() * 3);
+        for (std::uint8_t b : with) {
+            AppendPair(edit.HexText, b);
+            edit.HexText += ' ';
+        }
+    }
+    edit.CharRange = {first, count};
+    edit.CharText.reserve(with.size());
+    for (std::uint8_t b : with) edit.CharText += CharOf(b);
+    FBytes.erase(FBytes.begin() + first, FBytes.begin() + first + count);
+    FBytes.insert(FBytes.begin() + first, with.begin(), with.end());
+    return edit;
+}
+
+bool THexEditModel::TypeHexDigit(char key, TTextRange hexSel, THexEdit& edit) {
+    const int digit = DigitValue(key);
+    if (digit < 0) return false;
+    const int n = HexLength();
+    TTextRange sel = Clamp(hexSel, n);
+    if (sel.Length > 0) sel = SnapHexSelection(sel, n);
+    const int s = sel.Start, l = sel.Length;
+    const auto fresh = static_cast<std::uint8_t>(digit << 4);
+    int byte = 0, caret = 0;
+    if (s == 0 && (l > 0 || n == 0)) {
+        // The selected leading bytes (or an empty text) become one new byte.
+        byte = 0;
+        edit = ReplaceBytes(0, (l + 1) / 3, {fresh});
+        caret = 1;
+    } else if (s % 3 == 2) {
+        // On a blank or at the end: a new byte after the byte before the
+        // caret, in place of the selected bytes.
+        byte = (s + 1) / 3;
+        edit = ReplaceBytes(byte, l / 3, {fresh});
+        caret = s + 2;
+    } else {
+        // On a digit, with no selection: overwrite that digit.
+        byte = s / 3;
+        const std::uint8_t old = FBytes[static_cast<size_t>(byte)];
+        const bool high = s % 3 == 0;
+        const auto value = static_cast<std::uint8_t>(high ? (digit << 4) | (old & 0x0F) : (old & 0xF0) | digit);
+        edit = ReplaceBytes(byte, 1, {value});
+        caret = s + 1;
+    }
+    edit.HexSelection = {caret, 0};
+    edit.CharSelection = {byte + 1, 0};
+    return true;
+}
+
+bool THexEditModel::TypeChar(unsigned char ch, TTextRange charSel, THexEdit& edit) {
+    if (!IsCharAlphaNumericPlatform(ch)) return false;
+    const TTextRange sel = Clamp(charSel, ByteCount());
+    edit = ReplaceBytes(sel.Start, sel.Length, {static_cast<std::uint8_t>(ch)});
+    edit.CharSelection = {sel.Start + 1, 0};
+    edit.HexSelection = {CharsToHex(edit.CharSelection).Start, 0};
+    return true;
+}
+
+bool THexEditModel::DeleteHex(TTextRange hexSel, THexEdit& edit) {
+    const int n = HexLength();
+    TTextRange sel = Clamp(hexSel, n);
+    if (sel.Length > 0) sel = SnapHexSelection(sel, n);
+    TTextRange bytes;
+    if (sel.Length > 0) {
+        bytes = HexToChars(sel);
+    } else {
+        if (sel.Start >= n) return false;  // the caret at the end
+        // Inside or before a byte: that byte; on the blank after one: the next.
+        bytes = {sel.Start % 3 == 2 ? (sel.Start + 1) / 3 : sel.Start / 3, 1};
+    }
+    return DeleteChars(bytes, edit);
+}
+
+bool THexEditModel::DeleteChars(TTextRange charSel, THexEdit& edit) {
+    TTextRange sel = Clamp(charSel, ByteCount());
+    if (sel.Length == 0) {
+        if (sel.Start >= ByteCount()) return false;
+        sel.Length = 1;
+    }
+    edit = ReplaceBytes(sel.Start, sel.Length, {});
+    edit.CharSelection = {sel.Start, 0};
+    edit.HexSelection = {CharsToHex(edit.CharSelection).Start, 0};
+    return true;
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The editing rules of the binary editor, on bytes.
+//
+// The editor shows one byte string in two text columns: the hex text (two
+// upper-case digits per byte, one blank between bytes, so byte k takes the
+// characters 3k and 3k + 1 and the blank after it 3k + 2) and the character
+// view (one character per byte). The model owns the bytes; every key that
+// edits them is turned here into one change of the bytes and the matching
+// replacement in each column, so that the hex text always stays well formed
+// and the character view always matches the bytes. The controls only show
+// what the model hands them. Portable: no Windows headers.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A selection or a range in one column: start and length, in characters.
+struct TTextRange {
+    int Start = 0;
+    int Length = 0;
+    bool operator==(const TTextRange& o) const { return Start == o.Start && Length == o.Length; }
+    bool operator!=(const TTextRange& o) const { return !(*this == o); }
+};
+
+// One change as the two columns see it: replace HexRange of the hex text by
+// HexText and CharRange of the character view by CharText, then select
+// HexSelection and CharSelection.
+struct THexEdit {
+    TTextRange HexRange;
+    std::string HexText;
+    TTextRange CharRange;
+    std::string CharText;
+    TTextRange HexSelection;
+    TTextRange CharSelection;
+};
+
+class THexEditModel {
+public:
+    void SetBytes(std::vector<std::uint8_t> bytes) { FBytes = std::move(bytes); }
+    // Reads the pairs of a hex text (as the hex routines of the support
+    // library read them).
+    void SetHexText(const std::string& hex);
+    const std::vector<std::uint8_t>& Bytes() const { return FBytes; }
+    int ByteCount() const { return static_cast<int>(FBytes.size()); }
+    // Length of the hex text: 3n - 1 characters for n bytes, 0 for none.
+    int HexLength() const { return FBytes.empty() ? 0 : ByteCount() * 3 - 1; }
+    std::string HexText() const;
+    std::string CharText() const;
+
+    // The character that shows a byte in the character view.
+    static char CharOf(std::uint8_t byte);
+
+    // A hex selection widened or narrowed to whole bytes: a byte partly
+    // covered at the start is taken in with the blank before it, a byte of
+    // which only the high digit is covered at the end is left out. Never
+    // negative; an empty selection is only clamped into the text.
+    static TTextRange SnapHexSelection(TTextRange sel, int hexLength);
+    // The character range of the bytes that a hex selection touches, and the
+    // hex range of a character selection.
+    static TTextRange HexToChars(TTextRange hex);
+    static TTextRange CharsToHex(TTextRange chars);
+
+    // The editing keys. Each takes the selection of its column as the control
+    // reports it, changes the bytes and describes the change; false (and no
+    // change) when the key does nothing there.
+    //
+    // A hex digit (either case) overwrites the digit at the caret, or inserts
+    // a new byte d0 when the caret stands on a blank or at the end; over a
+    // selection it replaces the selected bytes by the new byte d0. A
+    // selection that does not cover whole bytes is snapped first.
+    bool TypeHexDigit(char key, TTextRange hexSel, THexEdit& edit);
+    // An alphanumeric character inserts its byte at the caret, or replaces
+    // the selected bytes by it.
+    bool TypeChar(unsigned char ch, TTextRange charSel, THexEdit& edit);
+    // Delete removes the selected bytes; with no selection the byte at the
+    // caret (the caret inside a byte or before it), or after the blank the
+    // caret stands on.
+    bool DeleteHex(TTextRange hexSel, THexEdit& edit);
+    bool DeleteChars(TTextRange charSel, THexEdit& edit);
+
+private:
+    static TTextRange Clamp(TTextRange sel, int length);
+    // Replaces count bytes from first by the given bytes and describes the
+    // change of both columns; the selections are left to the caller.
+    THexEdit ReplaceBytes(int first, int count, const std::vector<std::uint8_t>& with);
+
+    std::vector<std::uint8_t> FBytes;
+};
