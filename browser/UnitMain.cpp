@@ -267,6 +267,7 @@ void TfrmMain::BindComponents() {
     pnlRoot.OnClick = Handler(this, &TfrmMain::pnlRootClick);
     trvwKeys.OnClick = Handler(this, &TfrmMain::trvwKeysClick);
     lstvwValues.OnResize = Handler(this, &TfrmMain::lstvwValuesResize);
+    BindValueEditing();
     trvwKeys.OnKeyUp = [this](TObject* s, WORD& k, UINT sh) { trvwKeysKeyUp(s, k, sh); };
     trvwKeys.OnExpanding = [this](TObject* s, TTreeNode n, bool& a) { trvwKeysExpanding(s, n, a); };
     trvwKeys.OnExpanded = [this](TObject* s, TTreeNode n) { trvwKeysExpanded(s, n); };

@@ -170,6 +170,19 @@ public:
     void UpdateMenuStates();
     void UpdateKeyMenuStates();
 
+    // ---- Value editing ----
+    void lstvwValuesDblClick(TObject* sender);
+    void mnitmValueEditClick(TObject* sender);
+    void mnitmHexEditerClick(TObject* sender);
+    void EditStringValue(classlib::TListItem item, TViewData& data);
+    void EditDwordValue(classlib::TListItem item, TViewData& data);
+    void EditBinaryValue(classlib::TListItem item, TViewData& data);
+    // Opens the key of an edited value for writing; tells the user when it cannot.
+    bool OpenValueKey(const TViewData& data);
+    // Shows a written value in its list item, as the value list shows it.
+    void ShowEditedValue(classlib::TListItem item, TViewData& data, DWORD type, const BYTE* bytes, size_t size);
+    void BindValueEditing();
+
     // ---- Handlers ----
     void FormCreate() override;
     void FormCloseQuery(TObject* sender, bool& canClose);

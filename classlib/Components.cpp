@@ -179,6 +179,8 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
     switch (msg) {
         case WM_COMMAND:
         case WM_NOTIFY:
+        case WM_VSCROLL:
+        case WM_HSCROLL:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORLISTBOX:
@@ -187,6 +189,10 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         case WM_LBUTTONUP:
             if (OnClick) OnClick(this);
             return false;
+        case WM_CLOSE:
+            // A child control asks its dialog to close (Esc in a multi-line edit).
+            result = ::SendMessageA(::GetParent(Handle), msg, wp, lp);
+            return true;
         case WM_SIZE:
             Realign();
             return false;
@@ -278,6 +284,30 @@ void TButton::SetGlyph(TImageList& images, int index) {
 
 void TEdit::HandleCommand(WORD code) {
     if (code == EN_CHANGE && OnChange) OnChange(this);
+}
+
+bool TEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg == WM_CHAR && OnKeyPress) {
+        char key = static_cast<char>(wp);
+        OnKeyPress(this, key);
+        if (key == 0) {
+            result = 0;
+            return true;
+        }
+        if (key != static_cast<char>(wp)) {
+            result = ::CallWindowProcA(FOldProc, Handle, msg, static_cast<unsigned char>(key), lp);
+            return true;
+        }
+    } else if (msg == WM_KEYDOWN && OnKeyDown) {
+        WORD key = static_cast<WORD>(wp);
+        const UINT shift = (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
+        OnKeyDown(this, key, shift);
+        if (key == 0) {
+            result = 0;
+            return true;
+        }
+    }
+    return false;
 }
 
 int TComboBox::ItemCount() const { return static_cast<int>(::SendMessageA(Handle, CB_GETCOUNT, 0, 0)); }

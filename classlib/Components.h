@@ -88,6 +88,8 @@ protected:
 
 // Key events: virtual-key code (changeable) and shift state (MK_ flags).
 using TKeyEvent = std::function<void(TObject* sender, WORD& key, UINT shift)>;
+// A typed character; a handler that sets it to 0 drops it.
+using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
 
 // A plain panel: optional caption, forwards the commands and notifications
 // of its children to its parent, and reports clicks.
@@ -124,7 +126,10 @@ private:
 class TEdit : public TControl {
 public:
     TNotifyEvent OnChange;
+    TKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyDown;  // a handler that sets the key to 0 keeps it from the control
     void HandleCommand(WORD code) override;
+    bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     std::string Text() const { return Caption(); }
     void SetText(const std::string& s) { SetCaption(s); }
 };

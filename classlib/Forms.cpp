@@ -99,7 +99,10 @@ void TForm::Show() {
     ::ShowWindow(Handle, SW_SHOW);
 }
 
-void TForm::Hide() { ::ShowWindow(Handle, SW_HIDE); }
+void TForm::Hide() {
+    ::ShowWindow(Handle, SW_HIDE);
+    if (OnHide) OnHide(this);
+}
 
 void TForm::SetTopMost(bool topMost) {
     FStayOnTop = topMost;
@@ -131,9 +134,11 @@ int TForm::ShowModal() {
             ModalResult = Seams().ShowModal(*this);
         } catch (...) {
             FModal = false;
+            if (OnHide) OnHide(this);
             throw;
         }
         FModal = false;
+        if (OnHide) OnHide(this);
         return ModalResult;
     }
     HWND owner = ::GetWindow(Handle, GW_OWNER);

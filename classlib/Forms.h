@@ -27,6 +27,7 @@ public:
     int ModalResult = mrNone;
     TMainMenu* Menu = nullptr;
     TNotifyEvent OnShow;
+    TNotifyEvent OnHide;  // also after a modal run that the seams scripted
     TCloseQueryEvent OnCloseQuery;
     TNotifyEvent OnClose;
     TButton* DefaultButton = nullptr;

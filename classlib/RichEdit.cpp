@@ -57,6 +57,27 @@ void TRichEdit::SetText(const std::string& text) {
     ::SendMessageA(Handle, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&es));
 }
 
+void TRichEdit::LoadContent(const std::string& content) {
+    StreamBuffer buf;
+    buf.In = &content;
+    EDITSTREAM es{};
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&buf);
+    es.pfnCallback = StreamInProc;
+    const WPARAM format = content.compare(0, 5, "{\\rtf") == 0 ? SF_RTF : SF_TEXT;
+    ::SendMessageA(Handle, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&es));
+}
+
+std::string TRichEdit::RtfText() const {
+    std::string out;
+    StreamBuffer buf;
+    buf.Out = &out;
+    EDITSTREAM es{};
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&buf);
+    es.pfnCallback = StreamOutProc;
+    ::SendMessageA(Handle, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    return out;
+}
+
 int TRichEdit::TextLength() const {
     GETTEXTLENGTHEX len{};
     len.flags = GTL_NUMCHARS | GTL_PRECISE;
@@ -112,8 +133,30 @@ std::string TRichEdit::SelText() const {
     return s;
 }
 
-void TRichEdit::ReplaceSel(const std::string& text) {
-    ::SendMessageA(Handle, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+void TRichEdit::ReplaceSel(const std::string& text, bool canUndo) {
+    ::SendMessageA(Handle, EM_REPLACESEL, canUndo ? TRUE : FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+int TRichEdit::VisualLineCount() const { return static_cast<int>(::SendMessageA(Handle, EM_GETLINECOUNT, 0, 0)); }
+
+int TRichEdit::LineIndex(int line) const {
+    return static_cast<int>(::SendMessageA(Handle, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+}
+
+int TRichEdit::FirstVisibleLine() const {
+    return static_cast<int>(::SendMessageA(Handle, EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+
+void TRichEdit::ScrollLines(int lines) {
+    if (lines != 0) ::SendMessageA(Handle, EM_LINESCROLL, 0, lines);
+}
+
+void TRichEdit::SetProgramEditsOnly(bool on) {
+    FProgramEditsOnly = on;
+    if (on) {
+        ::SendMessageA(Handle, EM_SETUNDOLIMIT, 0, 0);
+        ::RevokeDragDrop(Handle);
+    }
 }
 
 CHARRANGE TRichEdit::Find(const std::string& text, LONG from, LONG to, bool matchCase, bool wholeWord) const {
@@ -139,18 +182,66 @@ void TRichEdit::HandleCommand(WORD code) {
     if (code == EN_CHANGE && OnChange) OnChange(this);
 }
 
-bool TRichEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT&) {
+bool TRichEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     const UINT shift = (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
+    if (FProgramEditsOnly) {
+        switch (msg) {
+            case WM_GETDLGCODE: {
+                // Tab and Esc belong to the dialog; Enter stays here (and does nothing).
+                result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
+                const auto* m = reinterpret_cast<const MSG*>(lp);
+                if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) result |= DLGC_WANTMESSAGE;
+                return true;
+            }
+            case WM_CONTEXTMENU:
+                ShowProgramEditMenu(*this, lp);
+                result = 0;
+                return true;
+            case WM_LBUTTONDOWN:
+                if (!(wp & MK_SHIFT)) {
+                    // A click inside the selection would start dragging it away:
+                    // the selection is dropped first, at the clicked place.
+                    POINTL at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+                    const auto pos = static_cast<LONG>(::SendMessageA(Handle, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
+                    CHARRANGE r{pos, pos};
+                    ::SendMessageA(Handle, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+                }
+                break;
+            default: break;
+        }
+    }
+    if (msg == WM_CHAR && (OnKeyPress || FProgramEditsOnly)) {
+        char key = static_cast<char>(wp);
+        if (OnKeyPress) OnKeyPress(this, key);
+        if (key == 0 || FProgramEditsOnly) {
+            result = 0;
+            return true;
+        }
+        if (key != static_cast<char>(wp)) {
+            result = ::CallWindowProcA(FOldProc, Handle, msg, static_cast<unsigned char>(key), lp);
+            return true;
+        }
+        return false;
+    }
     if (msg == WM_KEYDOWN && OnKeyDown) {
         WORD key = static_cast<WORD>(wp);
         OnKeyDown(this, key, shift);
+        if (key == 0) {
+            result = 0;
+            return true;
+        }
     } else if (msg == WM_KEYUP && OnKeyUp) {
         WORD key = static_cast<WORD>(wp);
         OnKeyUp(this, key, shift);
     } else if ((msg == WM_LBUTTONUP || msg == WM_RBUTTONUP) && OnMouseUp) {
         OnMouseUp(this);
     }
-    return false;
+    if (FProgramEditsOnly && IsUserEditingMessage(msg, wp)) {
+        result = 0;
+        return true;
+    }
+    return RaiseMouseAndFocusEvents(*this, FOldProc, msg, wp, lp, OnMouseDown, OnMouseMove, TMouseEvent(), OnEnter,
+                                    OnExit, result);
 }
 
 }  // namespace classlib

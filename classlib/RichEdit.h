@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "Components.h"
+#include "StdCtrls.h"
 
 namespace classlib {
 
@@ -13,6 +14,10 @@ public:
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;
     TNotifyEvent OnMouseUp;
+    TKeyPressEvent OnKeyPress;  // a handler that sets the key to 0 drops it
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnEnter, OnExit;
 
     // Prepares the control after binding: no size limit, change events.
     void Setup();
@@ -28,7 +33,18 @@ public:
     CHARRANGE Selection() const;
     void SetSelection(LONG start, LONG end);
     std::string SelText() const;
-    void ReplaceSel(const std::string& text);
+    void ReplaceSel(const std::string& text, bool canUndo = true);
+    // Wrapped lines as the control counts them (at least 1), and scrolling.
+    int VisualLineCount() const;
+    int LineIndex(int line) const;
+    int FirstVisibleLine() const;
+    void ScrollLines(int lines);
+    // Only the program changes the text (as TMemo::ProgramEditsOnly).
+    void SetProgramEditsOnly(bool on);
+    bool ProgramEditsOnly() const { return FProgramEditsOnly; }
+    // Rich text in (content that starts "{\rtf", else plain text) and out.
+    void LoadContent(const std::string& content);
+    std::string RtfText() const;
     // Searches forward in [from, to) (to = -1: the end); returns the range
     // of the hit, cpMin = -1 when there is none.
     CHARRANGE Find(const std::string& text, LONG from, LONG to, bool matchCase, bool wholeWord) const;
@@ -36,6 +52,9 @@ public:
 
     void HandleCommand(WORD code) override;
     bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    bool FProgramEditsOnly = false;
 };
 
 }  // namespace classlib

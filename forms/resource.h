@@ -1,6 +1,11 @@
 #pragma once
 // Resource ids of the form descriptions.
 
+// Rich edit styles that the resource compiler does not get from windows.h.
+#ifndef ES_DISABLENOSCROLL
+#define ES_DISABLENOSCROLL 0x00002000L
+#endif
+
 // Forms.
 #define IDD_FRMMAIN 100
 #define IDD_FRMSTR 101
@@ -38,6 +43,39 @@
 #define IDC_PNLVALUES 509
 #define IDC_LSTVWVALUES 510
 #define IDC_STTSBRMAIN 511
+
+// Controls of the value editors (OK and Cancel are IDOK and IDCANCEL).
+#define IDC_STR_LBLNAME 600
+#define IDC_STR_EDTNAME 601
+#define IDC_STR_LBLDATA 602
+#define IDC_STR_LBLLENGTH 603
+#define IDC_STR_LBLMAX 604
+#define IDC_STR_MMVALUE 605
+#define IDC_STR_BTNPRINT 606
+#define IDC_STR_BTNLOAD 607
+#define IDC_STR_BTNSAVE 608
+#define IDC_DWORD_LBLNAME 620
+#define IDC_DWORD_EDTNAME 621
+#define IDC_DWORD_LBLDATA 622
+#define IDC_DWORD_EDTVALUE 623
+#define IDC_DWORD_RDGRPDATATYPE 624
+#define IDC_BIN_TBSTMAIN 640
+#define IDC_BIN_NTBKMAIN 641
+#define IDC_BIN_PGMAIN 642
+#define IDC_BIN_PGIMAGE 643
+#define IDC_BIN_LBLNAME 644
+#define IDC_BIN_EDTNAME 645
+#define IDC_BIN_LBLDATA 646
+#define IDC_BIN_LBLLENGTH 647
+#define IDC_BIN_LBLMAX 648
+#define IDC_BIN_PNLVALUE 649
+#define IDC_BIN_MMADDRESS 650
+#define IDC_BIN_MMHEXVALUE 651
+#define IDC_BIN_MM_HEXVALUE 652
+#define IDC_BIN_MMVALUESTRING 653
+#define IDC_BIN_SCRBRINDEX 654
+#define IDC_BIN_BTNLOAD 655
+#define IDC_BIN_BTNSAVE 656
 
 // Tool buttons of the main window.
 #define ID_TLBREXPORTREGISTRYKEY 3001

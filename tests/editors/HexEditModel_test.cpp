@@ -170,8 +170,9 @@ TEST(HexEditModelTest, SelectionsSnapToWholeBytesAndMirrorBetweenColumns) {
                 ASSERT_GE(snapped.Length, 0);
                 ASSERT_LE(snapped.Start + snapped.Length, n);
                 EXPECT_EQ(THexEditModel::SnapHexSelection(snapped, n), snapped) << s << "," << l;
-                if (snapped.Length > 0)
+                if (snapped.Length > 0) {
                     EXPECT_EQ(THexEditModel::CharsToHex(THexEditModel::HexToChars(snapped)), snapped);
+                }
             }
     }
     EXPECT_EQ(THexEditModel::HexToChars({2, 3}), (TTextRange{1, 1}));

@@ -1,0 +1,141 @@
+// The main window's value editing: the editor of the selected value's type is
+// filled from its list item, and an edit that the user confirms is written
+// back through the registry object and shown in the item.
+#include <vector>
+
+#include "UnitBin.h"
+#include "UnitDword.h"
+#include "UnitMain.h"
+#include "UnitStr.h"
+#include "zrvDialog.h"
+#include "zrvString.h"
+
+using namespace classlib;
+
+namespace {
+
+template <class F>
+TNotifyEvent Handler(TfrmMain* form, F method) {
+    return [form, method](TObject* sender) { (form->*method)(sender); };
+}
+
+// Runs a clean-up when it goes out of scope, also after an error.
+template <class F>
+class TAtExit {
+public:
+    explicit TAtExit(F fn) : FFn(std::move(fn)) {}
+    ~TAtExit() { FFn(); }
+    TAtExit(const TAtExit&) = delete;
+    TAtExit& operator=(const TAtExit&) = delete;
+
+private:
+    F FFn;
+};
+
+}  // namespace
+
+void TfrmMain::BindValueEditing() {
+    lstvwValues.OnDblClick = Handler(this, &TfrmMain::lstvwValuesDblClick);
+    mnitmValueEdit->OnClick = pppmnitmValueEdit->OnClick = Handler(this, &TfrmMain::mnitmValueEditClick);
+    mnitmHexEditer->OnClick = tlbrHexEditer.OnClick = Handler(this, &TfrmMain::mnitmHexEditerClick);
+}
+
+void TfrmMain::lstvwValuesDblClick(TObject*) {
+    if (lstvwValues.Count() == 0) return;
+    TListItem item = lstvwValues.Selected();
+    TViewData* data = item ? ItemData(item) : nullptr;
+    if (!data) return;
+    switch (data->DataType) {
+        case 1:
+        case 2: EditStringValue(item, *data); break;
+        case 3: EditDwordValue(item, *data); break;
+        case 4: EditBinaryValue(item, *data); break;
+        default: break;  // other types are not editable
+    }
+}
+
+void TfrmMain::mnitmValueEditClick(TObject* sender) { lstvwValuesDblClick(sender); }
+
+bool TfrmMain::OpenValueKey(const TViewData& data) {
+    FRegistry.SetRootKey(data.RootKey);
+    if (FRegistry.OpenKey(data.KeyPath, false)) return true;
+    NotifyError(msgAccessRegistryError);
+    return false;
+}
+
+void TfrmMain::ShowEditedValue(TListItem item, TViewData& data, DWORD type, const BYTE* bytes, size_t size) {
+    data.DataText.clear();
+    data.TextView.clear();
+    const TValueRow row = DescribeValue(data.ValueName, type, bytes, size, data);
+    item.SetSubItem(0, row.Size);
+    item.SetSubItem(1, row.Data);
+    item.SetImageIndex(row.ImageIndex);
+}
+
+void TfrmMain::EditStringValue(TListItem item, TViewData& data) {
+    TAtExit empty([] {
+        frmStr->edtName.SetText("");
+        frmStr->SetData("");
+    });
+    frmStr->edtName.SetText(data.ValueName);
+    frmStr->SetData(data.DataText);
+    if (frmStr->ShowModal() != mrOk) return;
+    const std::string text = frmStr->Data();
+    if (text == data.DataText) return;  // unchanged: the stored bytes stay as they are
+    if (!OpenValueKey(data)) return;
+    TAtExit close([this] { FRegistry.CloseKey(); });
+    // An expandable string stays one.
+    const DWORD type = data.DataType == 2 ? REG_EXPAND_SZ : REG_SZ;
+    if (type == REG_EXPAND_SZ)
+        FRegistry.WriteExpandString(data.ValueName, text);
+    else
+        FRegistry.WriteString(data.ValueName, text);
+    ShowEditedValue(item, data, type, reinterpret_cast<const BYTE*>(text.c_str()), text.size() + 1);
+}
+
+void TfrmMain::EditDwordValue(TListItem item, TViewData& data) {
+    frmDword->edtName.SetText(data.ValueName);
+    frmDword->edtValue.SetText("0");
+    frmDword->rdgrpDataType.SetItemIndex(0);
+    frmDword->edtValue.SetText(data.DataText);
+    frmDword->Value = data.DwordValue;
+    if (frmDword->ShowModal() != mrOk) return;
+    const DWORD value = frmDword->Value;
+    if (value == data.DwordValue) return;
+    if (!OpenValueKey(data)) return;
+    TAtExit close([this] { FRegistry.CloseKey(); });
+    FRegistry.WriteInteger(data.ValueName, static_cast<int>(value));
+    ShowEditedValue(item, data, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+void TfrmMain::EditBinaryValue(TListItem item, TViewData& data) {
+    TAtExit empty([] {
+        frmBin->edtName.SetText("");
+        frmBin->SetHexColumnText("");
+        frmBin->mmValueString.SetText("");
+    });
+    {
+        THourGlass wait;
+        frmBin->HideValueName = false;
+        frmBin->edtName.SetText(data.ValueName);
+        frmBin->SetHexColumnText(data.DataText);
+        frmBin->mmValueString.SetText(data.TextView);
+    }
+    if (frmBin->ShowModal() != mrOk) return;
+    const std::string hex = frmBin->HexColumnText();
+    if (hex == data.DataText) return;
+    const std::vector<std::uint8_t> bytes = HexToBytes(hex);
+    if (!OpenValueKey(data)) return;
+    TAtExit close([this] { FRegistry.CloseKey(); });
+    FRegistry.WriteBinaryData(data.ValueName, bytes.data(), static_cast<int>(bytes.size()));
+    ShowEditedValue(item, data, REG_BINARY, bytes.data(), bytes.size());
+}
+
+void TfrmMain::mnitmHexEditerClick(TObject*) {
+    frmBin->SetHexColumnText("");
+    frmBin->mmAddress.SetText("");
+    frmBin->mmValueString.SetText("");
+    frmBin->edtName.SetText("");
+    frmBin->HideValueName = true;
+    frmBin->ShowModal();
+}

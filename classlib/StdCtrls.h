@@ -1,0 +1,162 @@
+#pragma once
+// The standard controls beyond buttons, edits and combo boxes: labels, the
+// multi-line edit, scroll bars, radio groups, tab strips, notebooks and timers.
+#include <richedit.h>
+
+#include <map>
+
+#include "Components.h"
+
+namespace classlib {
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, UINT shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, UINT shift, int x, int y)>;
+
+// The shift state of the keyboard as the MK_ flags of the key events.
+UINT KeyboardShiftState();
+
+// Whether a message would let the user change an edit control's text by a
+// path of the control's own (paste, cut, clear, undo, input-method strings,
+// dropped files, editing keys): what an edit whose text only the program
+// changes refuses. Typed characters are not included; their handler decides.
+bool IsUserEditingMessage(UINT msg, WPARAM wp);
+
+// A new font of the given face and height (negative: character height in
+// pixels); the caller owns it (a TGdiObject).
+HFONT CreateTextFont(const char* face, int height, BYTE pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE);
+
+// A static text. A click focuses FocusControl; FontColor, when set, is the
+// colour its form paints the text in (see PaintStatic).
+class TLabel : public TControl {
+public:
+    TControl* FocusControl = nullptr;
+    COLORREF FontColor = CLR_INVALID;
+    void HandleCommand(WORD code) override;
+};
+
+// Paints a static or read-only control for WM_CTLCOLORSTATIC: text colour
+// (CLR_INVALID: the system's) on the given background (CLR_INVALID: the
+// dialog face). Returns the brush the dialog procedure hands back.
+INT_PTR PaintStatic(HDC dc, COLORREF text, COLORREF background);
+
+// A multi-line (or one-line) edit control with its key, mouse and focus
+// events and the line operations the editors need.
+class TMemo : public TEdit {
+public:
+    TKeyEvent OnKeyUp;
+    TMouseEvent OnMouseDown, OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnEnter, OnExit;
+    // Only the program changes the text (through ReplaceSel and SetText):
+    // every path of the control's own that would edit it is refused, and the
+    // context menu is the control's PopupMenu or none.
+    bool ProgramEditsOnly = false;
+
+    // No length limit (the default stops at 30,000 characters).
+    void RemoveLimit();
+    CHARRANGE Selection() const;
+    void SetSelection(LONG start, LONG end);
+    // Replaces the selection; the change cannot be undone.
+    void ReplaceSel(const std::string& text);
+    int TextLength() const;
+    int LineCount() const;  // visual lines, at least 1
+    int LineIndex(int line) const;
+    int FirstVisibleLine() const;
+    void ScrollLines(int lines);
+    bool Modified() const;
+    void SetModified(bool modified);
+
+    bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+};
+
+// Shared by the edit controls: the mouse and focus events of one message.
+// Runs the control's own handling first, so that a mouse-up handler sees the
+// final selection. True when it handled the message (result set).
+bool RaiseMouseAndFocusEvents(TControl& control, WNDPROC original, UINT msg, WPARAM wp, LPARAM lp,
+                              const TMouseEvent& down, const TMouseMoveEvent& move, const TMouseEvent& up,
+                              const TNotifyEvent& enter, const TNotifyEvent& exit, LRESULT& result);
+// The context menu of an edit whose text only the program changes.
+void ShowProgramEditMenu(TControl& control, LPARAM lp);
+
+// A vertical or horizontal scroll bar control. Max is the largest position;
+// PageSize lines are shown at a time. The form passes WM_VSCROLL and
+// WM_HSCROLL of the bar to Scroll.
+class TScrollBar : public TControl {
+public:
+    TNotifyEvent OnScroll;  // the position changed
+    TNotifyEvent OnEnter, OnExit;
+    int Position() const;
+    void SetPosition(int position);
+    int Max() const { return FMax; }
+    void SetMax(int max);
+    int PageSize = 16;
+    void Scroll(WORD code);
+    bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    int FMax = 0;
+};
+
+// A group box with a column or more of radio buttons, made at run time.
+class TRadioGroup : public TControl {
+public:
+    TNotifyEvent OnClick;  // the user chose an item
+    int Columns = 1;
+    void SetItems(const std::vector<std::string>& items);
+    int ItemCount() const { return static_cast<int>(FItems.size()); }
+    std::string ItemCaption(int index) const;
+    void SetItemCaption(int index, const std::string& caption);
+    int ItemIndex() const;
+    void SetItemIndex(int index);  // raises no event
+    HWND ItemHandle(int index) const { return FItems.at(static_cast<size_t>(index)); }
+    // Acts as if the user clicked an item.
+    void ClickItem(int index);
+    bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void PlaceItems();
+    std::vector<HWND> FItems;
+    int FIndex = -1;
+};
+
+// A strip of tabs without pages of its own.
+class TTabControl : public TControl {
+public:
+    TNotifyEvent OnChange;
+    void SetTabs(const std::vector<std::string>& tabs);
+    int TabCount() const;
+    std::string TabCaption(int index) const;
+    void SetTabCaption(int index, const std::string& caption);
+    int TabIndex() const;
+    void SetTabIndex(int index);  // raises no event
+    LRESULT HandleNotify(NMHDR* hdr, bool& handled) override;
+};
+
+// Panels stacked on one another, one shown at a time.
+class TNotebook : public TPanel {
+public:
+    std::vector<TPanel*> Pages;
+    int PageIndex() const { return FPageIndex; }
+    void SetPageIndex(int index);
+
+private:
+    int FPageIndex = 0;
+};
+
+// A timer on the thread's message queue.
+class TTimer : public TComponent {
+public:
+    ~TTimer() override;
+    TNotifyEvent OnTimer;
+    UINT Interval = 1000;  // milliseconds
+    bool Enabled() const { return FId != 0; }
+    void SetEnabled(bool enabled);
+
+private:
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
+    static std::map<UINT_PTR, TTimer*>& Timers();
+    UINT_PTR FId = 0;
+};
+
+}  // namespace classlib

@@ -1,0 +1,197 @@
+// The string and DWORD editors on their own.
+#include "EditorFixture.h"
+
+using namespace classlib;
+
+namespace {
+
+// Clicks OK the way the dialog manager does.
+void ClickOk(TForm& form) { ::SendMessageA(form.Handle, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+
+}  // namespace
+
+TEST_F(EditorTest, StringEditorKeepsDataAsPlainText) {
+    for (const std::string data : {"{\\rtf1 hello}", "one\ntwo\n", "one\rtwo", "tab\there", "", "\xE9t\xE9"}) {
+        frmStr->SetData(data);
+        EXPECT_EQ(frmStr->Data(), data);
+        if (data.find_first_of("\r\n") == std::string::npos) {
+            EXPECT_EQ(frmStr->mmValue.Text(), data);
+        }
+    }
+    EXPECT_EQ(frmStr->mmValue.Text(), "\xE9t\xE9");  // not taken for rich text, not cut
+
+    // A long text is neither cut nor refused further typing.
+    const std::string longText(40000, 'x');
+    frmStr->SetData(longText);
+    EXPECT_EQ(frmStr->mmValue.Text().size(), longText.size());
+    frmStr->mmValue.SetSelection(40000, 40000);
+    Type(frmStr->mmValue.Handle, "yz");
+    EXPECT_EQ(frmStr->Data(), longText + "yz");
+}
+
+TEST_F(EditorTest, StringEditorWritesLineBreaksAsTheDataDid) {
+    frmStr->SetData("a\nb");
+    frmStr->mmValue.SetSelection(3, 3);
+    Type(frmStr->mmValue.Handle, "c");
+    EXPECT_EQ(frmStr->Data(), "a\nbc");
+    ::SendMessageA(frmStr->mmValue.Handle, WM_KEYDOWN, VK_RETURN, 1);  // as the keyboard delivers Enter
+    Type(frmStr->mmValue.Handle, "\r");
+    ::SendMessageA(frmStr->mmValue.Handle, WM_KEYUP, VK_RETURN, 0xC0000001);
+    EXPECT_EQ(frmStr->Data(), "a\nbc\n");
+
+    frmStr->SetData("a\r\nb");
+    frmStr->mmValue.SetSelection(3, 3);
+    Type(frmStr->mmValue.Handle, "c");
+    EXPECT_EQ(frmStr->Data(), "a\r\nbc");
+
+    EXPECT_EQ(KeepLineBreaks("x\r\ny\r\n", "a\rb"), "x\ry\r");
+    EXPECT_EQ(KeepLineBreaks("x\r\ny", "plain"), "x\r\ny");
+    EXPECT_EQ(KeepLineBreaks("x\r\ny", "a\nb\rc"), "x\r\ny");
+}
+
+TEST_F(EditorTest, StringEditorLabelsShowLengthAndMaximum) {
+    frmStr->SetData("twelve chars");
+    ScriptDialogs([](TForm&) {
+        EXPECT_EQ(frmStr->lblLength.Caption(), "length:12  bytes");
+        EXPECT_EQ(frmStr->lblMax.Caption(), "max length:531706 bytes");
+        frmStr->mmValue.SetSelection(0, 0);
+        Type(frmStr->mmValue.Handle, "++");
+        EXPECT_EQ(frmStr->lblLength.Caption(), "length:14  bytes");
+        return mrOk;
+    });
+    EXPECT_EQ(frmStr->ShowModal(), mrOk);
+    EXPECT_EQ(frmStr->Data(), "++twelve chars");
+}
+
+TEST_F(BrowserTest, StringEditorShowsTheSmallerMaximumOnOlderWindows) {
+    PretendWindows(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
+    StartProgram();
+    classlib::Seams().ShowModal = [](TForm&) {
+        EXPECT_EQ(frmStr->lblMax.Caption(), "max length:16383 bytes");
+        return mrCancel;
+    };
+    frmStr->ShowModal();
+}
+
+TEST_F(EditorTest, StringEditorLoadsAndSavesFiles) {
+    const std::string rich = "loaded_rich.txt", plain = "loaded_plain.txt", saved = "saved.txt";
+    FilesToRemove = {rich, plain, saved};
+    WriteFile(rich, "{\\rtf1\\ansi {\\b bold} text}");
+    WriteFile(plain, "{not rich\r\nsecond");
+    std::string chosen;
+    Seams().OpenFileName = [&](OPENFILENAMEA& ofn) {
+        EXPECT_EQ(std::string(ofn.lpstrFilter, 16), std::string("Text file\0*.txt\0", 16));
+        lstrcpynA(ofn.lpstrFile, chosen.c_str(), static_cast<int>(ofn.nMaxFile));
+        return true;
+    };
+    Seams().SaveFileName = [&](OPENFILENAMEA& ofn) {
+        lstrcpynA(ofn.lpstrFile, chosen.c_str(), static_cast<int>(ofn.nMaxFile));
+        return true;
+    };
+    frmStr->SetData("old");
+    chosen = rich;
+    Click(frmStr->btnLoad);
+    EXPECT_EQ(frmStr->Data(), "bold text");
+    chosen = plain;
+    Click(frmStr->btnLoad);
+    EXPECT_EQ(frmStr->Data(), "{not rich\r\nsecond");
+    chosen = saved;
+    Click(frmStr->btnSave);
+    std::ifstream in(saved, std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content.compare(0, 5, "{\\rtf"), 0) << content;
+    EXPECT_NE(content.find("not rich"), std::string::npos);
+
+    // A file that cannot be read is reported; the text stays.
+    chosen = "no such file.txt";
+    Click(frmStr->btnLoad);
+    EXPECT_EQ(Application().LastExceptionMessage.find("Cannot"), 0u);
+    EXPECT_EQ(frmStr->Data(), "{not rich\r\nsecond");
+}
+
+TEST_F(EditorTest, DwordKeyFilterJudgesTheTextAfterTheKey) {
+    HWND edit = frmDword->edtValue.Handle;
+    frmDword->rdgrpDataType.SetItemIndex(0);
+    frmDword->edtValue.SetText("429496729");
+    Select(edit, 9, 0);
+    Type(edit, "5");
+    EXPECT_EQ(frmDword->edtValue.Text(), "4294967295");
+    Type(edit, "0");  // past 4294967295
+    EXPECT_EQ(frmDword->edtValue.Text(), "4294967295");
+    Select(edit, 0, 10);
+    Type(edit, "7");  // over the whole text
+    EXPECT_EQ(frmDword->edtValue.Text(), "7");
+    Type(edit, "a- .");
+    EXPECT_EQ(frmDword->edtValue.Text(), "7");
+    Select(edit, 0, 0);
+    Type(edit, "1");  // in front of the text
+    EXPECT_EQ(frmDword->edtValue.Text(), "17");
+    Select(edit, 2, 0);
+    Type(edit, "\b");
+    EXPECT_EQ(frmDword->edtValue.Text(), "1");
+
+    frmDword->rdgrpDataType.ClickItem(1);
+    EXPECT_EQ(frmDword->edtValue.Text(), "00000001");
+    Select(edit, 8, 0);
+    Type(edit, "f");  // a ninth digit
+    EXPECT_EQ(frmDword->edtValue.Text(), "00000001");
+    Select(edit, 0, 1);
+    Type(edit, "fG");
+    EXPECT_EQ(frmDword->edtValue.Text(), "f0000001");
+}
+
+TEST_F(EditorTest, DwordBaseSwitchConvertsTheText) {
+    auto switchTo = [](int base, const std::string& text) {
+        frmDword->rdgrpDataType.SetItemIndex(1 - base);
+        frmDword->edtValue.SetText(text);
+        frmDword->rdgrpDataType.ClickItem(base);
+        return frmDword->edtValue.Text();
+    };
+    EXPECT_EQ(switchTo(1, "10"), "0000000A");
+    EXPECT_EQ(switchTo(0, "0000000A"), "10");
+    EXPECT_EQ(switchTo(1, "255"), "000000FF");
+    EXPECT_EQ(switchTo(0, "FFFFFFFF"), "4294967295");
+    EXPECT_EQ(switchTo(1, "4294967295"), "FFFFFFFF");
+    EXPECT_EQ(switchTo(0, "zz"), "0");
+    EXPECT_EQ(switchTo(1, "4294967296"), "0");
+    EXPECT_EQ(switchTo(1, ""), "");
+}
+
+TEST_F(EditorTest, DwordOkTakesOnlyValidNumbersAndNeverWritesZeroForBadText) {
+    struct Case {
+        int Base;
+        const char* Text;
+        bool Valid;
+        DWORD Value;
+    };
+    const Case cases[] = {
+        {0, "4294967295", true, 0xFFFFFFFFu}, {0, "0", true, 0},        {0, "", true, 0},
+        {0, "0000012", true, 12},             {1, "ffffFFFF", true, 0xFFFFFFFFu}, {1, "A", true, 10},
+        {0, "4294967296", false, 0},          {0, "-1", false, 0},      {0, "12 ", false, 0},
+        {0, "0x10", false, 0},                {1, "123456789", false, 0}, {1, "G1", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Text);
+        Boxes.Boxes.clear();
+        frmDword->Value = 77;
+        int results = 0;
+        ScriptDialogs([&](TForm& form) {
+            frmDword->rdgrpDataType.SetItemIndex(c.Base);
+            frmDword->edtValue.SetText(c.Text);
+            ClickOk(form);
+            ++results;
+            return form.ModalResult == mrNone ? mrCancel : form.ModalResult;
+        });
+        const int result = frmDword->ShowModal();
+        if (c.Valid) {
+            EXPECT_EQ(result, mrOk);
+            EXPECT_EQ(frmDword->Value, c.Value);
+            EXPECT_TRUE(Boxes.Boxes.empty());
+        } else {
+            EXPECT_EQ(result, mrCancel);  // OK left the dialog open
+            EXPECT_EQ(frmDword->Value, 77u);
+            ASSERT_EQ(Boxes.Boxes.size(), 1u);
+            EXPECT_EQ(Boxes.Boxes[0].Text.find(c.Text), 0u);
+        }
+    }
+}
