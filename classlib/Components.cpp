@@ -181,6 +181,7 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         case WM_NOTIFY:
         case WM_VSCROLL:
         case WM_HSCROLL:
+        case WM_DRAWITEM:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORLISTBOX:

@@ -86,6 +86,70 @@ INT_PTR PaintStatic(HDC dc, COLORREF text, COLORREF background) {
     return reinterpret_cast<INT_PTR>(brush->Get());
 }
 
+// ---- Buttons with glyphs ------------------------------------------------------------
+
+void TBitBtn::SetGlyph(TImageList& images, int index) {
+    FImages = &images;
+    FIndex = index;
+    const LONG_PTR style = ::GetWindowLongPtrA(Handle, GWL_STYLE);
+    ::SetWindowLongPtrA(Handle, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
+    ::InvalidateRect(Handle, nullptr, TRUE);
+}
+
+void TBitBtn::Draw(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    const bool pushed = (item.itemState & ODS_SELECTED) != 0, focused = (item.itemState & ODS_FOCUS) != 0,
+               disabled = (item.itemState & ODS_DISABLED) != 0;
+    // The default button of its form wears the dark frame, unless another button has the focus.
+    HWND focus = ::GetFocus();
+    char cls[16] = {};
+    if (focus) ::GetClassNameA(focus, cls, sizeof cls);
+    const bool otherButton = focus && focus != Handle && ::lstrcmpiA(cls, "Button") == 0;
+    if (focused || (Owner && Owner->DefaultButton == this && !otherButton)) {
+        ::FrameRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        ::InflateRect(&r, -1, -1);
+    }
+    ::DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+
+    const std::string text = Caption();
+    HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(Handle, WM_GETFONT, 0, 0)));
+    RECT measure{0, 0, 0, 0};
+    ::DrawTextA(dc, text.c_str(), -1, &measure, DT_SINGLELINE | DT_CALCRECT);
+    const bool glyph = FImages && FIndex >= 0 && FIndex < FImages->Count();
+    const int glyphW = glyph ? 16 + (text.empty() ? 0 : 4) : 0;
+    const int contentW = glyphW + (measure.right - measure.left);
+    const int shift = pushed ? 1 : 0;
+    int x = r.left + ((r.right - r.left) - contentW) / 2 + shift;
+    if (glyph) {
+        const int y = r.top + ((r.bottom - r.top) - 16) / 2 + shift;
+        ImageList_DrawEx(FImages->Handle, FIndex, dc, x, y, 16, 16, CLR_NONE, CLR_NONE,
+                         disabled ? ILD_BLEND50 : ILD_TRANSPARENT);
+        x += glyphW;
+    }
+    RECT textRect{x, r.top + shift, x + (measure.right - measure.left), r.bottom + shift};
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    ::DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER);
+    ::SelectObject(dc, oldFont);
+    if (focused) {
+        RECT f = r;
+        ::InflateRect(&f, -3, -3);
+        ::DrawFocusRect(dc, &f);
+    }
+}
+
+bool DrawOwnerButton(LPARAM lp) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+    if (!item || item->CtlType != ODT_BUTTON) return false;
+    // The subclassed controls keep their object in the user-data slot.
+    auto* control = reinterpret_cast<TControl*>(::GetWindowLongPtrA(item->hwndItem, GWLP_USERDATA));
+    auto* button = dynamic_cast<TBitBtn*>(control);
+    if (!button) return false;
+    button->Draw(*item);
+    return true;
+}
+
 // ---- Shared by the edit controls -------------------------------------------------
 
 bool RaiseMouseAndFocusEvents(TControl& control, WNDPROC original, UINT msg, WPARAM wp, LPARAM lp,

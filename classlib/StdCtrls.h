@@ -40,6 +40,21 @@ public:
 // dialog face). Returns the brush the dialog procedure hands back.
 INT_PTR PaintStatic(HDC dc, COLORREF text, COLORREF background);
 
+// A push button with a glyph from an image list before its caption. It
+// draws itself: its dialog passes WM_DRAWITEM on to DrawOwnerButton.
+class TBitBtn : public TButton {
+public:
+    void SetGlyph(TImageList& images, int index);
+    void Draw(const DRAWITEMSTRUCT& item);
+
+private:
+    TImageList* FImages = nullptr;
+    int FIndex = -1;
+};
+
+// Draws the button of a WM_DRAWITEM when it is a TBitBtn; false otherwise.
+bool DrawOwnerButton(LPARAM lp);
+
 // A multi-line (or one-line) edit control with its key, mouse and focus
 // events and the line operations the editors need.
 class TMemo : public TEdit {

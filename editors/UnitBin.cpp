@@ -214,6 +214,10 @@ void TfrmBin::FormCreate() {
     mmHexValue.SetVisible(FRichHex);
     mm_HexValue.SetVisible(!FRichHex);
     lblData.FocusControl = &HexColumn();
+    btnLoad.SetGlyph(frmMain->imglstMain, 8);
+    btnSave.SetGlyph(frmMain->imglstMain, 9);
+    btnOK.SetGlyph(frmMain->imglstMain, 32);
+    btnCancel.SetGlyph(frmMain->imglstMain, 35);
     tbstMain.SetTabs({"Main", "View As Image"});
     SetColumnFont("Courier New", -12);
     ntbkMain.SetPageIndex(0);
@@ -272,7 +276,7 @@ void TfrmBin::LayOut() {
     y += textH + 4;
     pnlValue.SetBounds(margin, y, panelW, panelH);
     y += panelH + 2 * gap;
-    auto buttonW = [&](TButton& b) { return std::max(TextWidth(b.Handle, b.Caption()) + 24, 84); };
+    auto buttonW = [&](TButton& b) { return std::max(TextWidth(b.Handle, b.Caption()) + 44, 84); };
     const int loadW = buttonW(btnLoad), saveW = buttonW(btnSave), okW = buttonW(btnOK), cancelW = buttonW(btnCancel);
     btnLoad.SetBounds(margin, y, loadW, buttonH);
     btnSave.SetBounds(margin + loadW + gap, y, saveW, buttonH);
@@ -296,6 +300,12 @@ INT_PTR TfrmBin::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
                 scrbrIndex.Scroll(LOWORD(wp));
                 handled = true;
                 return 0;
+            }
+            break;
+        case WM_DRAWITEM:
+            if (DrawOwnerButton(lp)) {
+                handled = true;
+                return TRUE;
             }
             break;
         case WM_CTLCOLORSTATIC: {

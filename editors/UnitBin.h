@@ -21,7 +21,7 @@ public:
     classlib::TMemo mm_HexValue;      // the hex column elsewhere
     classlib::TRichEdit mmValueString;
     classlib::TScrollBar scrbrIndex;
-    classlib::TButton btnLoad, btnSave, btnOK, btnCancel;
+    classlib::TBitBtn btnLoad, btnSave, btnOK, btnCancel;
     classlib::TTimer tmrIndexLine;
 
     // Set by the caller: true for the hex editor on its own (no name row).

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "UnitMain.h"
 #include "resource.h"
 #include "zrvString.h"
 
@@ -71,9 +72,17 @@ void TfrmDword::BindComponents() {
     btnOk.OnClick = Handler(this, &TfrmDword::btnOkClick);
 }
 
-void TfrmDword::FormCreate() { CenterOnScreen(); }
+void TfrmDword::FormCreate() {
+    btnOk.SetGlyph(frmMain->imglstMain, 32);
+    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    CenterOnScreen();
+}
 
 INT_PTR TfrmDword::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
+        handled = true;
+        return TRUE;
+    }
     if (msg == WM_CTLCOLORSTATIC) {
         handled = true;
         const COLORREF back = reinterpret_cast<HWND>(lp) == edtName.Handle ? kCream : CLR_INVALID;

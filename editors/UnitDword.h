@@ -11,7 +11,7 @@ public:
     classlib::TLabel lblName, lblData;
     classlib::TEdit edtName, edtValue;
     classlib::TRadioGroup rdgrpDataType;  // 0 decimal, 1 hexadecimal
-    classlib::TButton btnOk, btnCancel;
+    classlib::TBitBtn btnOk, btnCancel;
 
     // The edited value: set by the caller, changed only by an OK whose text
     // is a valid number.

@@ -73,12 +73,21 @@ void TfrmStr::BindComponents() {
 
 void TfrmStr::FormCreate() {
     mmValue.Setup();
+    btnPrint.SetGlyph(frmMain->imglstMain, 14);
+    btnLoad.SetGlyph(frmMain->imglstMain, 8);
+    btnSave.SetGlyph(frmMain->imglstMain, 9);
+    btnOk.SetGlyph(frmMain->imglstMain, 32);
+    btnCancel.SetGlyph(frmMain->imglstMain, 35);
     ::SendMessageA(mmValue.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), TRUE);
     opndlgMain.OwnerWindow = svdlgMain.OwnerWindow = Handle;
     CenterOnScreen();
 }
 
 INT_PTR TfrmStr::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
+        handled = true;
+        return TRUE;
+    }
     if (msg == WM_CTLCOLORSTATIC) {
         const auto dc = reinterpret_cast<HDC>(wp);
         const auto from = reinterpret_cast<HWND>(lp);

@@ -11,7 +11,7 @@ public:
     classlib::TLabel lblName, lblData, lblLength, lblMax;
     classlib::TEdit edtName;
     classlib::TRichEdit mmValue;
-    classlib::TButton btnPrint, btnLoad, btnSave, btnOk, btnCancel;
+    classlib::TBitBtn btnPrint, btnLoad, btnSave, btnOk, btnCancel;
     classlib::TOpenDialog opndlgMain;
     classlib::TSaveDialog svdlgMain;
 
