@@ -19,6 +19,49 @@ std::string StripLeadingBackslash(const std::string& path) {
     throw ERegistryException("Failed to set data for '" + name + "'");
 }
 
+// Names and paths go to the wide functions for moves and renames, so that
+// names and string data that the code page cannot hold pass unchanged.
+std::wstring Wide(const std::string& s) {
+    if (s.empty()) return std::wstring();
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    return w;
+}
+
+// The non-empty names of a path, upper-cased (ASCII) for comparing.
+std::vector<std::string> UpperNames(const std::string& path) {
+    std::vector<std::string> names(1);
+    for (char c : path) {
+        if (c == '\\') {
+            if (!names.back().empty()) names.emplace_back();
+        } else {
+            names.back() += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+    }
+    if (names.back().empty()) names.pop_back();
+    return names;
+}
+
+// Whether inner is outer itself or lies below it.
+bool SameOrBelow(const std::string& outer, const std::string& inner) {
+    const auto o = UpperNames(outer), i = UpperNames(inner);
+    return i.size() >= o.size() && std::equal(o.begin(), o.end(), i.begin());
+}
+
+// Whether a key exists, also for paths longer than the ANSI functions take.
+bool WideKeyExists(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, Wide(path).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+// The registry's nesting limit; a copy deeper than this has run into itself.
+const int kMaxTreeDepth = 512;
+
+bool CopyTree(HKEY src, HKEY dst, int depth);
+
 }  // namespace
 
 TRegistry::~TRegistry() { CloseKey(); }
@@ -186,21 +229,43 @@ bool TRegistry::DeleteKey(const std::string& path) {
 
 bool TRegistry::RenameValue(const std::string& oldName, const std::string& newName) {
     if (!FCurrentKey) return false;
-    TRegRawValue v;
-    if (QueryRaw(oldName, v.Type, v.Data) != ERROR_SUCCESS) return false;
-    if (::RegSetValueExA(FCurrentKey, newName.c_str(), 0, v.Type, v.Data.empty() ? nullptr : v.Data.data(),
-                         static_cast<DWORD>(v.Data.size())) != ERROR_SUCCESS)
+    const std::wstring from = Wide(oldName), to = Wide(newName);
+    // The new name must be free. A name that differs only in capitals names
+    // the same value: writing it and deleting the old one would lose it.
+    if (::RegQueryValueExW(FCurrentKey, to.c_str(), nullptr, nullptr, nullptr, nullptr) != ERROR_FILE_NOT_FOUND)
         return false;
-    return ::RegDeleteValueA(FCurrentKey, oldName.c_str()) == ERROR_SUCCESS;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data(256);
+    LONG rc = ERROR_MORE_DATA;
+    DWORD size = 0;
+    for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < 8; ++attempt) {
+        size = static_cast<DWORD>(data.size());
+        rc = ::RegQueryValueExW(FCurrentKey, from.c_str(), nullptr, &type, data.data(), &size);
+        if (rc == ERROR_MORE_DATA) data.resize(std::max<size_t>(data.size() * 2, size));
+    }
+    if (rc != ERROR_SUCCESS) return false;
+    // The new value first: when it cannot be written the old one is untouched.
+    if (::RegSetValueExW(FCurrentKey, to.c_str(), 0, type, data.data(), size) != ERROR_SUCCESS) return false;
+    if (::RegDeleteValueW(FCurrentKey, from.c_str()) == ERROR_SUCCESS) return true;
+    ::RegDeleteValueW(FCurrentKey, to.c_str());
+    return false;
 }
 
 bool TRegistry::MoveKey(const std::string& oldPath, const std::string& newPath, bool doDelete) {
     const std::string from = StripLeadingBackslash(oldPath), to = StripLeadingBackslash(newPath);
+    // The destination must be free and must not lie inside the source.
+    if (UpperNames(to).empty() || WideKeyExists(FRootKey, to) || SameOrBelow(from, to)) return false;
     HKEY src = nullptr, dst = nullptr;
-    if (::RegOpenKeyExA(FRootKey, from.c_str(), 0, KEY_READ, &src) != ERROR_SUCCESS) return false;
-    DWORD disposition = 0;
-    if (::RegCreateKeyExA(FRootKey, to.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &dst,
-                          &disposition) != ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(FRootKey, Wide(from).c_str(), 0, KEY_READ, &src) != ERROR_SUCCESS) return false;
+    // The highest level that the creation adds, to remove on failure.
+    std::string created;
+    for (size_t pos = 0;; ++pos) {
+        pos = to.find('\\', pos);
+        created = to.substr(0, pos);
+        if (pos == std::string::npos || !WideKeyExists(FRootKey, created)) break;
+    }
+    if (::RegCreateKeyExW(FRootKey, Wide(to).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                          nullptr, &dst, nullptr) != ERROR_SUCCESS) {
         ::RegCloseKey(src);
         return false;
     }
@@ -208,89 +273,96 @@ bool TRegistry::MoveKey(const std::string& oldPath, const std::string& newPath, 
     ::RegCloseKey(dst);
     ::RegCloseKey(src);
     if (!copied) {
-        if (disposition == REG_CREATED_NEW_KEY) DeleteRegistryTree(FRootKey, to);
+        DeleteRegistryTree(FRootKey, created);
         return false;
     }
     if (doDelete) return DeleteRegistryTree(FRootKey, from);
     return true;
 }
 
-bool CopyRegistryTree(HKEY src, HKEY dst) {
-    DWORD numSub = 0, maxSub = 0, numVal = 0, maxValName = 0, maxData = 0;
-    if (::RegQueryInfoKeyA(src, nullptr, nullptr, nullptr, &numSub, &maxSub, nullptr, &numVal, &maxValName, &maxData,
+namespace {
+
+// Every value and subkey of src into dst, types and bytes as stored; true
+// when all arrived.
+bool CopyTree(HKEY src, HKEY dst, int depth) {
+    DWORD numSub = 0, maxSub = 0, numVal = 0, maxData = 0;
+    if (::RegQueryInfoKeyW(src, nullptr, nullptr, nullptr, &numSub, &maxSub, nullptr, &numVal, nullptr, &maxData,
                            nullptr, nullptr) != ERROR_SUCCESS)
         return false;
     bool ok = true;
-    std::vector<char> name(maxValName + 2);
-    std::vector<BYTE> data(maxData + 1);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
-        LONG rc = ::RegEnumValueA(src, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+    std::vector<WCHAR> name(16384);  // the longest value name and its terminator
+    std::vector<BYTE> data(static_cast<size_t>(maxData) + 1);
+    for (DWORD i = 0; i < numVal; ++i) {
+        DWORD nameLen = 0, dataLen = 0, type = 0;
+        LONG rc = ERROR_MORE_DATA;
+        for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < 8; ++attempt) {
+            nameLen = static_cast<DWORD>(name.size());
+            dataLen = static_cast<DWORD>(data.size());
+            rc = ::RegEnumValueW(src, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+            if (rc == ERROR_MORE_DATA) data.resize(std::max<size_t>(data.size() * 2, dataLen + 1));
+        }
         if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc == ERROR_MORE_DATA) {  // grew meanwhile: size from the system
-            DWORD n = 0, d = 0;
-            ::RegQueryInfoKeyA(src, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &n, &d, nullptr,
-                               nullptr);
-            name.resize(std::max<size_t>(name.size(), n + 2));
-            data.resize(std::max<size_t>(data.size(), d + 1));
-            --i;
-            continue;
-        }
-        if (rc != ERROR_SUCCESS ||
-            ::RegSetValueExA(dst, name.data(), 0, type, data.data(), dataLen) != ERROR_SUCCESS) {
+        if (rc != ERROR_SUCCESS || ::RegSetValueExW(dst, name.data(), 0, type, data.data(), dataLen) != ERROR_SUCCESS)
             ok = false;
-        }
     }
-    std::vector<char> sub(maxSub + 2);
-    for (DWORD i = 0;; ++i) {
+    if (numSub > 0 && depth >= kMaxTreeDepth) return false;
+    std::vector<WCHAR> sub(std::max<DWORD>(maxSub, 255) + 1);
+    for (DWORD i = 0; i < numSub; ++i) {
         DWORD len = static_cast<DWORD>(sub.size());
-        LONG rc = ::RegEnumKeyExA(src, i, sub.data(), &len, nullptr, nullptr, nullptr, nullptr);
+        const LONG rc = ::RegEnumKeyExW(src, i, sub.data(), &len, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc == ERROR_MORE_DATA) {
-            sub.resize(sub.size() * 2 + 256);
-            --i;
-            continue;
-        }
-        if (rc != ERROR_SUCCESS) {
-            ok = false;
-            continue;
-        }
         HKEY s = nullptr, d = nullptr;
-        if (::RegOpenKeyExA(src, sub.data(), 0, KEY_READ, &s) != ERROR_SUCCESS) {
+        if (rc != ERROR_SUCCESS || ::RegOpenKeyExW(src, sub.data(), 0, KEY_READ, &s) != ERROR_SUCCESS) {
             ok = false;
             continue;
         }
-        if (::RegCreateKeyExA(dst, sub.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &d,
+        if (::RegCreateKeyExW(dst, sub.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &d,
                               nullptr) != ERROR_SUCCESS) {
             ::RegCloseKey(s);
             ok = false;
             continue;
         }
-        if (!CopyRegistryTree(s, d)) ok = false;
+        if (!CopyTree(s, d, depth + 1)) ok = false;
         ::RegCloseKey(d);
         ::RegCloseKey(s);
     }
     return ok;
 }
 
-bool DeleteRegistryTree(HKEY parent, const std::string& name) {
-    if (name.empty()) return false;
+// A link key is deleted itself, never the key it points to.
+bool DeleteTree(HKEY parent, const std::wstring& name) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
-    std::vector<std::string> subs;
-    char buf[1024];
+    if (::RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return false;
+    std::vector<std::wstring> subs;
+    WCHAR buf[512];
     for (DWORD i = 0;; ++i) {
-        DWORD len = sizeof buf;
-        LONG rc = ::RegEnumKeyExA(key, i, buf, &len, nullptr, nullptr, nullptr, nullptr);
+        DWORD len = 512;
+        const LONG rc = ::RegEnumKeyExW(key, i, buf, &len, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_NO_MORE_ITEMS) break;
         if (rc == ERROR_SUCCESS) subs.emplace_back(buf, len);
     }
     bool ok = true;
     for (const auto& s : subs)
-        if (!DeleteRegistryTree(key, s)) ok = false;
+        if (!DeleteTree(key, s)) ok = false;
+    // Deleted through the handle: a deletion by name would follow a link.
+    using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
+    static const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    bool gone = false;
+    if (ok && ntDeleteKey) gone = ntDeleteKey(key) == 0;
     ::RegCloseKey(key);
-    if (!ok) return false;
-    return ::RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
+    if (ok && !ntDeleteKey) gone = ::RegDeleteKeyW(parent, name.c_str()) == ERROR_SUCCESS;
+    return gone;
+}
+
+}  // namespace
+
+bool CopyRegistryTree(HKEY src, HKEY dst) { return CopyTree(src, dst, 0); }
+
+bool DeleteRegistryTree(HKEY parent, const std::string& name) {
+    if (UpperNames(name).empty()) return false;  // never the parent itself
+    return DeleteTree(parent, Wide(name));
 }
 
 }  // namespace classlib
