@@ -266,10 +266,18 @@ public:
         const double whole = ok ? Since(start) : -1;
         const double second = BareWalk(Top);
         Row("ExportKeyToFile, whole tree", whole, (first + second) / 2);
+        // The same without the file: what saving safely (written beside
+        // the target, flushed, renamed over it) adds.
+        TStringList text;
+        const auto listStart = Clock::now();
+        ExportKey(HKEY_CURRENT_USER, Top, text);
+        const double inMemory = Since(listStart);
+        const double secondAndAHalf = BareWalk(Top);
+        Row("ExportKey, whole tree, no file", inMemory, (second + secondAndAHalf) / 2);
         const double regedit = RunTool(Quote(Regedit) + " /e " + Quote(Folder + "\\regedit.reg") + " " + Quote(Full),
                                        Folder);
         const double third = BareWalk(Top);
-        Row("wine regedit /e", regedit, (second + third) / 2);
+        Row("wine regedit /e", regedit, (secondAndAHalf + third) / 2);
         const double reg = RunTool(Quote(Reg) + " export " + Quote(Full) + " " + Quote(Folder + "\\reg.reg") + " /y",
                                    Folder);
         const double fourth = BareWalk(Top);
