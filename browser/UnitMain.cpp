@@ -272,6 +272,8 @@ void TfrmMain::BindComponents() {
     trvwKeys.OnExpanding = [this](TObject* s, TTreeNode n, bool& a) { trvwKeysExpanding(s, n, a); };
     trvwKeys.OnExpanded = [this](TObject* s, TTreeNode n) { trvwKeysExpanded(s, n); };
     trvwKeys.OnEditing = [this](TObject* s, TTreeNode n, bool& a) { trvwKeysEditing(s, n, a); };
+    BindKeyCommands();
+    BindContentCommands();
 }
 
 void TfrmMain::LayOut() {

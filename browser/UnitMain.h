@@ -3,6 +3,7 @@
 // status bar, and the shared state that the other windows read.
 #include <array>
 
+#include "Dialogs.h"
 #include "Forms.h"
 #include "Registry.h"
 #include "StringList.h"
@@ -169,6 +170,34 @@ public:
     void AddAddressHistory(const std::string& address);
     void UpdateMenuStates();
     void UpdateKeyMenuStates();
+
+    // ---- Creating, renaming and deleting keys and values ----
+    void pppmnitmKeyNewKeyClick(TObject* sender);
+    void pppmnitmKeyNewStringValueClick(TObject* sender);
+    void pppmnitmKeyRenameClick(TObject* sender);
+    void pppmnitmKeyDelClick(TObject* sender);
+    void trvwKeysEdited(TObject* sender, TTreeNode node, std::string& text);
+    void lstvwValuesEdited(TObject* sender, classlib::TListItem item, std::string& text);
+    void BeginRenameKey();
+    void BeginRenameValue();
+    void DeleteKey();
+    void DeleteValues();
+    bool RenameKey(HKEY rootKey, const std::string& oldPath, const std::string& newPath);
+    bool RenameValue(HKEY rootKey, const std::string& keyPath, const std::string& newName,
+                     const std::string& oldName);
+    void BindKeyCommands();
+
+    // ---- Export, import and printing ----
+    classlib::TSaveDialog svdlgExport;
+    void mnitmExportRegistryKeyClick(TObject* sender);
+    void mnitmExportAllKeyClick(TObject* sender);
+    void mnitmImportClick(TObject* sender);
+    void mnitmEditRegFileClick(TObject* sender);
+    void pppmnitmKeyContentClick(TObject* sender);
+    void pppmnitmKeyprntKeyContentClick(TObject* sender);
+    void BindContentCommands();
+    // Fills the key content editor with the text of the selected key.
+    bool FillKeyContent(TTreeNode node);
 
     // ---- Value editing ----
     void lstvwValuesDblClick(TObject* sender);

@@ -196,7 +196,9 @@ bool TForm::IsShortCut(const MSG& msg) {
     const bool ctrl = ::GetKeyState(VK_CONTROL) < 0, alt = ::GetKeyState(VK_MENU) < 0,
                shift = ::GetKeyState(VK_SHIFT) < 0;
     HWND focus = ::GetFocus();
-    if (focus && IsEditWindow(focus)) {
+    // A transient edit box (in-place label editing) keeps its editing keys;
+    // an edit that is a component of the form leaves them to the menu.
+    if (focus && IsEditWindow(focus) && !ControlOf(focus)) {
         // Editing keys belong to the edit box that has the focus.
         if (!ctrl && !alt && !(key >= VK_F1 && key <= VK_F24)) return false;
         if (ctrl && !alt && (key == 'C' || key == 'V' || key == 'X' || key == 'Z' || key == 'A' || key == VK_INSERT))

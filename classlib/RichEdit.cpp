@@ -35,6 +35,8 @@ DWORD CALLBACK StreamOutProc(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* 
 void TRichEdit::Setup() {
     ::SendMessageA(Handle, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     ::SendMessageA(Handle, EM_SETEVENTMASK, 0, ENM_CHANGE);
+    // Hard lines: a long line is never wrapped by the display.
+    ::SendMessageA(Handle, EM_SETTARGETDEVICE, 0, 1);
 }
 
 std::string TRichEdit::Text() const {
@@ -54,7 +56,11 @@ void TRichEdit::SetText(const std::string& text) {
     EDITSTREAM es{};
     es.dwCookie = reinterpret_cast<DWORD_PTR>(&buf);
     es.pfnCallback = StreamInProc;
+    // One change event for the whole text, not one per streamed block.
+    const LRESULT mask = ::SendMessageA(Handle, EM_SETEVENTMASK, 0, 0);
     ::SendMessageA(Handle, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&es));
+    ::SendMessageA(Handle, EM_SETEVENTMASK, 0, mask);
+    if (OnChange) OnChange(this);
 }
 
 void TRichEdit::LoadContent(const std::string& content) {

@@ -2,12 +2,62 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <winspool.h>
 
 #include "Forms.h"
 
 namespace classlib {
 
 namespace {
+
+// Prints plain text on the default printer, line by line, page by page.
+bool PrintOnDefaultPrinter(const TPrintJob& job, std::string& error) {
+    // The default printer, asked without any dialog: with none installed
+    // this fails at once instead of putting up a box of its own.
+    char printer[512] = {};
+    DWORD size = sizeof printer;
+    if (!::GetDefaultPrinterA(printer, &size)) {
+        error = "There is no printer installed.";
+        return false;
+    }
+    HDC dc = ::CreateDCA("WINSPOOL", printer, nullptr, nullptr);
+    if (!dc) {
+        error = std::string("The printer \"") + printer + "\" cannot be used.";
+        return false;
+    }
+    DOCINFOA doc{};
+    doc.cbSize = sizeof doc;
+    doc.lpszDocName = job.Title.c_str();
+    bool ok = ::StartDocA(dc, &doc) > 0;
+    if (ok) {
+        TEXTMETRICA tm{};
+        ::GetTextMetricsA(dc, &tm);
+        const int lineHeight = tm.tmHeight + tm.tmExternalLeading;
+        const int pageHeight = ::GetDeviceCaps(dc, VERTRES);
+        const int margin = ::GetDeviceCaps(dc, LOGPIXELSY) / 2;
+        int y = pageHeight;  // forces the first page
+        size_t start = 0;
+        while (ok && start <= job.Text.size()) {
+            size_t end = job.Text.find('\n', start);
+            if (end == std::string::npos) end = job.Text.size();
+            std::string line = job.Text.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (y + lineHeight > pageHeight - margin) {
+                if (y != pageHeight) ok = ::EndPage(dc) > 0;
+                ok = ok && ::StartPage(dc) > 0;
+                y = margin;
+            }
+            ::TextOutA(dc, margin, y, line.c_str(), static_cast<int>(line.size()));
+            y += lineHeight;
+            start = end + 1;
+        }
+        ok = ok && ::EndPage(dc) > 0 && ::EndDoc(dc) > 0;
+        if (!ok) ::AbortDoc(dc);
+    }
+    ::DeleteDC(dc);
+    if (!ok) error = "Printing failed.";
+    return ok;
+}
 
 TSeams RealSeams() {
     TSeams s;
@@ -25,10 +75,7 @@ TSeams RealSeams() {
     };
     s.GetVersion = [](OSVERSIONINFOA& info) { return ::GetVersionExA(&info); };
     s.FarEastLocale = [] { return ::GetSystemMetrics(SM_DBCSENABLED) != 0; };
-    s.Print = [](const TPrintJob&, std::string& error) {
-        error = "No printer is available.";
-        return false;
-    };
+    s.Print = PrintOnDefaultPrinter;
     return s;
 }
 

@@ -64,13 +64,31 @@ void TStringList::LoadFromFile(const std::string& fileName) {
     SetText(text);
 }
 
-void TStringList::SaveToFile(const std::string& fileName) const {
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (!out) throw EInvalidOperation("Cannot create file \"" + fileName + "\"");
-    const std::string text = Text();
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) throw EInvalidOperation("Cannot write file \"" + fileName + "\"");
+void TStringList::SaveToFile(const std::string& fileName) const { SaveTextFile(fileName, Text()); }
+
+void SaveTextFile(const std::string& fileName, const std::string& text) {
+    // Written beside the target first; the target is replaced only once the
+    // whole text is on disk, so a failure leaves the old file as it was.
+    const DWORD attributes = ::GetFileAttributesA(fileName.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        throw EInvalidOperation("Cannot write file \"" + fileName + "\": it is read-only");
+    const std::string temp = fileName + ".~" + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    HANDLE h = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw EInvalidOperation("Cannot create file \"" + fileName + "\"");
+    size_t written = 0;
+    bool ok = true;
+    while (ok && written < text.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - written, 1u << 20));
+        DWORD done = 0;
+        ok = ::WriteFile(h, text.data() + written, chunk, &done, nullptr) && done == chunk;
+        written += done;
+    }
+    ok = ::FlushFileBuffers(h) && ok;
+    ::CloseHandle(h);
+    if (!ok || !::MoveFileExA(temp.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileA(temp.c_str());
+        throw EInvalidOperation("Cannot write file \"" + fileName + "\"");
+    }
 }
 
 }  // namespace classlib

@@ -32,4 +32,8 @@ private:
     std::vector<std::string> FItems;
 };
 
+// Writes a whole text file so that a failure (read-only target, full disk)
+// leaves the old file unchanged; throws EInvalidOperation naming the file.
+void SaveTextFile(const std::string& fileName, const std::string& text);
+
 }  // namespace classlib

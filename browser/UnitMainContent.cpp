@@ -1,0 +1,113 @@
+// The main window's commands that move registry content to and from
+// registry-file text: export, import, key content and printing.
+#include "UnitKeyContent.h"
+#include "UnitMain.h"
+#include "zrvDialog.h"
+#include "zrvRegFile.h"
+#include "zrvRegistry.h"
+
+using namespace classlib;
+
+namespace {
+
+template <class F>
+TNotifyEvent Handler(TfrmMain* form, F method) {
+    return [form, method](TObject* sender) { (form->*method)(sender); };
+}
+
+}  // namespace
+
+void TfrmMain::BindContentCommands() {
+    Register(svdlgExport, "svdlgExport");
+    svdlgExport.Filter = "Registry file(*.reg)|*.reg";
+    svdlgExport.DefaultExt = "reg";
+    svdlgExport.OwnerWindow = Handle;
+    mnitmExportRegistryKey->OnClick = pppmnitmExportRegistryKey->OnClick = tlbrExportRegistryKey.OnClick =
+        Handler(this, &TfrmMain::mnitmExportRegistryKeyClick);
+    mnitmExportAllKey->OnClick = tlbrExportAllKey.OnClick = Handler(this, &TfrmMain::mnitmExportAllKeyClick);
+    mnitmImport->OnClick = tlbrImport.OnClick = Handler(this, &TfrmMain::mnitmImportClick);
+    mnitmEditRegFile->OnClick = tlbrmEditRegFile.OnClick = Handler(this, &TfrmMain::mnitmEditRegFileClick);
+    mnitmKeyContent->OnClick = pppmnitmKeyContent->OnClick = tlbrKeyContent.OnClick =
+        Handler(this, &TfrmMain::pppmnitmKeyContentClick);
+    mnitmPrintKeyContent->OnClick = Handler(this, &TfrmMain::pppmnitmKeyprntKeyContentClick);
+}
+
+void TfrmMain::mnitmExportRegistryKeyClick(TObject*) {
+    if (!svdlgExport.Execute()) return;
+    TTreeNode node = trvwKeys.Selected();
+    TTreeData* data = NodeData(node);
+    if (!node || !data) return;
+    THourGlass wait;
+    // A file that cannot be written raises, and the default report names it.
+    if (!ExportKeyToFile(data->RootKey, GetNodePath(node), svdlgExport.FileName, FRegFileHeader))
+        NotifyError(msgAccessRegistryError);
+}
+
+void TfrmMain::mnitmExportAllKeyClick(TObject*) {
+    if (!svdlgExport.Execute()) return;
+    TTreeNode node = trvwKeys.Selected();
+    if (!node || !NodeData(node)) return;
+    THourGlass wait;
+    TStringList list;
+    list.Add(FRegFileHeader);
+    std::vector<HKEY> roots = {HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_USER};
+    if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+        roots.push_back(HKEY_DYN_DATA);
+    else if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT && FVersionInfo.dwMajorVersion < 5)
+        roots.push_back(HKEY_PERFORMANCE_DATA);
+    for (HKEY root : roots) ExportKey(root, "", list);
+    list.SaveToFile(svdlgExport.FileName);
+}
+
+bool TfrmMain::FillKeyContent(TTreeNode node) {
+    TTreeData* data = NodeData(node);
+    if (!node || !data) return false;
+    THourGlass wait;
+    TStringList list;
+    ExportKey(data->RootKey, GetNodePath(node), list);
+    frmKeyContent->ClearContent();
+    frmKeyContent->rchedtContent.SetText(list.Text());
+    return true;
+}
+
+void TfrmMain::pppmnitmKeyContentClick(TObject*) {
+    try {
+        if (!FillKeyContent(trvwKeys.Selected())) return;
+        frmKeyContent->ShowModal();
+    } catch (...) {
+        // What the editor could not do it has reported itself.
+    }
+}
+
+void TfrmMain::pppmnitmKeyprntKeyContentClick(TObject*) {
+    TTreeNode node = trvwKeys.Selected();
+    try {
+        if (!FillKeyContent(node)) return;
+        frmKeyContent->PrintContent(GetNodePath(node) + " Content");
+    } catch (const std::exception& e) {
+        NotifyError(e.what());
+    }
+}
+
+void TfrmMain::mnitmEditRegFileClick(TObject*) {
+    TOpenDialog& dialog = frmKeyContent->opndlgContent;
+    if (!dialog.Execute()) return;
+    TStringList lines;
+    lines.LoadFromFile(dialog.FileName);  // raises with the file's name; the default report shows it
+    frmKeyContent->ClearContent();
+    frmKeyContent->rchedtContent.SetText(lines.Text());
+    frmKeyContent->ShowModal();
+}
+
+void TfrmMain::mnitmImportClick(TObject*) {
+    TOpenDialog& dialog = frmKeyContent->opndlgContent;
+    if (!dialog.Execute()) return;
+    if (!QueryYesNo(msgSureToImportFile + "[" + dialog.FileName + "]")) return;
+    THourGlass wait;
+    switch (ImportRegFile(dialog.FileName)) {
+        case 0: NotifyInfo(msgImportSuccess); break;
+        case 1: NotifyError(msgUnknowRegistryFileVersion); break;
+        case 2: NotifyError(msgErrorHappenWhenImport); break;
+        default: NotifyError(msgFileNotExit); break;
+    }
+}

@@ -1,0 +1,301 @@
+// The main window's commands that create, rename and delete keys and values.
+#include "UnitMain.h"
+#include "zrvDialog.h"
+#include "zrvKeyTree.h"
+#include "zrvRegistry.h"
+
+using namespace classlib;
+
+namespace {
+
+template <class F>
+TNotifyEvent Handler(TfrmMain* form, F method) {
+    return [form, method](TObject* sender) { (form->*method)(sender); };
+}
+
+int TagOf(TObject* sender) {
+    auto* c = dynamic_cast<TComponent*>(sender);
+    return c ? c->Tag : -1;
+}
+
+std::string JoinPath(const std::string& parent, const std::string& name) {
+    return parent.empty() ? name : parent + "\\" + name;
+}
+
+}  // namespace
+
+void TfrmMain::BindKeyCommands() {
+    mnitmNewKey->OnClick = pppmnitmKeyNewKey->OnClick = Handler(this, &TfrmMain::pppmnitmKeyNewKeyClick);
+    for (TMenuItem* item : {mnitmNewDwordValue, mnitmNewStringValue, mnitmNewBinaryValue, pppmnitmKeyNewDwordValue,
+                            pppmnitmKeyNewStringValue, pppmnitmKeyNewBinaryValue, pppmnitmValueNewDwordValue,
+                            pppmnitmValueNewStringValue, pppmnitmValueNewBinaryValue})
+        item->OnClick = Handler(this, &TfrmMain::pppmnitmKeyNewStringValueClick);
+    for (TMenuItem* item : {mnitmKeyRename, pppmnitmKeyRename, mnitmValueRename, pppmnitmValueRename})
+        item->OnClick = Handler(this, &TfrmMain::pppmnitmKeyRenameClick);
+    for (TMenuItem* item : {mnitmKeyDel, pppmnitmKeyDel, mnitmValueDel, pppmnitmValueDel})
+        item->OnClick = Handler(this, &TfrmMain::pppmnitmKeyDelClick);
+    trvwKeys.OnEdited = [this](TObject* s, TTreeNode n, std::string& t) { trvwKeysEdited(s, n, t); };
+    lstvwValues.OnEdited = [this](TObject* s, TListItem i, std::string& t) { lstvwValuesEdited(s, i, t); };
+}
+
+// ---- New key and new values ------------------------------------------------------
+
+void TfrmMain::pppmnitmKeyNewKeyClick(TObject*) {
+    TTreeNode parent = trvwKeys.Selected();
+    TTreeData* parentData = NodeData(parent);
+    if (!parent || !parentData) return;
+    TTreeNode node;
+    try {
+        const std::string parentPath = GetNodePath(parent);
+        const std::string name = NewKeyName(parentData->RootKey, parentPath);
+        const std::string path = JoinPath(parentPath, name);
+        EnsureSubKeysLoaded(parent);
+        node = trvwKeys.AddChild(parent, name, nullptr, 0, 1, TNodeSort::Sorted);
+        parent.Expand(false);
+        FRegistry.SetRootKey(parentData->RootKey);
+        if (!FRegistry.OpenKey(path, true)) {
+            node.Delete();
+            NotifyError(msgCreatekeyFailed);
+            return;
+        }
+        FRegistry.CloseKey();
+        auto* data = new TTreeData();
+        data->RootKey = parentData->RootKey;
+        data->KeyName = UpperCaseAscii(name);
+        TVITEMA item{};
+        item.mask = TVIF_PARAM | TVIF_HANDLE;
+        item.hItem = node.ItemId();
+        item.lParam = reinterpret_cast<LPARAM>(data);
+        ::SendMessageA(trvwKeys.Handle, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        trvwKeys.SetFocus();
+        node.Select();
+        node.EditText();
+    } catch (...) {
+        if (node) node.Delete();
+        NotifyError(msgCreatekeyFailed);
+    }
+}
+
+void TfrmMain::pppmnitmKeyNewStringValueClick(TObject* sender) {
+    const int kind = TagOf(sender);
+    TTreeNode node = trvwKeys.Selected();
+    TTreeData* nodeData = NodeData(node);
+    if (!node || !nodeData || kind < 1 || kind > 3) return;
+    TListItem added;
+    try {
+        const std::string path = GetNodePath(node);
+        FRegistry.SetRootKey(nodeData->RootKey);
+        if (!FRegistry.OpenKey(path, false)) {
+            NotifyError(msgCreateValueFailed);
+            return;
+        }
+        FRegistry.CloseKey();
+        const std::string name = NewValueName(nodeData->RootKey, path);
+        if (!FRegistry.OpenKey(path, false)) throw ERegistryException("The key is gone");
+        if (kind == 1)
+            FRegistry.WriteBinaryData(name, nullptr, 0);
+        else if (kind == 2)
+            FRegistry.WriteInteger(name, 0);
+        else
+            FRegistry.WriteString(name, "");
+        FRegistry.CloseKey();
+
+        auto* view = new TViewData();
+        view->RootKey = nodeData->RootKey;
+        view->KeyPath = UpperCaseAscii(path);
+        view->ValueName = name;
+        TListItemSpec spec;
+        spec.Caption = name;
+        spec.Data = view;
+        if (kind == 1) {
+            view->DataType = 4;
+            spec.ImageIndex = 2;
+            spec.SubItems = {"0", ""};
+        } else if (kind == 2) {
+            view->DataType = 3;
+            view->DataText = "0";
+            spec.ImageIndex = 3;
+            spec.SubItems = {"4", "0x00000000(0)"};
+        } else {
+            view->DataType = 1;
+            spec.ImageIndex = 4;
+            spec.SubItems = {"0", "\"\""};
+        }
+        added = lstvwValues.Add(std::move(spec));
+        lstvwValues.SetFocus();
+        for (int i = 0; i < lstvwValues.Count(); ++i) lstvwValues.Item(i).SetSelected(false);
+        added.SetSelected(true);
+        added.Focus();
+        added.MakeVisible();
+        added.EditCaption();
+    } catch (...) {
+        FRegistry.CloseKey();
+        if (added) added.Delete();
+        NotifyError(msgCreateValueFailed);
+    }
+}
+
+// ---- Rename ----------------------------------------------------------------------
+
+void TfrmMain::pppmnitmKeyRenameClick(TObject* sender) {
+    const int tag = TagOf(sender);
+    if (tag == 0)
+        BeginRenameKey();
+    else if (tag == 1)
+        BeginRenameValue();
+}
+
+void TfrmMain::BeginRenameKey() {
+    TTreeNode node = trvwKeys.Selected();
+    TTreeData* data = NodeData(node);
+    if (node && data && !data->KeyName.empty()) node.EditText();
+}
+
+void TfrmMain::BeginRenameValue() {
+    TListItem item = lstvwValues.Selected();
+    if (item && ItemData(item)) item.EditCaption();
+}
+
+bool TfrmMain::RenameKey(HKEY rootKey, const std::string& oldPath, const std::string& newPath) {
+    try {
+        FRegistry.SetRootKey(rootKey);
+        if (!FRegistry.OpenKey(oldPath, false)) return false;
+        FRegistry.CloseKey();
+        if (FRegistry.KeyExists(newPath)) return false;
+        return FRegistry.MoveKey(oldPath, newPath, true);
+    } catch (...) {
+        FRegistry.CloseKey();
+        return false;
+    }
+}
+
+void TfrmMain::trvwKeysEdited(TObject*, TTreeNode node, std::string& text) {
+    TTreeData* data = NodeData(node);
+    if (!data) {
+        node.Delete();
+        return;
+    }
+    const std::string newPath = JoinPath(GetNodePath(node.Parent()), text);
+    FRegistry.SetRootKey(data->RootKey);
+    if (text.empty() || text.find('\\') != std::string::npos) {
+        NotifyError(msgInvalidKeyName);
+        text = data->KeyName;
+        return;
+    }
+    if (UpperCaseAscii(text) == data->KeyName) return;
+    if (FRegistry.KeyExists(newPath)) {
+        NotifyError(msgHaveSubkeyInSameName + UpperCaseAscii(text));
+        text = data->KeyName;
+        return;
+    }
+    if (RenameKey(data->RootKey, GetNodePath(node), newPath)) {
+        data->KeyName = UpperCaseAscii(text);
+    } else {
+        text = data->KeyName;
+        NotifyError(msgRenameFailed);
+    }
+}
+
+bool TfrmMain::RenameValue(HKEY rootKey, const std::string& keyPath, const std::string& newName,
+                           const std::string& oldName) {
+    bool done = false;
+    try {
+        FRegistry.SetRootKey(rootKey);
+        if (FRegistry.OpenKey(keyPath, false)) {
+            if (!FRegistry.ValueExists(newName) && FRegistry.ValueExists(oldName))
+                done = FRegistry.RenameValue(oldName, newName);
+            FRegistry.CloseKey();
+        }
+    } catch (...) {
+        FRegistry.CloseKey();
+        done = false;
+    }
+    return done;
+}
+
+void TfrmMain::lstvwValuesEdited(TObject*, TListItem item, std::string& text) {
+    TViewData* view = ItemData(item);
+    if (!view) return;
+    if (::lstrcmpiA(view->ValueName.c_str(), text.c_str()) == 0) return;
+    if (RenameValue(view->RootKey, view->KeyPath, text, view->ValueName)) {
+        view->ValueName = text;
+    } else {
+        NotifyInfo(msgCanNotRenameItTo + text);
+        text = view->ValueName;
+    }
+}
+
+// ---- Delete ----------------------------------------------------------------------
+
+void TfrmMain::pppmnitmKeyDelClick(TObject* sender) {
+    const int tag = TagOf(sender);
+    if (tag == 0)
+        DeleteKey();
+    else if (tag == 1)
+        DeleteValues();
+}
+
+void TfrmMain::DeleteKey() {
+    THourGlass wait;
+    try {
+        TTreeNode node = trvwKeys.Selected();
+        if (!node) return;
+        TTreeData* data = NodeData(node);
+        if (!data) {
+            NotifyError(msgDeleteKeyError);
+            return;
+        }
+        if (data->KeyName.empty() || !node.Parent()) return;
+        if (!QueryYesNo(msgDeleteQuery)) return;
+        if (RegDeleteKeyTree(data->RootKey, GetNodePath(node))) {
+            TTreeNode parent = node.Parent();
+            if (parent) {
+                parent.Select();
+                ClearValueList();
+                LoadValues(parent);
+            }
+            node.Delete();
+        } else {
+            NotifyError(msgDeleteKeyError);
+        }
+    } catch (...) {
+        NotifyError(msgDeleteKeyError);
+    }
+}
+
+void TfrmMain::DeleteValues() {
+    const int selected = lstvwValues.SelCount();
+    if (selected == 0) return;
+    if (!QueryYesNo(selected >= 2 ? msgDeleteAllSelectValueQuery : msgDeleteSelectValueQuery)) return;
+    std::vector<int> indexes;
+    TViewData* first = nullptr;
+    for (int i = 0; i < lstvwValues.Count(); ++i) {
+        TListItem item = lstvwValues.Item(i);
+        if (!item.Selected()) continue;
+        indexes.push_back(i);
+        if (!first) first = ItemData(item);
+    }
+    // Only the items whose value is really gone leave the list; a value that
+    // could not be deleted stays listed and the failure is reported.
+    std::vector<int> gone;
+    if (first) {
+        FRegistry.SetRootKey(first->RootKey);
+        if (FRegistry.OpenKey(first->KeyPath, false)) {
+            for (int i : indexes) {
+                TViewData* view = ItemData(lstvwValues.Item(i));
+                if (!view) continue;
+                try {
+                    if (FRegistry.DeleteValue(view->ValueName) || !FRegistry.ValueExists(view->ValueName))
+                        gone.push_back(i);
+                } catch (...) {
+                    // the next one follows
+                }
+            }
+            FRegistry.CloseKey();
+        }
+    }
+    lstvwValues.BeginUpdate();
+    for (auto it = gone.rbegin(); it != gone.rend(); ++it) lstvwValues.Item(*it).Delete();
+    lstvwValues.EndUpdate();
+    if (gone.size() != indexes.size()) NotifyError(msgAccessRegistryError);
+}

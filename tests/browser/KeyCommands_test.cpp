@@ -1,0 +1,226 @@
+#include "BrowserFixture.h"
+#include "zrvRegistry.h"
+
+using namespace classlib;
+
+namespace {
+
+TTreeNode Child(TTreeNode node, const std::string& text) {
+    for (TTreeNode c = node.FirstChild(); c; c = c.NextSibling())
+        if (c.Text() == text) return c;
+    return {};
+}
+
+bool KeyExists(const std::string& path) {
+    HKEY k = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(k);
+    return true;
+}
+
+}  // namespace
+
+class KeyCommandsTest : public BrowserTest {
+protected:
+    void SetUp() override {
+        Scratch.AddKey("Child\\Grand");
+        Scratch.AddKey("Other");
+        Scratch.SetString("inner", "kept", "Child\\Grand");
+        StartProgram();
+        Select(Scratch.Path);
+    }
+    TTreeNode Select(const std::string& path) {
+        TTreeNode node = frmMain->FindKeyNode(HKEY_CURRENT_USER, path);
+        EXPECT_TRUE(node);
+        node.MakeVisible();
+        frmMain->trvwKeys.SetSelected(node);
+        frmMain->trvwKeysClick(nullptr);
+        return node;
+    }
+    // Ends the in-place editing the command started, as the user would.
+    void EndEditing(bool cancel) {
+        HWND edit = TreeView_GetEditControl(frmMain->trvwKeys.Handle);
+        if (edit) TreeView_EndEditLabelNow(frmMain->trvwKeys.Handle, cancel);
+        HWND ledit = ListView_GetEditControl(frmMain->lstvwValues.Handle);
+        if (ledit) ::SendMessageA(ledit, WM_KEYDOWN, cancel ? VK_ESCAPE : VK_RETURN, 0);
+    }
+    // What the tree does when in-place editing ends: the handler, then the
+    // node takes the text the handler left.
+    std::string Rename(TTreeNode node, std::string text) {
+        frmMain->trvwKeysEdited(nullptr, node, text);
+        node.SetText(text);
+        return text;
+    }
+    ScratchKey Scratch;
+};
+
+TEST_F(KeyCommandsTest, NewKeysTakeTheFirstFreeNumberAndStartEditing) {
+    Scratch.AddKey("NEW KEY #1");
+    Scratch.AddKey("new key #2");
+    TTreeNode node = Select(Scratch.Path);
+    frmMain->Show();
+    frmMain->mnitmNewKey->Click();
+    EXPECT_TRUE(KeyExists(Scratch.Path + "\\New Key #3"));
+    TTreeNode added = frmMain->trvwKeys.Selected();
+    EXPECT_EQ(added.Text(), "New Key #3");
+    EXPECT_EQ(TfrmMain::NodeData(added)->KeyName, "NEW KEY #3");
+    EXPECT_TRUE(frmMain->trvwKeys.IsEditing());
+    EndEditing(true);  // Esc keeps the default name
+    EXPECT_EQ(added.Text(), "New Key #3");
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    EXPECT_EQ(added.Parent(), node);
+}
+
+TEST_F(KeyCommandsTest, NewValuesOfEachKind) {
+    frmMain->Show();
+    frmMain->mnitmNewDwordValue->Click();
+    EndEditing(true);
+    frmMain->pppmnitmValueNewStringValue->Click();
+    EndEditing(true);
+    frmMain->pppmnitmKeyNewBinaryValue->Click();
+    EndEditing(true);
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Scratch.Path, false));
+    EXPECT_EQ(reg.ReadInteger("New Value #1"), 0);
+    EXPECT_EQ(reg.ReadString("New Value #2"), "");
+    EXPECT_EQ(reg.GetDataType("New Value #3"), TRegDataType::rdBinary);
+    EXPECT_EQ(reg.GetDataSize("New Value #3"), 0);
+    TListView& list = frmMain->lstvwValues;
+    ASSERT_EQ(list.Count(), 3);
+    const int dword = list.IndexOfCaption("New Value #1");
+    EXPECT_EQ(list.Item(dword).SubItem(0), "4");
+    EXPECT_EQ(list.Item(dword).SubItem(1), "0x00000000(0)");
+    EXPECT_EQ(list.Item(list.IndexOfCaption("New Value #2")).SubItem(1), "\"\"");
+    EXPECT_EQ(TfrmMain::ItemData(list.Item(list.IndexOfCaption("New Value #3")))->DataType, 4);
+    EXPECT_TRUE(Boxes.Boxes.empty());
+}
+
+TEST_F(KeyCommandsTest, KeyRenameMovesTheWholeTreeOrRefusesClearly) {
+    TTreeNode node = Select(Scratch.Path);
+    node.Expand(false);
+    TTreeNode child = Child(node, "Child");
+    ASSERT_TRUE(child);
+    child.Expand(false);
+
+    EXPECT_EQ(Rename(child, "Renamed"), "Renamed");
+    EXPECT_FALSE(KeyExists(Scratch.Path + "\\Child"));
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Scratch.Path + "\\Renamed\\Grand", false));
+    EXPECT_EQ(reg.ReadString("inner"), "kept");
+    EXPECT_EQ(TfrmMain::NodeData(child)->KeyName, "RENAMED");
+    EXPECT_TRUE(child.HasChildren());
+
+    // Same name in other capitals: nothing moves.
+    EXPECT_EQ(Rename(child, "RENAMED"), "RENAMED");
+    EXPECT_TRUE(KeyExists(Scratch.Path + "\\Renamed\\Grand"));
+    EXPECT_TRUE(Boxes.Boxes.empty());
+
+    // A sibling's name, in other capitals.
+    EXPECT_EQ(Rename(child, "other"), "RENAMED");
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "There is a subkey named:OTHER");
+    EXPECT_EQ(Boxes.Boxes[0].Flags, 0x1010u);
+
+    EXPECT_EQ(Rename(child, "a\\b"), "RENAMED");
+    EXPECT_EQ(Rename(child, ""), "RENAMED");
+    ASSERT_EQ(Boxes.Boxes.size(), 3u);
+    EXPECT_EQ(Boxes.Boxes[1].Text, "Invalid key name!");
+    EXPECT_TRUE(KeyExists(Scratch.Path + "\\Renamed\\Grand"));
+}
+
+TEST_F(KeyCommandsTest, AwkwardAndLongKeyNames) {
+    TTreeNode node = Select(Scratch.Path);
+    node.Expand(false);
+    TTreeNode other = Child(node, "Other");
+    const std::string awkward = " dots.*?[x]=\"q\" ";
+    EXPECT_EQ(Rename(other, awkward), awkward);
+    EXPECT_TRUE(KeyExists(Scratch.Path + "\\" + awkward));
+    const std::string longest(255, 'k');
+    EXPECT_EQ(Rename(other, longest), longest);
+    EXPECT_TRUE(KeyExists(Scratch.Path + "\\" + longest));
+    // Too long for the registry: refused, nothing lost.
+    EXPECT_EQ(Rename(other, std::string(256, 'k')), UpperCaseAscii(longest));
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "Rename failed!");
+    EXPECT_TRUE(KeyExists(Scratch.Path + "\\" + longest));
+}
+
+TEST_F(KeyCommandsTest, ValueRenameKeepsDataAndRefusesTakenNames) {
+    Scratch.SetValue("multi", REG_MULTI_SZ, "a\0b\0", 5);
+    Scratch.SetString("taken", "x");
+    Select(Scratch.Path);
+    TListView& list = frmMain->lstvwValues;
+    auto rename = [&](const std::string& from, std::string to) {
+        frmMain->lstvwValuesEdited(nullptr, list.Item(list.IndexOfCaption(from)), to);
+        return to;
+    };
+    EXPECT_EQ(rename("multi", "moved"), "moved");
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Scratch.Path, false));
+    const TRegRawValue moved = reg.ReadRaw("moved");
+    EXPECT_EQ(moved.Type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(moved.Data.size(), 5u);
+    EXPECT_FALSE(reg.ValueExists("multi"));
+    list.Item(list.IndexOfCaption("multi")).SetCaption("moved");
+
+    EXPECT_EQ(rename("moved", "TAKEN"), "moved");
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "Can not rename it to:TAKEN");
+    EXPECT_EQ(Boxes.Boxes[0].Flags, 0x1000u);
+
+    EXPECT_EQ(rename("moved", "MOVED"), "MOVED");  // case only: nothing changes
+    EXPECT_TRUE(reg.ValueExists("moved"));
+
+    const std::string longest(16383, 'v');
+    EXPECT_EQ(rename("moved", longest), longest);
+    EXPECT_TRUE(reg.ValueExists(longest));
+}
+
+TEST_F(KeyCommandsTest, DeletingKeysAsksAndSelectsTheParent) {
+    Scratch.SetString("parentValue", "p");
+    TTreeNode node = Select(Scratch.Path);
+    node.Expand(false);
+    Select(Scratch.Path + "\\Child");
+
+    Boxes.Answers = {IDNO};
+    frmMain->pppmnitmKeyDel->Click();
+    EXPECT_TRUE(KeyExists(Scratch.Path + "\\Child"));
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "This action will delete all subkeys in this key,will you delete any way?");
+
+    Boxes.Answers = {IDYES};
+    frmMain->pppmnitmKeyDel->Click();
+    EXPECT_FALSE(KeyExists(Scratch.Path + "\\Child"));
+    EXPECT_EQ(frmMain->trvwKeys.Selected(), node);
+    EXPECT_FALSE(Child(node, "Child"));
+    EXPECT_EQ(frmMain->lstvwValues.Count(), 1);
+
+    // A root node is never deleted, and nothing is asked.
+    Select("");
+    frmMain->trvwKeys.SetSelected(frmMain->FindKeyNode(HKEY_CURRENT_USER, ""));
+    frmMain->mnitmKeyDel->Click();
+    EXPECT_EQ(Boxes.Boxes.size(), 2u);
+}
+
+TEST_F(KeyCommandsTest, DeletingSelectedValuesAsksOnce) {
+    for (const char* n : {"a", "b", "c", "d"}) Scratch.SetString(n, n);
+    Select(Scratch.Path);
+    TListView& list = frmMain->lstvwValues;
+    for (const char* n : {"a", "b", "c"}) list.Item(list.IndexOfCaption(n)).SetSelected(true);
+    Boxes.Answers = {IDYES};
+    frmMain->pppmnitmValueDel->Click();
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "Sure to delete all selected items?");
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Item(0).Caption(), "d");
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Scratch.Path, false));
+    EXPECT_FALSE(reg.ValueExists("a"));
+    EXPECT_TRUE(reg.ValueExists("d"));
+
+    list.Item(0).SetSelected(true);
+    Boxes.Answers = {IDNO};
+    frmMain->mnitmValueDel->Click();
+    EXPECT_EQ(Boxes.Boxes.back().Text, "Sure to delete selected item?");
+    EXPECT_EQ(list.Count(), 1);
+}
