@@ -18,6 +18,10 @@ int TagOf(TObject* sender) {
     return c ? c->Tag : -1;
 }
 
+// The registry's limits on names; Wine takes longer ones that Windows refuses.
+const size_t kMaxKeyName = 255;
+const size_t kMaxValueName = 16383;
+
 std::string JoinPath(const std::string& parent, const std::string& name) {
     return parent.empty() ? name : parent + "\\" + name;
 }
@@ -157,6 +161,8 @@ void TfrmMain::BeginRenameValue() {
 }
 
 bool TfrmMain::RenameKey(HKEY rootKey, const std::string& oldPath, const std::string& newPath) {
+    const size_t slash = newPath.rfind('\\');
+    if ((slash == std::string::npos ? newPath.size() : newPath.size() - slash - 1) > kMaxKeyName) return false;
     try {
         FRegistry.SetRootKey(rootKey);
         if (!FRegistry.OpenKey(oldPath, false)) return false;
@@ -198,6 +204,7 @@ void TfrmMain::trvwKeysEdited(TObject*, TTreeNode node, std::string& text) {
 
 bool TfrmMain::RenameValue(HKEY rootKey, const std::string& keyPath, const std::string& newName,
                            const std::string& oldName) {
+    if (newName.size() > kMaxValueName) return false;
     bool done = false;
     try {
         FRegistry.SetRootKey(rootKey);

@@ -76,11 +76,14 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
     const std::string rel = StripLeadingBackslash(path);
     HKEY key = nullptr;
     LONG rc;
+    // Paths go in wide: the ANSI functions refuse paths over 260 characters
+    // under Wine, though every key name on them is a valid one.
+    const std::wstring wide = Wide(rel);
     if (canCreate) {
-        rc = ::RegCreateKeyExA(FRootKey, rel.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+        rc = ::RegCreateKeyExW(FRootKey, wide.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                                &key, nullptr);
     } else {
-        rc = ::RegOpenKeyExA(FRootKey, rel.c_str(), 0, KEY_ALL_ACCESS, &key);
+        rc = ::RegOpenKeyExW(FRootKey, wide.c_str(), 0, KEY_ALL_ACCESS, &key);
     }
     if (rc != ERROR_SUCCESS) return false;
     FCurrentKey = key;
@@ -105,7 +108,7 @@ bool TRegistry::GetKeyInfo(TRegKeyInfo& info) const {
 
 bool TRegistry::KeyExists(const std::string& path) const {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(FRootKey, StripLeadingBackslash(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(FRootKey, Wide(StripLeadingBackslash(path)).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     ::RegCloseKey(key);
     return true;

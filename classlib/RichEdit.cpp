@@ -35,8 +35,11 @@ DWORD CALLBACK StreamOutProc(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* 
 void TRichEdit::Setup() {
     ::SendMessageA(Handle, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     ::SendMessageA(Handle, EM_SETEVENTMASK, 0, ENM_CHANGE);
-    // Hard lines: a long line is never wrapped by the display.
-    ::SendMessageA(Handle, EM_SETTARGETDEVICE, 0, 1);
+}
+
+void TRichEdit::SetWordWrap(bool wrap) {
+    // Without wrapping every line stays one line on the screen.
+    ::SendMessageA(Handle, EM_SETTARGETDEVICE, 0, wrap ? 0 : 1);
 }
 
 std::string TRichEdit::Text() const {

@@ -21,6 +21,7 @@ public:
 
     // Prepares the control after binding: no size limit, change events.
     void Setup();
+    void SetWordWrap(bool wrap);
     std::string Text() const;            // lines end in CR LF
     void SetText(const std::string& text);
     int TextLength() const;              // characters, a line break counts as one

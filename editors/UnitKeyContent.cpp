@@ -27,6 +27,7 @@ void TfrmKeyContent::BindComponents() {
     Bind(sttsbrContent, IDC_STTSBRCONTENT, "sttsbrContent", TAlign::alBottom);
     Bind(rchedtContent, IDC_RCHEDTCONTENT, "rchedtContent", TAlign::alClient);
     rchedtContent.Setup();
+    rchedtContent.SetWordWrap(false);  // registry-file lines are hard lines
     sttsbrContent.SetPanels({100, 150, 50});
     MainMenu1.Load(*this, IDM_KEYCONTENT, false);
     Register(MainMenu1, "MainMenu1");

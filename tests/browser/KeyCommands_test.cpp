@@ -12,10 +12,8 @@ TTreeNode Child(TTreeNode node, const std::string& text) {
 }
 
 bool KeyExists(const std::string& path) {
-    HKEY k = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(k);
-    return true;
+    TRegistry reg;
+    return reg.KeyExists(path);
 }
 
 }  // namespace
@@ -173,6 +171,9 @@ TEST_F(KeyCommandsTest, ValueRenameKeepsDataAndRefusesTakenNames) {
 
     const std::string longest(16383, 'v');
     EXPECT_EQ(rename("moved", longest), longest);
+    EXPECT_TRUE(reg.ValueExists(longest));
+    list.Item(list.IndexOfCaption("moved")).SetCaption(longest);
+    EXPECT_EQ(rename(longest, longest + "v"), longest);  // over the limit: refused, nothing lost
     EXPECT_TRUE(reg.ValueExists(longest));
 }
 
