@@ -32,11 +32,6 @@ const int kFavoriteTag = 9999;
 // Roots shown on every Windows version, in this order.
 const int kCommonRoots[] = {0, 1, 2, 3, 5};
 
-template <class F>
-TNotifyEvent Handler(TfrmMain* form, F method) {
-    return [form, method](TObject* sender) { (form->*method)(sender); };
-}
-
 }  // namespace
 
 TfrmMain::~TfrmMain() {

@@ -8,15 +8,6 @@
 
 using namespace classlib;
 
-namespace {
-
-template <class F>
-TNotifyEvent Handler(TfrmMain* form, F method) {
-    return [form, method](TObject* sender) { (form->*method)(sender); };
-}
-
-}  // namespace
-
 void TfrmMain::BindContentCommands() {
     Register(svdlgExport, "svdlgExport");
     svdlgExport.Filter = "Registry file(*.reg)|*.reg";

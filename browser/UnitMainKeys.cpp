@@ -8,11 +8,6 @@ using namespace classlib;
 
 namespace {
 
-template <class F>
-TNotifyEvent Handler(TfrmMain* form, F method) {
-    return [form, method](TObject* sender) { (form->*method)(sender); };
-}
-
 int TagOf(TObject* sender) {
     auto* c = dynamic_cast<TComponent*>(sender);
     return c ? c->Tag : -1;

@@ -14,11 +14,6 @@ using namespace classlib;
 
 namespace {
 
-template <class F>
-TNotifyEvent Handler(TfrmMain* form, F method) {
-    return [form, method](TObject* sender) { (form->*method)(sender); };
-}
-
 // Runs a clean-up when it goes out of scope, also after an error.
 template <class F>
 class TAtExit {

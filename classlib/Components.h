@@ -27,6 +27,12 @@ public:
 
 using TNotifyEvent = std::function<void(TObject* sender)>;
 
+// An event handler bound to a member function of a form.
+template <class Form, class Base>
+TNotifyEvent Handler(Form* form, void (Base::*method)(TObject*)) {
+    return [form, method](TObject* sender) { (form->*method)(sender); };
+}
+
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 class TComponent : public TObject {

@@ -16,11 +16,6 @@ const COLORREF kCream = RGB(255, 251, 240);
 const int kVisibleLines = 16;  // lines of the view
 const int kBytesPerLine = 16;
 
-template <class F>
-TNotifyEvent Handler(TfrmBin* form, F method) {
-    return [form, method](TObject* sender) { (form->*method)(sender); };
-}
-
 // Edit and rich edit controls answer the same selection and line messages.
 TTextRange GetSel(HWND h) {
     DWORD start = 0, end = 0;

@@ -14,11 +14,6 @@ namespace {
 
 const COLORREF kCream = RGB(255, 251, 240);
 
-template <class F>
-TNotifyEvent Handler(TfrmDword* form, F method) {
-    return [form, method](TObject* sender) { (form->*method)(sender); };
-}
-
 std::string HexText(DWORD v) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%08lX", static_cast<unsigned long>(v));

@@ -16,11 +16,6 @@ namespace {
 const char* const kHeaderLines[] = {"Windows Registry Editor Version 5.00", "REGEDIT4", "REGEDIT3", "REGEDIT2"};
 const char kFilter[] = "Registry file(*.reg)|*.reg";
 
-template <class F>
-TNotifyEvent Handler(TfrmKeyContent* form, F method) {
-    return [form, method](TObject* sender) { (form->*method)(sender); };
-}
-
 }  // namespace
 
 void TfrmKeyContent::BindComponents() {

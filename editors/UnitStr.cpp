@@ -14,11 +14,6 @@ namespace {
 
 const COLORREF kCream = RGB(255, 251, 240);
 
-template <class F>
-TNotifyEvent Handler(TfrmStr* form, F method) {
-    return [form, method](TObject* sender) { (form->*method)(sender); };
-}
-
 }  // namespace
 
 std::string KeepLineBreaks(const std::string& edited, const std::string& original) {
