@@ -23,7 +23,7 @@ void TfrmKeyContent::BindComponents() {
     Bind(rchedtContent, IDC_RCHEDTCONTENT, "rchedtContent", TAlign::alClient);
     rchedtContent.Setup();
     rchedtContent.SetWordWrap(false);  // registry-file lines are hard lines
-    sttsbrContent.SetPanels({100, 150, 50});
+    sttsbrContent.SetPanels({100, 150, -1});  // the last panel runs to the end
     MainMenu1.Load(*this, IDM_KEYCONTENT, false);
     Register(MainMenu1, "MainMenu1");
     Menu = &MainMenu1;
