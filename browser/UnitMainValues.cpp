@@ -107,14 +107,13 @@ void TfrmMain::EditBinaryValue(TListItem item, TViewData& data) {
     TAtExit empty([] {
         frmBin->edtName.SetText("");
         frmBin->SetHexColumnText("");
-        frmBin->mmValueString.SetText("");
     });
     {
         THourGlass wait;
         frmBin->HideValueName = false;
         frmBin->edtName.SetText(data.ValueName);
+        // The character column shows the view of these bytes (TextView).
         frmBin->SetHexColumnText(data.DataText);
-        frmBin->mmValueString.SetText(data.TextView);
     }
     if (frmBin->ShowModal() != mrOk) return;
     const std::string hex = frmBin->HexColumnText();
@@ -127,9 +126,7 @@ void TfrmMain::EditBinaryValue(TListItem item, TViewData& data) {
 }
 
 void TfrmMain::mnitmHexEditerClick(TObject*) {
-    frmBin->SetHexColumnText("");
-    frmBin->mmAddress.SetText("");
-    frmBin->mmValueString.SetText("");
+    frmBin->SetHexColumnText("");  // empties all three columns
     frmBin->edtName.SetText("");
     frmBin->HideValueName = true;
     frmBin->ShowModal();

@@ -207,7 +207,7 @@ bool TRichEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
                 result = 0;
                 return true;
             case WM_LBUTTONDOWN:
-                if (!(wp & MK_SHIFT)) {
+                if (!(wp & MK_SHIFT) && !ProgramSelects) {
                     // A click inside the selection would start dragging it away:
                     // the selection is dropped first, at the clicked place.
                     POINTL at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
@@ -249,7 +249,8 @@ bool TRichEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
         result = 0;
         return true;
     }
-    return RaiseMouseAndFocusEvents(*this, FOldProc, msg, wp, lp, OnMouseDown, OnMouseMove, TMouseEvent(), OnEnter,
+    return RaiseMouseAndFocusEvents(*this, FOldProc, msg, wp, lp,
+                                    {OnMouseDown, OnMouseMove, OnMouseRelease, OnMouseWheel, ProgramSelects}, OnEnter,
                                     OnExit, result);
 }
 

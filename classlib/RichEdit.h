@@ -17,7 +17,11 @@ public:
     TKeyPressEvent OnKeyPress;  // a handler that sets the key to 0 drops it
     TMouseEvent OnMouseDown;
     TMouseMoveEvent OnMouseMove;
+    TMouseWheelEvent OnMouseWheel;
+    TMouseEvent OnMouseRelease;  // as OnMouseUp, with the button and the point
     TNotifyEvent OnEnter, OnExit;
+    // The program places the caret and the selection (as TMemo::ProgramSelects).
+    bool ProgramSelects = false;
 
     // Prepares the control after binding: no size limit, change events.
     void Setup();

@@ -153,29 +153,40 @@ bool DrawOwnerButton(LPARAM lp) {
 // ---- Shared by the edit controls -------------------------------------------------
 
 bool RaiseMouseAndFocusEvents(TControl& control, WNDPROC original, UINT msg, WPARAM wp, LPARAM lp,
-                              const TMouseEvent& down, const TMouseMoveEvent& move, const TMouseEvent& up,
-                              const TNotifyEvent& enter, const TNotifyEvent& exit, LRESULT& result) {
+                              const TMouseEvents& mouse, const TNotifyEvent& enter, const TNotifyEvent& exit,
+                              LRESULT& result) {
     const TNotifyEvent* focusEvent = nullptr;
     const TMouseEvent* buttonEvent = nullptr;
     TMouseButton button = TMouseButton::mbLeft;
+    bool mouseMessage = true;
     switch (msg) {
-        case WM_LBUTTONDOWN: buttonEvent = &down; button = TMouseButton::mbLeft; break;
-        case WM_RBUTTONDOWN: buttonEvent = &down; button = TMouseButton::mbRight; break;
-        case WM_MBUTTONDOWN: buttonEvent = &down; button = TMouseButton::mbMiddle; break;
-        case WM_LBUTTONUP: buttonEvent = &up; button = TMouseButton::mbLeft; break;
-        case WM_RBUTTONUP: buttonEvent = &up; button = TMouseButton::mbRight; break;
-        case WM_MBUTTONUP: buttonEvent = &up; button = TMouseButton::mbMiddle; break;
-        case WM_MOUSEMOVE:
-            if (!move) return false;
-            break;
-        case WM_SETFOCUS: focusEvent = &enter; break;
-        case WM_KILLFOCUS: focusEvent = &exit; break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: buttonEvent = &mouse.Down; button = TMouseButton::mbLeft; break;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK: buttonEvent = &mouse.Down; button = TMouseButton::mbRight; break;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK: buttonEvent = &mouse.Down; button = TMouseButton::mbMiddle; break;
+        case WM_LBUTTONUP: buttonEvent = &mouse.Up; button = TMouseButton::mbLeft; break;
+        case WM_RBUTTONUP: buttonEvent = &mouse.Up; button = TMouseButton::mbRight; break;
+        case WM_MBUTTONUP: buttonEvent = &mouse.Up; button = TMouseButton::mbMiddle; break;
+        case WM_MOUSEMOVE: break;
+        case WM_MOUSEWHEEL:
+            if (!mouse.Wheel) return false;
+            mouse.Wheel(&control, static_cast<short>(HIWORD(wp)));
+            result = 0;
+            return true;
+        case WM_SETFOCUS: focusEvent = &enter; mouseMessage = false; break;
+        case WM_KILLFOCUS: focusEvent = &exit; mouseMessage = false; break;
         default: return false;
     }
-    if ((buttonEvent && !*buttonEvent) || (focusEvent && !*focusEvent)) return false;
+    const bool pass = !(mouseMessage && mouse.ProgramSelects);
+    const bool hasEvent = buttonEvent ? static_cast<bool>(*buttonEvent)
+                                      : focusEvent ? static_cast<bool>(*focusEvent) : static_cast<bool>(mouse.Move);
+    if (pass && !hasEvent) return false;
     HWND hwnd = control.Handle;
-    result = original ? ::CallWindowProcA(original, hwnd, msg, wp, lp) : ::DefWindowProcA(hwnd, msg, wp, lp);
-    if (!::IsWindow(hwnd)) return true;
+    result = 0;
+    if (pass) result = original ? ::CallWindowProcA(original, hwnd, msg, wp, lp) : ::DefWindowProcA(hwnd, msg, wp, lp);
+    if (!hasEvent || !::IsWindow(hwnd)) return true;
     const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
     const UINT shift = static_cast<UINT>(wp) & (MK_SHIFT | MK_CONTROL);
     if (buttonEvent)
@@ -183,8 +194,17 @@ bool RaiseMouseAndFocusEvents(TControl& control, WNDPROC original, UINT msg, WPA
     else if (focusEvent)
         (*focusEvent)(&control);
     else
-        move(&control, shift, x, y);
+        mouse.Move(&control, shift, x, y);
     return true;
+}
+
+int CharFromPos(HWND edit, int x, int y) {
+    char cls[32] = {};
+    ::GetClassNameA(edit, cls, sizeof cls);
+    if (::lstrcmpiA(cls, "Edit") == 0)
+        return LOWORD(::SendMessageA(edit, EM_CHARFROMPOS, 0, MAKELPARAM(std::max(x, 0), std::max(y, 0))));
+    POINTL at{x, y};
+    return static_cast<int>(::SendMessageA(edit, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
 }
 
 void ShowProgramEditMenu(TControl& control, LPARAM lp) {
@@ -273,8 +293,9 @@ bool TMemo::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         OnKeyUp(this, key, KeyboardShiftState());
         return false;
     }
-    return RaiseMouseAndFocusEvents(*this, FOldProc, msg, wp, lp, OnMouseDown, OnMouseMove, OnMouseUp, OnEnter,
-                                    OnExit, result);
+    return RaiseMouseAndFocusEvents(*this, FOldProc, msg, wp, lp,
+                                    {OnMouseDown, OnMouseMove, OnMouseUp, OnMouseWheel, ProgramSelects}, OnEnter, OnExit,
+                                    result);
 }
 
 // ---- Scroll bar ----------------------------------------------------------------------
@@ -322,8 +343,11 @@ void TScrollBar::Scroll(WORD code) {
 }
 
 bool TScrollBar::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    return RaiseMouseAndFocusEvents(*this, FOldProc, msg, wp, lp, TMouseEvent(), TMouseMoveEvent(), TMouseEvent(),
-                                    OnEnter, OnExit, result);
+    static const TMouseEvent noButton;
+    static const TMouseMoveEvent noMove;
+    static const TMouseWheelEvent noWheel;
+    return RaiseMouseAndFocusEvents(*this, FOldProc, msg, wp, lp, {noButton, noMove, noButton, noWheel, false}, OnEnter,
+                                    OnExit, result);
 }
 
 // ---- Radio group ----------------------------------------------------------------------

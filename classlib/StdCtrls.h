@@ -12,6 +12,7 @@ namespace classlib {
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, UINT shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TObject* sender, UINT shift, int x, int y)>;
+using TMouseWheelEvent = std::function<void(TObject* sender, int delta)>;  // +120 a notch away from the user
 
 // The shift state of the keyboard as the MK_ flags of the key events.
 UINT KeyboardShiftState();
@@ -62,7 +63,11 @@ public:
     TKeyEvent OnKeyUp;
     TMouseEvent OnMouseDown, OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+    TMouseWheelEvent OnMouseWheel;
     TNotifyEvent OnEnter, OnExit;
+    // The program places the caret and the selection: mouse clicks, drags and
+    // the wheel go to the events only, not to the control.
+    bool ProgramSelects = false;
     // Only the program changes the text (through ReplaceSel and SetText):
     // every path of the control's own that would edit it is refused, and the
     // context menu is the control's PopupMenu or none.
@@ -86,11 +91,22 @@ public:
 };
 
 // Shared by the edit controls: the mouse and focus events of one message.
-// Runs the control's own handling first, so that a mouse-up handler sees the
-// final selection. True when it handled the message (result set).
+// Runs the control's own handling first (unless the program selects, see
+// TMemo::ProgramSelects), so that a mouse-up handler sees the final
+// selection. A double click counts as a button press. True when it handled
+// the message (result set).
+struct TMouseEvents {
+    const TMouseEvent& Down;
+    const TMouseMoveEvent& Move;
+    const TMouseEvent& Up;
+    const TMouseWheelEvent& Wheel;
+    bool ProgramSelects;
+};
 bool RaiseMouseAndFocusEvents(TControl& control, WNDPROC original, UINT msg, WPARAM wp, LPARAM lp,
-                              const TMouseEvent& down, const TMouseMoveEvent& move, const TMouseEvent& up,
-                              const TNotifyEvent& enter, const TNotifyEvent& exit, LRESULT& result);
+                              const TMouseEvents& mouse, const TNotifyEvent& enter, const TNotifyEvent& exit,
+                              LRESULT& result);
+// The character position under a point of an edit or rich edit control.
+int CharFromPos(HWND edit, int x, int y);
 // The context menu of an edit whose text only the program changes.
 void ShowProgramEditMenu(TControl& control, LPARAM lp);
 

@@ -29,6 +29,27 @@ std::string THexEditModel::HexText() const { return BytesToHex(FBytes); }
 
 std::string THexEditModel::CharText() const { return BytesToText(FBytes); }
 
+std::vector<std::uint8_t> THexEditModel::Slice(int firstLine, int lines) const {
+    const int from = std::clamp(firstLine * kBytesPerLine, 0, ByteCount());
+    const int to = std::clamp((firstLine + lines) * kBytesPerLine, from, ByteCount());
+    return std::vector<std::uint8_t>(FBytes.begin() + from, FBytes.begin() + to);
+}
+
+std::string THexEditModel::HexLines(int first, int count) const { return BytesToHex(Slice(first, count)); }
+
+std::string THexEditModel::CharLines(int first, int count) const { return BytesToText(Slice(first, count)); }
+
+std::string THexEditModel::AddressLines(int first, int count) {
+    std::string s;
+    s.reserve(static_cast<size_t>(std::max(count, 0)) * 10);
+    for (int line = first; line < first + count; ++line) {
+        if (line > first) s += "\r\n";
+        const auto address = static_cast<std::uint32_t>(line) * kBytesPerLine;
+        for (int shift = 28; shift >= 0; shift -= 4) s += kDigits[(address >> shift) & 0x0F];
+    }
+    return s;
+}
+
 char THexEditModel::CharOf(std::uint8_t byte) {
     return IsCharAlphaNumericPlatform(byte) ? static_cast<char>(byte) : '.';
 }
@@ -166,4 +187,31 @@ bool THexEditModel::DeleteChars(TTextRange charSel, THexEdit& edit) {
     edit.CharSelection = {sel.Start, 0};
     edit.HexSelection = {CharsToHex(edit.CharSelection).Start, 0};
     return true;
+}
+
+int MoveCaret(TCaretMove move, int caret, int length, int perLine, int page) {
+    const int line = LineOfPosition(caret, perLine);
+    int to = caret;
+    switch (move) {
+        case TCaretMove::Left: to = caret - 1; break;
+        case TCaretMove::Right: to = caret + 1; break;
+        case TCaretMove::Up: to = caret - perLine; break;
+        case TCaretMove::Down: to = caret + perLine; break;
+        case TCaretMove::PageUp: to = caret - perLine * page; break;
+        case TCaretMove::PageDown: to = caret + perLine * page; break;
+        case TCaretMove::LineStart: to = line * perLine; break;
+        case TCaretMove::LineEnd:
+            // The hex text's line ends on its last blank, the character view's after its last character.
+            to = line * perLine + (perLine == THexEditModel::kHexPerLine ? perLine - 1 : perLine);
+            break;
+        case TCaretMove::TextStart: to = 0; break;
+        case TCaretMove::TextEnd: to = length; break;
+    }
+    // Up and down stop at the first and last line rather than jump to the ends.
+    if ((move == TCaretMove::Up || move == TCaretMove::PageUp) && to < 0) to = caret % perLine;
+    if ((move == TCaretMove::Down || move == TCaretMove::PageDown) && to > length) {
+        const int lastLine = LineOfPosition(length, perLine);
+        to = std::min(lastLine * perLine + caret % perLine, length);
+    }
+    return std::clamp(to, 0, length);
 }

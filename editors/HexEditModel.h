@@ -46,6 +46,17 @@ public:
     std::string HexText() const;
     std::string CharText() const;
 
+    // Lines of 16 bytes: the hex text's line k starts at 48k, the character
+    // view's at 16k. An empty text has one (empty) line.
+    static constexpr int kBytesPerLine = 16;
+    static constexpr int kHexPerLine = kBytesPerLine * 3;
+    int LineCount() const { return FBytes.empty() ? 1 : (ByteCount() + kBytesPerLine - 1) / kBytesPerLine; }
+    // The hex text and the character view of count lines from line first.
+    std::string HexLines(int first, int count) const;
+    std::string CharLines(int first, int count) const;
+    // Address lines: 8 hex digits of line x 16, joined by CR LF.
+    static std::string AddressLines(int first, int count);
+
     // The character that shows a byte in the character view.
     static char CharOf(std::uint8_t byte);
 
@@ -78,6 +89,7 @@ public:
     bool DeleteChars(TTextRange charSel, THexEdit& edit);
 
 private:
+    std::vector<std::uint8_t> Slice(int firstLine, int lines) const;
     static TTextRange Clamp(TTextRange sel, int length);
     // Replaces count bytes from first by the given bytes and describes the
     // change of both columns; the selections are left to the caller.
@@ -85,3 +97,17 @@ private:
 
     std::vector<std::uint8_t> FBytes;
 };
+
+// Caret movement in one column (Shift extends the selection, the caller
+// keeps the anchor).
+enum class TCaretMove { Left, Right, Up, Down, LineStart, LineEnd, PageUp, PageDown, TextStart, TextEnd };
+
+// The caret after a move in a column of the given length with perLine
+// characters a line (48 for the hex text, 16 for the character view) and
+// page lines a page. The hex text's line ends on the blank after its last
+// byte, where a digit appends a new byte.
+int MoveCaret(TCaretMove move, int caret, int length, int perLine, int page);
+
+// The line of a column that shows a caret position (the hex text's blank at
+// the end of a line belongs to that line).
+inline int LineOfPosition(int pos, int perLine) { return pos < 0 ? 0 : pos / perLine; }

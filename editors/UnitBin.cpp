@@ -14,43 +14,17 @@ namespace {
 
 const COLORREF kCream = RGB(255, 251, 240);
 const int kVisibleLines = 16;  // lines of the view
-const int kBytesPerLine = 16;
-
-// Edit and rich edit controls answer the same selection and line messages.
-TTextRange GetSel(HWND h) {
-    DWORD start = 0, end = 0;
-    ::SendMessageA(h, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    return {static_cast<int>(start), static_cast<int>(end) - static_cast<int>(start)};
-}
-
-void SetSel(HWND h, TTextRange r) { ::SendMessageA(h, EM_SETSEL, r.Start, r.Start + r.Length); }
-
-void Replace(HWND h, TTextRange r, const std::string& text) {
-    SetSel(h, r);
-    ::SendMessageA(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-int LineCount(HWND h) { return static_cast<int>(::SendMessageA(h, EM_GETLINECOUNT, 0, 0)); }
+const int kBytesPerLine = THexEditModel::kBytesPerLine;
+const int kHexPerLine = THexEditModel::kHexPerLine;
 
 int FirstVisible(HWND h) { return static_cast<int>(::SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0)); }
 
-void ScrollBy(HWND h, int lines) {
-    if (lines != 0) ::SendMessageA(h, EM_LINESCROLL, 0, lines);
-}
-
-int TextLength(HWND h) { return static_cast<int>(::SendMessageA(h, WM_GETTEXTLENGTH, 0, 0)); }
-
-// Lines from..to-1 of the address column, joined by CR LF.
-std::string AddressLines(int from, int to) {
-    std::string s;
-    s.reserve(static_cast<size_t>(std::max(to - from, 0)) * 10);
-    char buf[16];
-    for (int i = from; i < to; ++i) {
-        if (i > from) s += "\r\n";
-        std::snprintf(buf, sizeof buf, "%08X", static_cast<unsigned>(i) * kBytesPerLine);
-        s += buf;
-    }
-    return s;
+// Sets a column's text unless it shows that text already.
+template <class C>
+void ShowText(C& column, const std::string& text, std::string& shown) {
+    if (text == shown) return;
+    column.SetText(text);
+    shown = text;
 }
 
 // Widths of the columns' text from the font: the hex column holds 16 bytes
@@ -173,11 +147,13 @@ void TfrmBin::BindComponents() {
     mmHexValue.OnMouseMove = mm_HexValue.OnMouseMove = [this](TObject* s, UINT sh, int x, int y) {
         mmHexValueMouseMove(s, sh, x, y);
     };
-    mmHexValue.OnMouseUp = Handler(this, &TfrmBin::mmHexValueMouseUp);
-    mm_HexValue.OnMouseUp = [this](TObject* s, TMouseButton, UINT, int, int) { mmHexValueMouseUp(s); };
+    mmHexValue.OnMouseRelease = mm_HexValue.OnMouseUp = [this](TObject* s, TMouseButton b, UINT, int, int) {
+        if (b == TMouseButton::mbLeft) mmHexValueMouseUp(s);
+    };
     mmHexValue.OnEnter = mm_HexValue.OnEnter = Handler(this, &TfrmBin::mmHexValueEnter);
     mmHexValue.OnExit = mm_HexValue.OnExit = Handler(this, &TfrmBin::mmHexValueExit);
-    mmValueString.OnChange = Handler(this, &TfrmBin::mmValueStringChange);
+    mmValueString.OnChange = Handler(this, &TfrmBin::mmHexValueChange);
+    mmAddress.OnChange = Handler(this, &TfrmBin::mmHexValueChange);
     mmValueString.OnKeyPress = [this](TObject* s, char& k) { mmValueStringKeyPress(s, k); };
     mmValueString.OnKeyDown = [this](TObject* s, WORD& k, UINT sh) { mmValueStringKeyDown(s, k, sh); };
     mmValueString.OnKeyUp = [this](TObject* s, WORD& k, UINT sh) { mmValueStringKeyUp(s, k, sh); };
@@ -185,10 +161,19 @@ void TfrmBin::BindComponents() {
         mmValueStringMouseDown(s, b, sh, x, y);
     };
     mmValueString.OnMouseMove = [this](TObject* s, UINT sh, int x, int y) { mmValueStringMouseMove(s, sh, x, y); };
-    mmValueString.OnMouseUp = Handler(this, &TfrmBin::mmValueStringMouseUp);
+    mmValueString.OnMouseRelease = [this](TObject* s, TMouseButton b, UINT, int, int) {
+        if (b == TMouseButton::mbLeft) mmValueStringMouseUp(s);
+    };
+    // The columns show the lines in view: the form places caret and selection.
+    mmHexValue.ProgramSelects = mm_HexValue.ProgramSelects = mmValueString.ProgramSelects = true;
+    mmAddress.ProgramSelects = true;
+    for (TRichEdit* rich : {&mmAddress, &mmHexValue, &mmValueString})
+        rich->OnMouseWheel = [this](TObject* s, int delta) { ColumnMouseWheel(s, delta); };
+    mm_HexValue.OnMouseWheel = [this](TObject* s, int delta) { ColumnMouseWheel(s, delta); };
     mmValueString.OnEnter = Handler(this, &TfrmBin::mmValueStringEnter);
     mmValueString.OnExit = Handler(this, &TfrmBin::mmValueStringExit);
     mmAddress.OnEnter = Handler(this, &TfrmBin::mmAddressEnter);
+    mmAddress.OnMouseDown = [this](TObject* s, TMouseButton b, UINT sh, int x, int y) { mmAddressMouseDown(s, b, sh, x, y); };
     scrbrIndex.OnScroll = Handler(this, &TfrmBin::scrbrIndexScroll);
     scrbrIndex.OnEnter = Handler(this, &TfrmBin::scrbrIndexEnter);
     scrbrIndex.OnExit = Handler(this, &TfrmBin::scrbrIndexExit);
@@ -224,10 +209,10 @@ void TfrmBin::SetColumnFont(const std::string& face, int height) {
         ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font->Get()), TRUE);
     FColumnFont = std::move(font);
     LayOut();
-    if (FShowing) {
-        RebuildAddresses();
-        HexTextChanged();
-    }
+    FShownHex.clear();
+    FShownChars.clear();
+    FShownAddresses.clear();
+    Render();
 }
 
 void TfrmBin::LayOut() {
@@ -316,47 +301,92 @@ INT_PTR TfrmBin::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     return TForm::WindowMessage(msg, wp, lp, handled);
 }
 
-// ---- The hex column in use ---------------------------------------------------------
+// ---- The whole texts and the selections ------------------------------------------
+
+TTextRange TfrmBin::TCaret::Range() const {
+    return {std::min(Anchor, Caret), std::abs(Caret - Anchor)};
+}
 
 TControl& TfrmBin::HexColumn() {
     if (FRichHex) return mmHexValue;
     return mm_HexValue;
 }
 
-std::string TfrmBin::HexColumnText() const { return FRichHex ? mmHexValue.Text() : mm_HexValue.Text(); }
-
 void TfrmBin::SetHexColumnText(const std::string& text) {
-    FFilling = true;
+    FModel.SetHexText(text);
+    FHex = TCaret();
+    FChars = TCaret();
+    FTop = 0;
+    Render();
+}
+
+TTextRange TfrmBin::HexSelection() const { return FHex.Range(); }
+
+TTextRange TfrmBin::CharSelection() const { return FChars.Range(); }
+
+void TfrmBin::SelectHex(int anchor, int caret) {
+    FHex.Anchor = std::clamp(anchor, 0, FModel.HexLength());
+    FHex.Caret = std::clamp(caret, 0, FModel.HexLength());
+    ShowLine(LineOfPosition(FHex.Caret, kHexPerLine));
+    Render();
+}
+
+void TfrmBin::SelectChars(int anchor, int caret) {
+    FChars.Anchor = std::clamp(anchor, 0, FModel.ByteCount());
+    FChars.Caret = std::clamp(caret, 0, FModel.ByteCount());
+    ShowLine(LineOfPosition(FChars.Caret, kBytesPerLine));
+    Render();
+}
+
+// ---- Showing the lines in view ------------------------------------------------------
+
+void TfrmBin::ShowLine(int line) {
+    if (line < FTop)
+        FTop = line;
+    else if (line >= FTop + kVisibleLines)
+        FTop = line - kVisibleLines + 1;
+}
+
+void TfrmBin::Render() {
+    const int lines = FModel.LineCount();
+    FTop = std::clamp(FTop, 0, std::max(lines - kVisibleLines, 0));
+    FRendering = true;
     if (FRichHex)
-        mmHexValue.SetText(text);
+        ShowText(mmHexValue, FModel.HexLines(FTop, kVisibleLines), FShownHex);
     else
-        mm_HexValue.SetText(text);
-    FModel.SetHexText(text);
-    FModelStale = false;
-    // The column shows the bytes in the one form: pairs and single blanks.
-    const std::string normal = FModel.HexText();
-    if (normal != text) {
-        if (FRichHex)
-            mmHexValue.SetText(normal);
-        else
-            mm_HexValue.SetText(normal);
+        ShowText(mm_HexValue, FModel.HexLines(FTop, kVisibleLines), FShownHex);
+    ShowText(mmValueString, FModel.CharLines(FTop, kVisibleLines), FShownChars);
+    ShowText(mmAddress, THexEditModel::AddressLines(FTop, std::min(kVisibleLines, lines - FTop)), FShownAddresses);
+    ShowSelections();
+    FRendering = false;
+    scrbrIndex.SetMax(std::max(lines - kVisibleLines, 0));
+    scrbrIndex.SetPosition(FTop);
+    UpdateLength();
+}
+
+void TfrmBin::ShowSelections() {
+    // The parts of the selections in view; a caret out of view sits at the edge.
+    auto clip = [](int pos, int base, const std::string& shown) {
+        return std::clamp(pos - base, 0, static_cast<int>(shown.size()));
+    };
+    const int hexBase = FTop * kHexPerLine, charBase = FTop * kBytesPerLine;
+    ::SendMessageA(HexHandle(), EM_SETSEL, clip(FHex.Anchor, hexBase, FShownHex), clip(FHex.Caret, hexBase, FShownHex));
+    ::SendMessageA(mmValueString.Handle, EM_SETSEL, clip(FChars.Anchor, charBase, FShownChars),
+                   clip(FChars.Caret, charBase, FShownChars));
+}
+
+void TfrmBin::UpdateLength() {
+    lblLength.SetCaption(frmMain->sLengthName + ":" + std::to_string(FModel.ByteCount()) + "  " +
+                         frmMain->sBytesName);
+}
+
+void TfrmBin::mmHexValueChange(TObject*) {
+    // Only the program changes the columns; anything else is put right.
+    if (!FRendering) {
+        FShownHex.clear();
+        FShownChars.clear();
+        Render();
     }
-    FFilling = false;
-    HexTextChanged();
-}
-
-const THexEditModel& TfrmBin::Model() {
-    EnsureModel();
-    return FModel;
-}
-
-void TfrmBin::EnsureModel() {
-    if (!FModelStale) return;
-    const std::string text = HexColumnText();
-    FModel.SetHexText(text);
-    FModelStale = false;
-    const std::string normal = FModel.HexText();
-    if (normal != text) SetHexColumnText(normal);
 }
 
 // ---- Show and hide --------------------------------------------------------------------
@@ -367,36 +397,21 @@ void TfrmBin::FormShow(TObject*) {
     tbstMain.SetTabIndex(0);
     ntbkMain.SetPageIndex(0);
     FHexSelecting = FCharSelecting = FMirrorBusy = false;
-    mmAddress.SetText("");
-    FAddressLines = 0;
+    FAutoScroll = 0;
     lblMax.SetCaption(frmMain->FVersionInfo.dwMajorVersion > 4
                           ? std::string()
                           : frmMain->sMaxLengthName + ":16384  " + frmMain->sBytesName);
-    // The columns show exactly the model's bytes.
-    EnsureModel();
-    if (FCharsStale) {
-        const std::string chars = FModel.CharText();
-        if (mmValueString.Text() != chars) {
-            FApplying = true;
-            mmValueString.SetText(chars);
-            FApplying = false;
-        }
-        FCharsStale = false;
-    }
-    SetSel(HexHandle(), {0, 0});
-    SetSel(mmValueString.Handle, {0, 0});
+    FHex = TCaret();
+    FChars = TCaret();
+    FTop = 0;
     FShowing = true;
-    RebuildAddresses();
-    scrbrIndex.SetMax(FHexLines > kVisibleLines ? FHexLines - kVisibleLines : 0);
-    scrbrIndex.SetPosition(0);
-    FSyncedLine = 0;
-    UpdateLength();
+    Render();
     tmrIndexLine.SetEnabled(true);
-    FMirrorBusy = false;
 }
 
 void TfrmBin::FormHide(TObject*) {
     FShowing = false;
+    FHexSelecting = FCharSelecting = false;
     tmrIndexLine.SetEnabled(false);
     scrbrIndex.SetPosition(0);
     scrbrIndex.SetMax(0);
@@ -404,72 +419,44 @@ void TfrmBin::FormHide(TObject*) {
 
 void TfrmBin::tbstMainChange(TObject*) { ntbkMain.SetPageIndex(tbstMain.TabIndex()); }
 
-// ---- Columns -------------------------------------------------------------------------------
+// ---- Editing ---------------------------------------------------------------------------
 
-void TfrmBin::RebuildAddresses() {
-    FHexLines = LineCount(HexHandle());
-    mmAddress.SetText(AddressLines(0, FHexLines));
-    FAddressLines = FHexLines;
-}
-
-void TfrmBin::UpdateAddresses() {
-    const int n = FHexLines, a = FAddressLines;
-    if (n > a) {
-        const std::string lines = (a > 0 ? "\r\n" : "") + AddressLines(a, n);
-        const int end = mmAddress.TextLength();
-        mmAddress.SetSelection(end, end);
-        mmAddress.ReplaceSel(lines, false);
-    } else if (n < a && n > 0) {
-        const int cut = mmAddress.LineIndex(n - 1) + 8;
-        mmAddress.SetSelection(cut, mmAddress.TextLength());
-        mmAddress.ReplaceSel("", false);
-    }
-    FAddressLines = n;
-}
-
-void TfrmBin::UpdateLength() {
-    const int bytes = (TextLength(HexHandle()) + 1) / 3;
-    lblLength.SetCaption(frmMain->sLengthName + ":" + std::to_string(bytes) + "  " + frmMain->sBytesName);
-}
-
-void TfrmBin::mmHexValueChange(TObject*) {
-    if (FFilling) return;
-    if (!FApplying) FModelStale = true;  // set by someone else: read again when needed
-    HexTextChanged();
-}
-
-void TfrmBin::HexTextChanged() {
-    if (!FShowing) return;  // Show builds the rest
-    FHexLines = LineCount(HexHandle());
-    UpdateAddresses();
-    if (FHexLines <= kVisibleLines) {
-        scrbrIndex.SetPosition(0);
-        scrbrIndex.SetMax(0);
-    } else {
-        scrbrIndex.SetMax(FHexLines - kVisibleLines);
-    }
-    UpdateLength();
-}
-
-void TfrmBin::mmValueStringChange(TObject*) {
-    if (!FApplying) FCharsStale = true;
-}
-
-void TfrmBin::ApplyEdit(const THexEdit& edit) {
-    FApplying = true;
-    FMirrorBusy = true;
-    Replace(HexHandle(), edit.HexRange, edit.HexText);
-    Replace(mmValueString.Handle, edit.CharRange, edit.CharText);
-    SetSel(HexHandle(), edit.HexSelection);
-    SetSel(mmValueString.Handle, edit.CharSelection);
-    FMirrorBusy = false;
-    FApplying = false;
+void TfrmBin::ApplyEdit(const THexEdit& edit, bool hexLeads) {
+    FHex.Anchor = FHex.Caret = edit.HexSelection.Start;
+    FChars.Anchor = FChars.Caret = edit.CharSelection.Start;
+    ShowLine(hexLeads ? LineOfPosition(FHex.Caret, kHexPerLine) : LineOfPosition(FChars.Caret, kBytesPerLine));
+    Render();
 }
 
 void TfrmBin::SelectAll() {
-    EnsureModel();
-    SetSel(HexHandle(), {0, FModel.HexLength()});
-    SetSel(mmValueString.Handle, {0, FModel.ByteCount()});
+    FHex = {0, FModel.HexLength()};
+    FChars = {0, FModel.ByteCount()};
+    ShowSelections();
+}
+
+bool TfrmBin::Navigate(bool hex, WORD key, UINT shift) {
+    TCaretMove move;
+    switch (key) {
+        case VK_LEFT: move = TCaretMove::Left; break;
+        case VK_RIGHT: move = TCaretMove::Right; break;
+        case VK_UP: move = TCaretMove::Up; break;
+        case VK_DOWN: move = TCaretMove::Down; break;
+        case VK_HOME: move = TCaretMove::LineStart; break;
+        case VK_END: move = TCaretMove::LineEnd; break;
+        case VK_PRIOR: move = TCaretMove::PageUp; break;
+        case VK_NEXT: move = TCaretMove::PageDown; break;
+        default: return false;
+    }
+    TCaret& sel = hex ? FHex : FChars;
+    const int perLine = hex ? kHexPerLine : kBytesPerLine;
+    const int length = hex ? FModel.HexLength() : FModel.ByteCount();
+    sel.Caret = MoveCaret(move, sel.Caret, length, perLine, kVisibleLines - 1);
+    if (!(shift & MK_SHIFT)) sel.Anchor = sel.Caret;
+    if (move == TCaretMove::PageUp) FTop -= kVisibleLines - 1;
+    if (move == TCaretMove::PageDown) FTop += kVisibleLines - 1;
+    ShowLine(LineOfPosition(sel.Caret, perLine));
+    Render();
+    return true;
 }
 
 // ---- Selections ------------------------------------------------------------------------------
@@ -477,21 +464,45 @@ void TfrmBin::SelectAll() {
 void TfrmBin::MirrorHexToChars() {
     if (FMirrorBusy) return;
     FMirrorBusy = true;
-    SetSel(mmValueString.Handle, THexEditModel::HexToChars(GetSel(HexHandle())));
+    const TTextRange r = THexEditModel::HexToChars(FHex.Range());
+    FChars = {r.Start, r.Start + r.Length};
+    ShowSelections();
     FMirrorBusy = false;
 }
 
 void TfrmBin::MirrorCharsToHex() {
     if (FMirrorBusy) return;
     FMirrorBusy = true;
-    SetSel(HexHandle(), THexEditModel::CharsToHex(GetSel(mmValueString.Handle)));
+    const TTextRange r = THexEditModel::CharsToHex(FChars.Range());
+    FHex = {r.Start, r.Start + r.Length};
+    ShowSelections();
     FMirrorBusy = false;
 }
 
 void TfrmBin::SnapHexSelection() {
-    const TTextRange sel = GetSel(HexHandle());
+    const TTextRange sel = FHex.Range();
     if (sel.Length <= 0) return;
-    SetSel(HexHandle(), THexEditModel::SnapHexSelection(sel, TextLength(HexHandle())));
+    const TTextRange snapped = THexEditModel::SnapHexSelection(sel, FModel.HexLength());
+    FHex = {snapped.Start, snapped.Start + snapped.Length};
+    ShowSelections();
+}
+
+int TfrmBin::PositionAt(HWND column, int x, int y, bool hex) {
+    RECT client{};
+    ::GetClientRect(column, &client);
+    const int inside = CharFromPos(column, x, std::clamp(y, 0, std::max<int>(client.bottom - 1, 0)));
+    const int base = FTop * (hex ? kHexPerLine : kBytesPerLine);
+    return std::clamp(base + inside, 0, hex ? FModel.HexLength() : FModel.ByteCount());
+}
+
+void TfrmBin::DragTo(HWND column, int x, int y, bool hex) {
+    RECT client{};
+    ::GetClientRect(column, &client);
+    FAutoScroll = y < 0 ? -1 : y >= client.bottom ? 1 : 0;
+    TCaret& sel = hex ? FHex : FChars;
+    sel.Caret = PositionAt(column, x, y, hex);
+    ShowLine(LineOfPosition(sel.Caret, hex ? kHexPerLine : kBytesPerLine));
+    Render();
 }
 
 // ---- Hex column ------------------------------------------------------------------------------
@@ -500,24 +511,24 @@ void TfrmBin::mmHexValueKeyPress(TObject*, char& key) {
     const char typed = key;
     key = 0;  // the column never types by itself
     if (FHexSelecting) return;
-    EnsureModel();
     THexEdit edit;
-    if (FModel.TypeHexDigit(typed, GetSel(HexHandle()), edit)) ApplyEdit(edit);
+    if (FModel.TypeHexDigit(typed, FHex.Range(), edit)) ApplyEdit(edit, true);
 }
 
 void TfrmBin::mmHexValueKeyDown(TObject*, WORD& key, UINT shift) {
     if (key == VK_DELETE) {
         key = 0;
         if (FHexSelecting) return;
-        EnsureModel();
         THexEdit edit;
-        if (FModel.DeleteHex(GetSel(HexHandle()), edit)) ApplyEdit(edit);
+        if (FModel.DeleteHex(FHex.Range(), edit)) ApplyEdit(edit, true);
         return;
     }
     if (shift & MK_CONTROL) {
         if (key == 'A') SelectAll();
         key = 0;  // no clipboard, undo or other shortcut of the control
+        return;
     }
+    if (Navigate(true, key, shift)) key = 0;
 }
 
 void TfrmBin::mmHexValueKeyUp(TObject*, WORD& key, UINT shift) {
@@ -529,17 +540,29 @@ void TfrmBin::mmHexValueKeyUp(TObject*, WORD& key, UINT shift) {
     }
 }
 
-void TfrmBin::mmHexValueMouseDown(TObject*, TMouseButton button, UINT, int, int) {
-    if (button == TMouseButton::mbLeft) FHexSelecting = true;
+void TfrmBin::mmHexValueMouseDown(TObject*, TMouseButton button, UINT shift, int x, int y) {
+    if (button != TMouseButton::mbLeft) return;
+    HWND column = HexHandle();
+    ::SetFocus(column);
+    ::SetCapture(column);
+    FHexSelecting = true;
+    FHex.Caret = PositionAt(column, x, y, true);
+    if (!(shift & MK_SHIFT)) FHex.Anchor = FHex.Caret;
+    ShowSelections();
+    MirrorHexToChars();
 }
 
-void TfrmBin::mmHexValueMouseMove(TObject*, UINT, int, int) {
-    if (FHexSelecting) MirrorHexToChars();
+void TfrmBin::mmHexValueMouseMove(TObject*, UINT, int x, int y) {
+    if (!FHexSelecting) return;
+    DragTo(HexHandle(), x, y, true);
+    MirrorHexToChars();
 }
 
 void TfrmBin::mmHexValueMouseUp(TObject*) {
+    if (::GetCapture() == HexHandle()) ::ReleaseCapture();
     if (FHexSelecting) SnapHexSelection();
     FHexSelecting = FCharSelecting = false;
+    FAutoScroll = 0;
     MirrorHexToChars();
 }
 
@@ -553,24 +576,24 @@ void TfrmBin::mmValueStringKeyPress(TObject*, char& key) {
     const auto typed = static_cast<unsigned char>(key);
     key = 0;
     if (FCharSelecting) return;
-    EnsureModel();
     THexEdit edit;
-    if (FModel.TypeChar(typed, GetSel(mmValueString.Handle), edit)) ApplyEdit(edit);
+    if (FModel.TypeChar(typed, FChars.Range(), edit)) ApplyEdit(edit, false);
 }
 
 void TfrmBin::mmValueStringKeyDown(TObject*, WORD& key, UINT shift) {
     if (key == VK_DELETE) {
         key = 0;
         if (FCharSelecting) return;
-        EnsureModel();
         THexEdit edit;
-        if (FModel.DeleteChars(GetSel(mmValueString.Handle), edit)) ApplyEdit(edit);
+        if (FModel.DeleteChars(FChars.Range(), edit)) ApplyEdit(edit, false);
         return;
     }
     if (shift & MK_CONTROL) {
         if (key == 'A') SelectAll();
         key = 0;
+        return;
     }
+    if (Navigate(false, key, shift)) key = 0;
 }
 
 void TfrmBin::mmValueStringKeyUp(TObject*, WORD& key, UINT shift) {
@@ -578,17 +601,29 @@ void TfrmBin::mmValueStringKeyUp(TObject*, WORD& key, UINT shift) {
     if (key == VK_SHIFT) MirrorCharsToHex();
 }
 
-void TfrmBin::mmValueStringMouseDown(TObject*, TMouseButton button, UINT, int, int) {
-    if (button == TMouseButton::mbLeft) FCharSelecting = true;
+void TfrmBin::mmValueStringMouseDown(TObject*, TMouseButton button, UINT shift, int x, int y) {
+    if (button != TMouseButton::mbLeft) return;
+    HWND column = mmValueString.Handle;
+    ::SetFocus(column);
+    ::SetCapture(column);
+    FCharSelecting = true;
+    FChars.Caret = PositionAt(column, x, y, false);
+    if (!(shift & MK_SHIFT)) FChars.Anchor = FChars.Caret;
+    ShowSelections();
+    MirrorCharsToHex();
 }
 
-void TfrmBin::mmValueStringMouseMove(TObject*, UINT, int, int) {
-    if (FCharSelecting) MirrorCharsToHex();
+void TfrmBin::mmValueStringMouseMove(TObject*, UINT, int x, int y) {
+    if (!FCharSelecting) return;
+    DragTo(mmValueString.Handle, x, y, false);
+    MirrorCharsToHex();
 }
 
 void TfrmBin::mmValueStringMouseUp(TObject*) {
+    if (::GetCapture() == mmValueString.Handle) ::ReleaseCapture();
     MirrorCharsToHex();
     FHexSelecting = FCharSelecting = false;
+    FAutoScroll = 0;
 }
 
 void TfrmBin::mmValueStringEnter(TObject*) { FHexLeads = false; }
@@ -597,25 +632,46 @@ void TfrmBin::mmValueStringExit(TObject*) { FHexLeads = true; }
 
 void TfrmBin::mmAddressEnter(TObject*) { HexColumn().SetFocus(); }
 
+void TfrmBin::mmAddressMouseDown(TObject*, TMouseButton button, UINT, int x, int y) {
+    // A click on an address puts the hex caret at the start of its line.
+    if (button == TMouseButton::mbLeft) {
+        const int index = CharFromPos(mmAddress.Handle, x, y);
+        const int line = FTop + static_cast<int>(::SendMessageA(mmAddress.Handle, EM_EXLINEFROMCHAR, 0, index));
+        const int pos = std::min(line * kHexPerLine, FModel.HexLength());
+        FHex = {pos, pos};
+        MirrorHexToChars();
+    }
+    HexColumn().SetFocus();
+}
+
 // ---- Scrolling ------------------------------------------------------------------------------
 
 void TfrmBin::ScrollColumnsTo(int line) {
-    const int n = FHexLines;
-    if (n <= kVisibleLines) {
-        scrbrIndex.SetPosition(0);
-        scrbrIndex.SetMax(0);
-        FSyncedLine = 0;
+    const int lines = FModel.LineCount();
+    if (lines <= kVisibleLines) {
+        FTop = 0;
+        Render();
         return;
     }
-    line = std::clamp(line, 0, n - kVisibleLines);
-    for (HWND h : {mmAddress.Handle, HexHandle(), mmValueString.Handle}) ScrollBy(h, line - FirstVisible(h));
-    scrbrIndex.SetPosition(line);
-    FSyncedLine = line;
+    FTop = std::clamp(line, 0, lines - kVisibleLines);
+    Render();
+}
+
+void TfrmBin::ColumnMouseWheel(TObject*, int delta) {
+    ScrollColumnsTo(FTop - delta / WHEEL_DELTA * 3);
 }
 
 void TfrmBin::SyncFrom(HWND leader) {
     if (!::IsWindowVisible(Handle) || !::IsWindowVisible(HexHandle()) || !::IsWindowEnabled(HexHandle())) return;
-    ScrollColumnsTo(FirstVisible(leader));
+    // The columns hold the lines in view only; one that scrolled by itself
+    // (the caret put at its edge) moves the view instead.
+    const int moved = FirstVisible(leader);
+    if (moved != 0) {
+        FShownHex.clear();
+        FShownChars.clear();
+        FShownAddresses.clear();
+        ScrollColumnsTo(FTop + moved);
+    }
 }
 
 void TfrmBin::SyncFromHexColumn() { SyncFrom(HexHandle()); }
@@ -623,17 +679,24 @@ void TfrmBin::SyncFromHexColumn() { SyncFrom(HexHandle()); }
 void TfrmBin::SyncFromCharColumn() { SyncFrom(mmValueString.Handle); }
 
 void TfrmBin::tmrIndexLineTimer(TObject*) {
-    // A column scrolled since the last tick (by the wheel, say) leads, also
-    // without the focus; otherwise the column with the focus does.
-    const bool hexMoved = FirstVisible(HexHandle()) != FSyncedLine;
-    const bool charsMoved = FirstVisible(mmValueString.Handle) != FSyncedLine;
-    if (hexMoved && !charsMoved)
-        SyncFromHexColumn();
-    else if (charsMoved && !hexMoved)
-        SyncFromCharColumn();
-    else if (!hexMoved && FirstVisible(mmAddress.Handle) != FSyncedLine)
-        SyncFrom(mmAddress.Handle);
-    else if (FHexLeads)
+    // A drag that holds the mouse above or below the columns scrolls them,
+    // a line every 50 ms.
+    if ((FHexSelecting || FCharSelecting) && FAutoScroll != 0) {
+        if (++FTicks % 5 == 0) {
+            POINT at{};
+            ::GetCursorPos(&at);
+            HWND column = FHexSelecting ? HexHandle() : mmValueString.Handle;
+            ::ScreenToClient(column, &at);
+            FTop += FAutoScroll;
+            DragTo(column, at.x, at.y, FHexSelecting);
+            if (FHexSelecting)
+                MirrorHexToChars();
+            else
+                MirrorCharsToHex();
+        }
+        return;
+    }
+    if (FHexLeads)
         SyncFromHexColumn();
     else
         SyncFromCharColumn();

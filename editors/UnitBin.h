@@ -1,7 +1,9 @@
 #pragma once
 // The binary editor: a byte string in three columns kept in step, the
-// addresses, the hex text and the character view. The editing rules live in
-// THexEditModel; the columns only show its bytes.
+// addresses, the hex text and the character view. The bytes, the editing
+// rules and both selections live in THexEditModel and this form; the three
+// columns only show the sixteen lines in view, so that a value of any size
+// opens, scrolls and edits at once.
 #include "Forms.h"
 #include "HexEditModel.h"
 #include "RichEdit.h"
@@ -31,14 +33,23 @@ public:
     bool FMirrorBusy = false;
     bool FHexLeads = true;       // the hex column leads the scrolling
 
-    // The hex column in use and its text; the caller fills and reads it.
+    // The hex column in use; the caller fills and reads the whole hex text
+    // here, and reads the character view (the character column always shows
+    // the view of the hex column's bytes).
     bool RichHexColumn() const { return FRichHex; }
     classlib::TControl& HexColumn();
-    std::string HexColumnText() const;
+    std::string HexColumnText() const { return FModel.HexText(); }
     void SetHexColumnText(const std::string& text);
-    // The bytes the columns show.
-    const THexEditModel& Model();
-    int HexLineCount() const { return FHexLines; }
+    std::string CharColumnText() const { return FModel.CharText(); }
+    const THexEditModel& Model() const { return FModel; }
+    // Lines of the whole hex text, and the first line in view.
+    int HexLineCount() const { return FModel.LineCount(); }
+    int TopLine() const { return FTop; }
+    // Selections in the whole texts (anchor first when set).
+    TTextRange HexSelection() const;
+    TTextRange CharSelection() const;
+    void SelectHex(int anchor, int caret);
+    void SelectChars(int anchor, int caret);
     // The font of the three columns (a fixed-pitch one is asked for); the
     // columns are sized again from its metrics.
     void SetColumnFont(const std::string& face, int height);
@@ -56,7 +67,6 @@ public:
     void mmHexValueMouseUp(classlib::TObject* sender);
     void mmHexValueEnter(classlib::TObject* sender);
     void mmHexValueExit(classlib::TObject* sender);
-    void mmValueStringChange(classlib::TObject* sender);
     void mmValueStringKeyPress(classlib::TObject* sender, char& key);
     void mmValueStringKeyDown(classlib::TObject* sender, WORD& key, UINT shift);
     void mmValueStringKeyUp(classlib::TObject* sender, WORD& key, UINT shift);
@@ -66,6 +76,8 @@ public:
     void mmValueStringEnter(classlib::TObject* sender);
     void mmValueStringExit(classlib::TObject* sender);
     void mmAddressEnter(classlib::TObject* sender);
+    void mmAddressMouseDown(classlib::TObject* sender, classlib::TMouseButton button, UINT shift, int x, int y);
+    void ColumnMouseWheel(classlib::TObject* sender, int delta);
     void scrbrIndexScroll(classlib::TObject* sender);
     void scrbrIndexEnter(classlib::TObject* sender);
     void scrbrIndexExit(classlib::TObject* sender);
@@ -85,27 +97,32 @@ protected:
     INT_PTR WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
 
 private:
+    struct TCaret {
+        int Anchor = 0, Caret = 0;
+        TTextRange Range() const;
+    };
     void LayOut();
-    void EnsureModel();
-    void ApplyEdit(const THexEdit& edit);
+    void Render();
+    void ShowSelections();
+    void ApplyEdit(const THexEdit& edit, bool hexLeads);
     void SelectAll();
-    void RebuildAddresses();
-    void UpdateAddresses();
     void UpdateLength();
-    void HexTextChanged();
+    void ShowLine(int line);
+    bool Navigate(bool hex, WORD key, UINT shift);
+    int PositionAt(HWND column, int x, int y, bool hex);
+    void DragTo(HWND column, int x, int y, bool hex);
     void SyncFrom(HWND leader);
     HWND HexHandle() const { return FRichHex ? mmHexValue.Handle : mm_HexValue.Handle; }
 
     THexEditModel FModel;
+    TCaret FHex, FChars;
+    int FTop = 0;            // first line in view
+    int FAutoScroll = 0;     // -1 or +1 while a drag holds the mouse above or below the columns
+    int FTicks = 0;
     bool FRichHex = true;
-    bool FModelStale = false;  // the hex column was set past SetHexColumnText
-    bool FCharsStale = false;  // the character column was set by the caller
-    bool FApplying = false;    // the model's own change is being shown
-    bool FFilling = false;     // SetHexColumnText is filling the column
+    bool FRendering = false;
     bool FShowing = false;
-    int FHexLines = 1;
-    int FAddressLines = 0;
-    int FSyncedLine = 0;
+    std::string FShownHex, FShownChars, FShownAddresses;
     std::unique_ptr<classlib::TGdiObject> FColumnFont;
 };
 

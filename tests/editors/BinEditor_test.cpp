@@ -34,10 +34,8 @@ protected:
     }
     HWND Hex() { return frmBin->HexColumn().Handle; }
     HWND Chars() { return frmBin->mmValueString.Handle; }
-    void Fill(const std::vector<std::uint8_t>& bytes) {
-        frmBin->SetHexColumnText(BytesToHex(bytes));
-        frmBin->mmValueString.SetText(BytesToText(bytes));
-    }
+    std::string HexShown() { return GetParam() ? frmBin->mmHexValue.Text() : frmBin->mm_HexValue.Text(); }
+    void Fill(const std::vector<std::uint8_t>& bytes) { frmBin->SetHexColumnText(BytesToHex(bytes)); }
     // Shows the editor (as its modal run would) and runs body while it is up.
     int Run(const std::function<void()>& body, int result = mrOk) {
         ScriptDialogs([&](TForm& form) {
@@ -49,18 +47,27 @@ protected:
         });
         return frmBin->ShowModal();
     }
-    // The top of the line that holds a character, in client co-ordinates.
-    int LineTop(HWND h, int index) {
-        if (!GetParam()) return HIWORD(::SendMessageA(h, EM_POSFROMCHAR, static_cast<WPARAM>(index), 0));
-        POINTL at{};
-        ::SendMessageA(h, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), index);
-        return at.y;
-    }
-    // The columns hold exactly the bytes of the model, in their one form.
+    // The whole texts hold exactly the bytes, and the columns show the lines in view.
     void ExpectColumnsShow(const std::vector<std::uint8_t>& bytes) {
         EXPECT_EQ(frmBin->HexColumnText(), BytesToHex(bytes));
-        EXPECT_EQ(frmBin->mmValueString.Text(), BytesToText(bytes));
+        EXPECT_EQ(frmBin->CharColumnText(), BytesToText(bytes));
+        const int top = frmBin->TopLine();
+        EXPECT_EQ(HexShown(), frmBin->Model().HexLines(top, 16));
+        EXPECT_EQ(frmBin->mmValueString.Text(), frmBin->Model().CharLines(top, 16));
+        const int lines = std::min(16, frmBin->HexLineCount() - top);
+        for (int i = 0; i < lines; ++i) EXPECT_EQ(frmBin->mmAddress.Line(i), Address(top + i));
     }
+    // The top of the line that holds a character, in client co-ordinates.
+    POINT CharPos(HWND h, int index) {
+        if (!GetParam() && h == Hex()) {  // the memo answers in the return value
+            const LRESULT r = ::SendMessageA(h, EM_POSFROMCHAR, static_cast<WPARAM>(index), 0);
+            return {static_cast<short>(LOWORD(r)), static_cast<short>(HIWORD(r))};
+        }
+        POINTL at{};
+        ::SendMessageA(h, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), index);
+        return {at.x, at.y};
+    }
+    static LPARAM At(POINT p) { return MAKELPARAM(p.x + 1, p.y + 1); }
 };
 
 TEST_P(BinEditorTest, TheHexColumnInUseFollowsThePlatform) {
@@ -82,19 +89,23 @@ TEST_P(BinEditorTest, EveryLineHoldsSixteenBytesAndItsAddressUnderAnyFont) {
         SCOPED_TRACE(font.first + " " + std::to_string(font.second));
         frmBin->SetColumnFont(font.first, font.second);
         Run([&] {
-            ASSERT_EQ(::SendMessageA(Hex(), EM_GETLINECOUNT, 0, 0), 21);
             EXPECT_EQ(frmBin->HexLineCount(), 21);
-            EXPECT_EQ(::SendMessageA(Chars(), EM_GETLINECOUNT, 0, 0), 21);
-            EXPECT_EQ(frmBin->mmAddress.LineCount(), 21);
-            for (int i = 0; i < 21; ++i) {
-                EXPECT_EQ(::SendMessageA(Hex(), EM_LINEINDEX, i, 0), 48 * i) << "line " << i;
-                EXPECT_EQ(::SendMessageA(Chars(), EM_LINEINDEX, i, 0), 16 * i) << "line " << i;
-                EXPECT_EQ(frmBin->mmAddress.Line(i), Address(i));
+            for (int top : {0, 5}) {
+                frmBin->ScrollColumnsTo(top);
+                ASSERT_EQ(frmBin->TopLine(), top);
+                ExpectColumnsShow(bytes);
+                ASSERT_EQ(::SendMessageA(Hex(), EM_GETLINECOUNT, 0, 0), 16);
+                EXPECT_EQ(::SendMessageA(Chars(), EM_GETLINECOUNT, 0, 0), 16);
+                EXPECT_EQ(frmBin->mmAddress.LineCount(), 16);
+                for (int i = 0; i < 16; ++i) {
+                    EXPECT_EQ(::SendMessageA(Hex(), EM_LINEINDEX, i, 0), 48 * i) << "line " << i;
+                    EXPECT_EQ(::SendMessageA(Chars(), EM_LINEINDEX, i, 0), 16 * i) << "line " << i;
+                }
+                // The view shows sixteen lines.
+                RECT format{};
+                ::SendMessageA(Hex(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+                EXPECT_EQ((format.bottom - format.top) / (CharPos(Hex(), 48).y - CharPos(Hex(), 0).y), 16);
             }
-            // The view shows sixteen lines.
-            RECT format{};
-            ::SendMessageA(Hex(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-            EXPECT_EQ((format.bottom - format.top) / (LineTop(Hex(), 48) - LineTop(Hex(), 0)), 16);
         });
     }
 }
@@ -104,22 +115,23 @@ TEST_P(BinEditorTest, TypingAndDeletingGoThroughTheEditingRules) {
     Run([&] {
         Type(Hex(), "4");
         ExpectColumnsShow({0x40});
-        EXPECT_EQ(Selection(Hex()), std::make_pair(1, 0));
+        EXPECT_EQ(frmBin->HexSelection(), (TTextRange{1, 0}));
+        EXPECT_EQ(Selection(Hex()), std::make_pair(1, 0));  // the control's caret stands there too
         Type(Hex(), "1");
         ExpectColumnsShow({0x41});
         Type(Hex(), "2g3");  // the caret stands at the end: a new byte; g does nothing
         ExpectColumnsShow({0x41, 0x23});
         EXPECT_EQ(frmBin->lblLength.Caption(), "length:2  bytes");
-        Select(Hex(), 0, 0);
+        frmBin->SelectHex(0, 0);
         Press(Hex(), VK_DELETE);
         ExpectColumnsShow({0x23});
-        Select(Chars(), 0, 0);
+        frmBin->SelectChars(0, 0);
         Type(Chars(), "z.");  // a letter inserts its byte; a full stop does nothing
         ExpectColumnsShow({'z', 0x23});
-        Select(Chars(), 1, 0);
+        frmBin->SelectChars(1, 1);
         Press(Chars(), VK_DELETE);
         ExpectColumnsShow({'z'});
-        Select(Hex(), 1, 0);  // inside the byte: Delete removes it whole
+        frmBin->SelectHex(1, 1);  // inside the byte: Delete removes it whole
         Press(Hex(), VK_DELETE);
         ExpectColumnsShow({});
     });
@@ -138,6 +150,7 @@ TEST_P(BinEditorTest, NativeEditingPathsLeaveTheColumnsAlone) {
     }
     Run([&] {
         for (HWND h : {Hex(), Chars()}) {
+            SCOPED_TRACE(h == Hex() ? "hex column" : "character column");
             Select(h, 1, 2);
             for (UINT msg : std::vector<UINT>{WM_PASTE, WM_CUT, WM_CLEAR, WM_UNDO, EM_UNDO})
                 ::SendMessageA(h, msg, 0, 0);
@@ -154,9 +167,16 @@ TEST_P(BinEditorTest, NativeEditingPathsLeaveTheColumnsAlone) {
             HoldKeys(false, false);
             Type(h, "\b\r\t ");
             ::SendMessageA(h, WM_SYSKEYDOWN, VK_BACK, 0x20000001);  // Alt+Backspace undoes
-            SCOPED_TRACE(h == Hex() ? "hex column" : "character column");
+            // A double click and a drag with the mouse only select.
+            ::SendMessageA(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 3));
+            ::SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 3));
+            ::SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(40, 3));
             ExpectColumnsShow(bytes);
         }
+        // A column changed past the editor is put back.
+        ::SetWindowTextA(Hex(), "broken");
+        ::SetWindowTextA(Chars(), "broken");
+        ExpectColumnsShow(bytes);
     });
 }
 
@@ -166,12 +186,11 @@ TEST_P(BinEditorTest, TenThousandBytesAndMoreFitEveryColumn) {
     Run([&] {
         ExpectColumnsShow(bytes);
         const int end = static_cast<int>(BytesToHex(bytes).size());
-        Select(Hex(), end, 0);
+        frmBin->SelectHex(end, end);
         Type(Hex(), "5");
         bytes.push_back(0x50);
+        EXPECT_EQ(frmBin->TopLine(), 751 - 16);  // the view follows the caret
         ExpectColumnsShow(bytes);
-        EXPECT_EQ(frmBin->mmAddress.LineCount(), 751);
-        EXPECT_EQ(frmBin->mmAddress.Line(750), Address(750));
         EXPECT_EQ(frmBin->lblLength.Caption(), "length:12001  bytes");
     });
 }
@@ -180,62 +199,82 @@ TEST_P(BinEditorTest, SelectionsSnapToBytesAndMirrorBetweenColumns) {
     Fill({0xAA, 0xBB, 0xCC, 0xDD});
     Run([&] {
         // A Shift selection is mirrored as it grows and snapped when Shift goes up.
-        Select(Hex(), 4, 2);
+        frmBin->SelectHex(4, 4);
         HoldKeys(false, true);
+        ::SendMessageA(Hex(), WM_KEYDOWN, VK_RIGHT, 1);
+        ::SendMessageA(Hex(), WM_KEYDOWN, VK_RIGHT, 1);
         ::SendMessageA(Hex(), WM_KEYUP, VK_RIGHT, 0xC0000001);
-        EXPECT_EQ(Selection(Hex()), std::make_pair(4, 2));
-        EXPECT_EQ(Selection(Chars()), std::make_pair(1, 1));
+        EXPECT_EQ(frmBin->HexSelection(), (TTextRange{4, 2}));
+        EXPECT_EQ(frmBin->CharSelection(), (TTextRange{1, 1}));
         HoldKeys(false, false);
         ::SendMessageA(Hex(), WM_KEYUP, VK_SHIFT, 0xC0000001);
+        EXPECT_EQ(frmBin->HexSelection(), (TTextRange{2, 3}));
+        EXPECT_EQ(frmBin->CharSelection(), (TTextRange{1, 1}));
         EXPECT_EQ(Selection(Hex()), std::make_pair(2, 3));
-        EXPECT_EQ(Selection(Chars()), std::make_pair(1, 1));
 
-        // A mouse selection: keys do nothing while the button is down; the
+        // A mouse drag: keys do nothing while the button is down; the
         // selection is snapped when it comes up.
-        ::SendMessageA(Hex(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-        Select(Hex(), 0, 1);
+        ::SendMessageA(Hex(), WM_LBUTTONDOWN, MK_LBUTTON, At(CharPos(Hex(), 0)));
+        ::SendMessageA(Hex(), WM_MOUSEMOVE, MK_LBUTTON, At(CharPos(Hex(), 4)));
+        EXPECT_EQ(frmBin->HexSelection(), (TTextRange{0, 4}));
         Type(Hex(), "7");
-        ::SendMessageA(Hex(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        ::SendMessageA(Hex(), WM_LBUTTONUP, 0, At(CharPos(Hex(), 4)));
         EXPECT_EQ(frmBin->HexColumnText(), "AA BB CC DD");
-        EXPECT_EQ(Selection(Hex()), std::make_pair(0, 0));
-        // Digits over a selection that Shift has not snapped yet snap first.
-        Select(Hex(), 4, 4);
+        EXPECT_EQ(frmBin->HexSelection(), (TTextRange{0, 2}));
+        EXPECT_EQ(frmBin->CharSelection(), (TTextRange{0, 1}));
+        // Digits over a selection that is not snapped yet snap it first.
+        frmBin->SelectHex(4, 8);
         Type(Hex(), "7");
         EXPECT_EQ(frmBin->HexColumnText(), "AA 70 DD");
 
-        Select(Chars(), 1, 2);
-        ::SendMessageA(Chars(), WM_KEYUP, VK_SHIFT, 0xC0000001);
-        EXPECT_EQ(Selection(Hex()), std::make_pair(2, 6));
+        ::SendMessageA(Chars(), WM_LBUTTONDOWN, MK_LBUTTON, At(CharPos(Chars(), 1)));
+        ::SendMessageA(Chars(), WM_MOUSEMOVE, MK_LBUTTON, At(CharPos(Chars(), 3)));
+        ::SendMessageA(Chars(), WM_LBUTTONUP, 0, At(CharPos(Chars(), 3)));
+        EXPECT_EQ(frmBin->CharSelection(), (TTextRange{1, 2}));
+        EXPECT_EQ(frmBin->HexSelection(), (TTextRange{2, 6}));
         Press(Hex(), 'A', true);
-        EXPECT_EQ(Selection(Hex()), std::make_pair(0, 8));
-        EXPECT_EQ(Selection(Chars()), std::make_pair(0, 3));
+        EXPECT_EQ(frmBin->HexSelection(), (TTextRange{0, 8}));
+        EXPECT_EQ(frmBin->CharSelection(), (TTextRange{0, 3}));
     });
 }
 
 TEST_P(BinEditorTest, TheThreeColumnsScrollTogether) {
-    Fill(Bytes(16 * 40));
+    const auto bytes = Bytes(16 * 40);
+    Fill(bytes);
     Run([&] {
-        HWND columns[] = {frmBin->mmAddress.Handle, Hex(), Chars()};
-        auto first = [](HWND h) { return static_cast<int>(::SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0)); };
         EXPECT_EQ(frmBin->scrbrIndex.Max(), 24);
         frmBin->ScrollColumnsTo(10);
-        for (HWND h : columns) EXPECT_EQ(first(h), 10);
+        EXPECT_EQ(frmBin->TopLine(), 10);
         EXPECT_EQ(frmBin->scrbrIndex.Position(), 10);
+        ExpectColumnsShow(bytes);
         frmBin->ScrollColumnsTo(100);
-        for (HWND h : columns) EXPECT_EQ(first(h), 24);
-        // The bar moves the columns.
-        ::SendMessageA(frmBin->Handle, WM_VSCROLL, SB_TOP, reinterpret_cast<LPARAM>(frmBin->scrbrIndex.Handle));
-        for (HWND h : columns) EXPECT_EQ(first(h), 0);
-        ::SendMessageA(frmBin->Handle, WM_VSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(frmBin->scrbrIndex.Handle));
-        for (HWND h : columns) EXPECT_EQ(first(h), 1);
-        // A column scrolled on its own (the wheel) takes the others along at the next tick.
-        ::SendMessageA(Chars(), EM_LINESCROLL, 0, 6);
-        frmBin->tmrIndexLineTimer(nullptr);
-        for (HWND h : columns) EXPECT_EQ(first(h), 7);
-        ::SendMessageA(Hex(), EM_LINESCROLL, 0, -2);
-        frmBin->tmrIndexLineTimer(nullptr);
-        for (HWND h : columns) EXPECT_EQ(first(h), 5);
-        EXPECT_EQ(frmBin->scrbrIndex.Position(), 5);
+        EXPECT_EQ(frmBin->TopLine(), 24);
+        ExpectColumnsShow(bytes);
+        // The bar moves the view.
+        const auto bar = reinterpret_cast<LPARAM>(frmBin->scrbrIndex.Handle);
+        ::SendMessageA(frmBin->Handle, WM_VSCROLL, SB_TOP, bar);
+        EXPECT_EQ(frmBin->TopLine(), 0);
+        ::SendMessageA(frmBin->Handle, WM_VSCROLL, SB_LINEDOWN, bar);
+        EXPECT_EQ(frmBin->TopLine(), 1);
+        // So does the wheel, over any column.
+        ::SendMessageA(Chars(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+        EXPECT_EQ(frmBin->TopLine(), 4);
+        ::SendMessageA(frmBin->mmAddress.Handle, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+        EXPECT_EQ(frmBin->TopLine(), 1);
+        ExpectColumnsShow(bytes);
+        // And the caret, moved by the keys.
+        frmBin->SelectHex(0, 0);
+        EXPECT_EQ(frmBin->TopLine(), 0);
+        Press(Hex(), VK_NEXT);
+        EXPECT_EQ(frmBin->HexSelection(), (TTextRange{48 * 15, 0}));
+        EXPECT_EQ(frmBin->TopLine(), 15);
+        for (int i = 0; i < 20; ++i) Press(Hex(), VK_DOWN);
+        EXPECT_EQ(frmBin->HexSelection(), (TTextRange{48 * 35, 0}));
+        EXPECT_EQ(frmBin->TopLine(), 20);
+        Press(Chars(), VK_END);
+        EXPECT_EQ(frmBin->CharSelection(), (TTextRange{16, 0}));
+        EXPECT_EQ(frmBin->TopLine(), 1);
+        ExpectColumnsShow(bytes);
     });
     EXPECT_EQ(frmBin->scrbrIndex.Max(), 0);  // hiding resets the bar
 
@@ -244,9 +283,10 @@ TEST_P(BinEditorTest, TheThreeColumnsScrollTogether) {
     Fill(Bytes(16 * 16 + 1));
     Run([&] {
         EXPECT_EQ(frmBin->scrbrIndex.Max(), 1);
-        Select(Hex(), 16 * 48 - 1, 3);  // the last byte, alone on line 17
+        frmBin->SelectHex(16 * 48 - 1, 16 * 48 + 2);  // the last byte, alone on line 17
         Press(Hex(), VK_DELETE);
         EXPECT_EQ(frmBin->scrbrIndex.Max(), 0);
+        EXPECT_EQ(frmBin->TopLine(), 0);
         EXPECT_EQ(frmBin->mmAddress.LineCount(), 16);
     });
 }
@@ -258,7 +298,7 @@ TEST_P(BinEditorTest, AnyBytesComeBackUnchangedWithoutEditing) {
     Fill(bytes);
     EXPECT_EQ(Run([] {}), mrOk);
     EXPECT_EQ(HexToBytes(frmBin->HexColumnText()), bytes);
-    EXPECT_EQ(frmBin->mmValueString.Text(), BytesToText(bytes));
+    EXPECT_EQ(frmBin->CharColumnText(), BytesToText(bytes));
     // Text that the caller put in another form is shown as pairs and single blanks.
     frmBin->SetHexColumnText("a1 02");
     EXPECT_EQ(frmBin->HexColumnText(), "A1 02");

@@ -288,3 +288,38 @@ TEST(HexEditModelTest, RandomEditingKeepsBothColumnsInStep) {
         }
     }
 }
+
+TEST(HexEditModelTest, LinesOfTheViewAndCaretMoves) {
+    std::vector<std::uint8_t> bytes(40);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
+    THexEditModel m;
+    m.SetBytes(bytes);
+    EXPECT_EQ(m.LineCount(), 3);
+    EXPECT_EQ(THexEditModel().LineCount(), 1);
+    EXPECT_EQ(m.HexLines(1, 16), m.HexText().substr(48));
+    EXPECT_EQ(m.HexLines(0, 1), m.HexText().substr(0, 47));
+    EXPECT_EQ(m.CharLines(2, 5), m.CharText().substr(32));
+    EXPECT_EQ(m.HexLines(7, 2), "");
+    EXPECT_EQ(THexEditModel::AddressLines(0, 2), "00000000\r\n00000010");
+    EXPECT_EQ(THexEditModel::AddressLines(0x0FFFFFFF, 1), "FFFFFFF0");
+    EXPECT_EQ(THexEditModel::AddressLines(3, 0), "");
+
+    const int n = m.HexLength();  // 119: three lines, the last one of eight bytes
+    EXPECT_EQ(MoveCaret(TCaretMove::Left, 0, n, 48, 15), 0);
+    EXPECT_EQ(MoveCaret(TCaretMove::Right, n, n, 48, 15), n);
+    EXPECT_EQ(MoveCaret(TCaretMove::Down, 10, n, 48, 15), 58);
+    EXPECT_EQ(MoveCaret(TCaretMove::Down, 58, n, 48, 15), 106);
+    EXPECT_EQ(MoveCaret(TCaretMove::Down, 85, n, 48, 15), n);   // past the short last line's end
+    EXPECT_EQ(MoveCaret(TCaretMove::Down, 100, n, 48, 15), 100);
+    EXPECT_EQ(MoveCaret(TCaretMove::Up, 10, n, 48, 15), 10);
+    EXPECT_EQ(MoveCaret(TCaretMove::Up, 100, n, 48, 15), 52);
+    EXPECT_EQ(MoveCaret(TCaretMove::LineEnd, 50, n, 48, 15), 95);  // the blank after the line's last byte
+    EXPECT_EQ(MoveCaret(TCaretMove::LineEnd, 100, n, 48, 15), n);
+    EXPECT_EQ(MoveCaret(TCaretMove::LineStart, 100, n, 48, 15), 96);
+    EXPECT_EQ(MoveCaret(TCaretMove::PageDown, 5, n, 48, 15), 101);  // stops on the last line
+    EXPECT_EQ(MoveCaret(TCaretMove::PageUp, 100, n, 48, 15), 4);
+    EXPECT_EQ(MoveCaret(TCaretMove::TextEnd, 3, n, 48, 15), n);
+    EXPECT_EQ(MoveCaret(TCaretMove::LineEnd, 3, 40, 16, 15), 16);  // characters: after the line's last one
+    EXPECT_EQ(LineOfPosition(47, 48), 0);
+    EXPECT_EQ(LineOfPosition(48, 48), 1);
+}

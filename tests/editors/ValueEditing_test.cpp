@@ -135,8 +135,9 @@ TEST_F(ValueEditingTest, BinaryDataIsWrittenFromTheHexColumn) {
     ScriptDialogs([](TForm&) {
         EXPECT_EQ(frmBin->edtName.Text(), "b");
         EXPECT_FALSE(frmBin->HideValueName);
-        EXPECT_EQ(frmBin->mmValueString.Text(), std::string(30, '.'));
-        Retype(frmBin->HexColumn().Handle, "010203");
+        EXPECT_EQ(frmBin->CharColumnText(), std::string(30, '.'));
+        Press(frmBin->HexColumn().Handle, 'A', true);
+        Type(frmBin->HexColumn().Handle, "010203");
         return mrOk;
     });
     Edit("b");
@@ -146,11 +147,11 @@ TEST_F(ValueEditingTest, BinaryDataIsWrittenFromTheHexColumn) {
     EXPECT_EQ(Item("b").SubItem(1), "01 02 03");
     EXPECT_EQ(TfrmMain::ItemData(Item("b"))->TextView, "...");
     EXPECT_EQ(frmBin->HexColumnText(), "");  // emptied afterwards
-    EXPECT_EQ(frmBin->mmValueString.Text(), "");
+    EXPECT_EQ(frmBin->CharColumnText(), "");
 
     // Emptying the column stores no bytes at all.
     ScriptDialogs([](TForm&) {
-        Select(frmBin->HexColumn().Handle, 0, -1);
+        Press(frmBin->HexColumn().Handle, 'A', true);
         Press(frmBin->HexColumn().Handle, VK_DELETE);
         return mrOk;
     });
@@ -224,7 +225,8 @@ TEST_F(ValueEditingTest, TheHexEditorOnItsOwnStartsEmptyWithoutTheNameRow) {
         EXPECT_EQ(&form, frmBin);
         EXPECT_TRUE(frmBin->HideValueName);
         EXPECT_EQ(frmBin->HexColumnText(), "");
-        EXPECT_EQ(frmBin->mmValueString.Text(), "");
+        EXPECT_EQ(frmBin->CharColumnText(), "");
+        EXPECT_EQ(frmBin->mmAddress.Text(), "00000000");
         EXPECT_FALSE(::GetWindowLongA(frmBin->edtName.Handle, GWL_STYLE) & WS_VISIBLE);
         Type(frmBin->HexColumn().Handle, "12");
         return mrOk;
