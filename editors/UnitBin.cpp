@@ -1,7 +1,6 @@
 #include "UnitBin.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "UnitMain.h"
 #include "resource.h"
