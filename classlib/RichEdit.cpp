@@ -195,13 +195,9 @@ bool TRichEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
     const UINT shift = (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
     if (FProgramEditsOnly) {
         switch (msg) {
-            case WM_GETDLGCODE: {
-                // Tab and Esc belong to the dialog; Enter stays here (and does nothing).
-                result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
-                const auto* m = reinterpret_cast<const MSG*>(lp);
-                if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) result |= DLGC_WANTMESSAGE;
+            case WM_GETDLGCODE:
+                result = ProgramEditDialogCode(lp);
                 return true;
-            }
             case WM_CONTEXTMENU:
                 ShowProgramEditMenu(*this, lp);
                 result = 0;

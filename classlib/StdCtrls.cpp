@@ -207,6 +207,14 @@ int CharFromPos(HWND edit, int x, int y) {
     return static_cast<int>(::SendMessageA(edit, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
 }
 
+LRESULT ProgramEditDialogCode(LPARAM lp) {
+    // Tab and Esc belong to the dialog; Enter stays here (and does nothing).
+    LRESULT code = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
+    const auto* m = reinterpret_cast<const MSG*>(lp);
+    if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+    return code;
+}
+
 void ShowProgramEditMenu(TControl& control, LPARAM lp) {
     if (!control.PopupMenu) return;
     int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
@@ -256,13 +264,9 @@ void TMemo::SetModified(bool modified) { ::SendMessageA(Handle, EM_SETMODIFY, mo
 bool TMemo::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (ProgramEditsOnly) {
         switch (msg) {
-            case WM_GETDLGCODE: {
-                // Tab and Esc belong to the dialog; Enter stays here (and does nothing).
-                result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
-                const auto* m = reinterpret_cast<const MSG*>(lp);
-                if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) result |= DLGC_WANTMESSAGE;
+            case WM_GETDLGCODE:
+                result = ProgramEditDialogCode(lp);
                 return true;
-            }
             case WM_CONTEXTMENU:
                 ShowProgramEditMenu(*this, lp);
                 result = 0;

@@ -109,6 +109,8 @@ bool RaiseMouseAndFocusEvents(TControl& control, WNDPROC original, UINT msg, WPA
 int CharFromPos(HWND edit, int x, int y);
 // The context menu of an edit whose text only the program changes.
 void ShowProgramEditMenu(TControl& control, LPARAM lp);
+// The dialog code of an edit that only the program changes.
+LRESULT ProgramEditDialogCode(LPARAM lp);
 
 // A vertical or horizontal scroll bar control. Max is the largest position;
 // PageSize lines are shown at a time. The form passes WM_VSCROLL and

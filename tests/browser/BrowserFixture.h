@@ -8,6 +8,13 @@
 #include "UnitMain.h"
 #include "resource.h"
 
+// The child of a node with the given text; none when there is no such child.
+inline TTreeNode Child(TTreeNode node, const std::string& text) {
+    for (TTreeNode c = node.FirstChild(); c; c = c.NextSibling())
+        if (c.Text() == text) return c;
+    return {};
+}
+
 // Starts the whole program (every form, in start order) for one test and
 // takes it down again afterwards.
 class BrowserTest : public ::testing::Test {

@@ -5,12 +5,6 @@ using namespace classlib;
 
 namespace {
 
-TTreeNode Child(TTreeNode node, const std::string& text) {
-    for (TTreeNode c = node.FirstChild(); c; c = c.NextSibling())
-        if (c.Text() == text) return c;
-    return {};
-}
-
 bool KeyExists(const std::string& path) {
     TRegistry reg;
     return reg.KeyExists(path);

@@ -3,16 +3,6 @@
 
 using namespace classlib;
 
-namespace {
-
-TTreeNode Child(TTreeNode node, const std::string& text) {
-    for (TTreeNode c = node.FirstChild(); c; c = c.NextSibling())
-        if (c.Text() == text) return c;
-    return {};
-}
-
-}  // namespace
-
 class KeyTreeTest : public BrowserTest {
 protected:
     void SetUp() override {
