@@ -335,6 +335,7 @@ void TfrmMain::SetDefaultTexts() {
     msgValueNamed = "the value named:";
     msgValueExiststAndReplaceQuery = "have one in this key,Sure to replace it?";
     msgLargeFileQuery = "File size is large,do you continue to load it?";
+    msgExportLeftOut = "These keys and values hold names or data that this file can not hold; they were left out:";
 }
 
 std::string TfrmMain::FavoritesFileName() const { return FSystemRoot + kFavoritesFile; }

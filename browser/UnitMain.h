@@ -7,6 +7,7 @@
 #include "Forms.h"
 #include "Registry.h"
 #include "StringList.h"
+#include "zrvRegFile.h"
 
 using classlib::TObject;
 using classlib::TTreeNode;
@@ -148,7 +149,7 @@ public:
         msgReplaceActionCanceled, msgNotFound, msgImportSuccess, msgUnknowRegistryFileVersion,
         msgErrorHappenWhenImport, msgFileNotExit, msgSureToImportFile, msgContinueToReplaceAllSameItems,
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
-        msgValueExiststAndReplaceQuery, msgLargeFileQuery;
+        msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut;
 
     // ---- Key tree ----
     void ClearKeyTree();
@@ -198,6 +199,8 @@ public:
     void BindContentCommands();
     // Fills the key content editor with the text of the selected key.
     bool FillKeyContent(TTreeNode node);
+    // Tells the user what an export left out; true when it left out nothing.
+    bool ReportLeftOut(const TRegExportReport& report);
 
     // ---- Value editing ----
     void lstvwValuesDblClick(TObject* sender);

@@ -30,8 +30,22 @@ void TfrmMain::mnitmExportRegistryKeyClick(TObject*) {
     if (!node || !data) return;
     THourGlass wait;
     // A file that cannot be written raises, and the default report names it.
-    if (!ExportKeyToFile(data->RootKey, GetNodePath(node), svdlgExport.FileName, FRegFileHeader))
+    TRegExportReport report;
+    if (!ExportKeyToFile(data->RootKey, GetNodePath(node), svdlgExport.FileName, FRegFileHeader, &report))
         NotifyError(msgAccessRegistryError);
+    else
+        ReportLeftOut(report);
+}
+
+bool TfrmMain::ReportLeftOut(const TRegExportReport& report) {
+    if (report.Complete()) return true;
+    std::string text = msgExportLeftOut + "\n" + sKeyName + ": " + std::to_string(report.KeysLeftOut) + ", " +
+                       sVallueName + ": " + std::to_string(report.ValuesLeftOut);
+    for (const std::string& name : report.FirstLeftOut) text += "\n" + name;
+    const int more = report.KeysLeftOut + report.ValuesLeftOut - static_cast<int>(report.FirstLeftOut.size());
+    if (more > 0) text += "\n...";
+    NotifyError(text);
+    return false;
 }
 
 void TfrmMain::mnitmExportAllKeyClick(TObject*) {
@@ -46,8 +60,10 @@ void TfrmMain::mnitmExportAllKeyClick(TObject*) {
         roots.push_back(HKEY_DYN_DATA);
     else if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT && FVersionInfo.dwMajorVersion < 5)
         roots.push_back(HKEY_PERFORMANCE_DATA);
-    for (HKEY root : roots) ExportKey(root, "", list);
+    TRegExportReport report;
+    for (HKEY root : roots) ExportKey(root, "", list, &report);
     list.SaveToFile(svdlgExport.FileName);
+    ReportLeftOut(report);
 }
 
 bool TfrmMain::FillKeyContent(TTreeNode node) {
@@ -55,7 +71,9 @@ bool TfrmMain::FillKeyContent(TTreeNode node) {
     if (!node || !data) return false;
     THourGlass wait;
     TStringList list;
-    ExportKey(data->RootKey, GetNodePath(node), list);
+    TRegExportReport report;
+    ExportKey(data->RootKey, GetNodePath(node), list, &report);
+    ReportLeftOut(report);
     frmKeyContent->ClearContent();
     frmKeyContent->rchedtContent.SetText(list.Text());
     return true;
@@ -96,9 +114,9 @@ void TfrmMain::mnitmImportClick(TObject*) {
     if (!QueryYesNo(msgSureToImportFile + "[" + dialog.FileName + "]")) return;
     THourGlass wait;
     switch (ImportRegFile(dialog.FileName)) {
-        case 0: NotifyInfo(msgImportSuccess); break;
-        case 1: NotifyError(msgUnknowRegistryFileVersion); break;
-        case 2: NotifyError(msgErrorHappenWhenImport); break;
+        case rirDone: NotifyInfo(msgImportSuccess); break;
+        case rirNotRegFile: NotifyError(msgUnknowRegistryFileVersion); break;
+        case rirSomeFailed: NotifyError(msgErrorHappenWhenImport); break;
         default: NotifyError(msgFileNotExit); break;
     }
 }

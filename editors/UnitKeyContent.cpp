@@ -238,8 +238,8 @@ void TfrmKeyContent::mnitmImportIntoRegistryClick(TObject*) {
         TStringList lines;
         lines.SetText(rchedtContent.Text());
         switch (ImportRegLines(lines)) {
-            case 0: NotifyInfo(frmMain->msgImportSuccess); break;
-            case 1: NotifyError(smsgUnknownRegistryFileVersion); break;
+            case rirDone: NotifyInfo(frmMain->msgImportSuccess); break;
+            case rirNotRegFile: NotifyError(smsgUnknownRegistryFileVersion); break;
             default: NotifyError(frmMain->msgErrorHappenWhenImport); break;
         }
     } catch (...) {

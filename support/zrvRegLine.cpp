@@ -75,39 +75,144 @@ bool ReadSection(std::string_view line, TImportInfo& info) {
     return true;
 }
 
-// Finds the marker of a value line. The quoted, escaped name followed
-// directly by a marker decides; so a name that itself holds a marker is
-// read whole. Failing that, the first marker anywhere in the line decides,
-// in the order string, DWORD, binary, and the name is what lies between
-// the first double quote and the marker.
-bool FindMarker(std::string_view line, int& kind, std::size_t& nameStart, std::size_t& nameEnd,
-                std::size_t& dataStart) {
-    const std::size_t open = line.find('"');
-    if (open == std::string_view::npos) return false;
-    std::size_t i = open + 1;
-    while (i < line.size() && line[i] != '"') i += (line[i] == '\\' && i + 1 < line.size()) ? 2 : 1;
-    if (i < line.size()) {
-        for (const Marker& m : kMarkers) {
-            if (StartsWith(line, i, m.Text)) {
-                kind = m.Kind;
-                nameStart = open + 1;
-                nameEnd = i;
-                dataStart = i + m.Text.size();
-                return true;
-            }
-        }
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+bool IsComment(std::string_view trimmed) { return trimmed.front() == ';' || trimmed.front() == '#'; }
+
+// Pairs of hex digits separated by commas; a trailing comma is allowed (a
+// list cut short by a continuation that never came), nothing else is.
+bool IsHexList(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        if (i + 1 >= s.size() || !IsHexDigit(s[i]) || !IsHexDigit(s[i + 1])) return false;
+        i += 2;
+        if (i < s.size() && s[i++] != ',') return false;
     }
+    return true;
+}
+
+// The old writer's fallback: the first marker anywhere in the line, the
+// name between the line's first double quote and the marker. Sets rest to
+// the data form after the "=".
+bool FindMarker(std::string_view line, std::string& name, std::string_view& rest) {
     for (const Marker& m : kMarkers) {
         const std::size_t at = line.find(m.Text);
         if (at == std::string_view::npos) continue;
-        kind = m.Kind;
         const std::size_t quote = line.substr(0, at).find('"');
-        nameStart = quote == std::string_view::npos ? at : quote + 1;
-        nameEnd = at;
-        dataStart = at + m.Text.size();
+        const std::size_t start = quote == std::string_view::npos ? at : quote + 1;
+        name = UnescapeRegText(std::string(line.substr(start, at - start)));
+        rest = line.substr(at + 2);
         return true;
     }
     return false;
+}
+
+// The name of a value line and the data form after its "=". A quoted,
+// escaped name followed directly by "=" decides, so a name that holds a
+// marker is read whole; "@=" names the default value.
+bool SplitValueLine(std::string_view line, std::string& name, std::string_view& rest) {
+    // Leading blanks only: blanks after DWORD digits make them no DWORD.
+    const std::string_view t = line.substr(line.find_first_not_of(' '));
+    if (StartsWith(t, 0, "@=")) {
+        name.clear();
+        rest = t.substr(2);
+        return true;
+    }
+    if (t.front() == '"') {
+        std::size_t i = 1;
+        while (i < t.size() && t[i] != '"') i += (t[i] == '\\' && i + 1 < t.size()) ? 2 : 1;
+        if (i + 1 < t.size() && t[i + 1] == '=') {
+            name = UnescapeRegText(std::string(t.substr(1, i - 1)));
+            rest = t.substr(i + 2);
+            return true;
+        }
+    }
+    return FindMarker(line, name, rest);
+}
+
+// "hex:" or "hex(N):" at the start of rest: the type and the list after it.
+bool ReadHexForm(std::string_view rest, std::uint32_t& type, std::string_view& list) {
+    if (StartsWith(rest, 0, "hex:")) {
+        type = kRegTypeBinary;
+        list = rest.substr(4);
+        return true;
+    }
+    if (!StartsWith(rest, 0, "hex(")) return false;
+    std::size_t i = 4;
+    std::uint32_t n = 0;
+    for (; i < rest.size() && IsHexDigit(rest[i]) && i < 12; ++i) {
+        const char c = rest[i];
+        n = n * 16 + static_cast<std::uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+    }
+    if (i == 4 || !StartsWith(rest, i, "):")) return false;
+    type = n;
+    list = rest.substr(i + 2);
+    return true;
+}
+
+// The hex list of a value, over its continuation lines: the first line
+// (blanks removed) is cut before its last "\" and the list goes on while
+// lines remain. A line holding a double quote or "[" ends it unread;
+// comments and blank lines are passed over; a line holding "\" is
+// appended without blanks and backslashes; any other line is appended and
+// ends it. False when a line consumed holds a NUL.
+bool ReadHexList(std::string_view first, std::size_t& index, const std::vector<std::string>& lines,
+                 std::string& out) {
+    AppendWithout(out, first, ' ', ' ');
+    const std::size_t cut = out.rfind('\\');
+    if (cut == std::string::npos) return true;
+    out.erase(cut);
+    while (index < lines.size()) {
+        const std::string_view next = lines[index];
+        const std::string_view trimmed = TrimBlanks(next);
+        if (!trimmed.empty() && IsComment(trimmed)) {
+            ++index;
+            continue;
+        }
+        if (next.find('"') != std::string_view::npos || next.find('[') != std::string_view::npos) break;
+        ++index;
+        if (next.find('\0') != std::string_view::npos) return false;
+        if (next.find('\\') != std::string_view::npos) {
+            AppendWithout(out, next, ' ', '\\');
+            continue;
+        }
+        if (trimmed.empty()) continue;
+        AppendWithout(out, next, ' ', ' ');
+        break;
+    }
+    return true;
+}
+
+// A value line (not a section, comment or blank line). False when it
+// cannot be imported; the lines it consumed are passed either way.
+bool ReadValue(std::string_view line, std::size_t& index, const std::vector<std::string>& lines,
+               TImportInfo& info) {
+    std::string_view rest;
+    info.Data.clear();
+    info.DataType = kRegTypeBinary;
+    if (!SplitValueLine(line, info.ValueName, rest)) return false;
+    std::string_view list;
+    if (ReadHexForm(rest, info.DataType, list)) {
+        info.Kind = rikBinary;
+        return ReadHexList(list, index, lines, info.Data) && IsHexList(info.Data);
+    }
+    if (StartsWith(rest, 0, "\"")) {
+        const std::size_t close = rest.rfind('"');
+        if (close == 0) return false;  // no closing quote
+        info.Kind = rikString;
+        info.Data = UnescapeRegText(std::string(rest.substr(1, close - 1)));
+        return true;
+    }
+    if (StartsWith(rest, 0, "dword:")) {
+        const std::string_view digits = rest.substr(6);
+        if (digits.empty() || digits.size() > 8) return false;
+        for (char c : digits)
+            if (!IsHexDigit(c)) return false;
+        info.Kind = rikDword;
+        info.Data.assign(digits);
+        return true;
+    }
+    return false;  // a deletion ("=-") or a form this reader does not know
 }
 
 }  // namespace
@@ -198,7 +303,23 @@ std::string RegDwordLine(const std::string& name, std::uint32_t value) {
 }
 
 std::string RegBinaryLine(const std::string& name, const void* data, std::size_t size) {
-    std::string line = "\"" + EscapeRegText(name) + "\"=hex:";
+    return RegHexLine(name, kRegTypeBinary, data, size);
+}
+
+std::string RegHexLine(const std::string& name, std::uint32_t type, const void* data, std::size_t size) {
+    std::string line = "\"" + EscapeRegText(name) + "\"=hex";
+    if (type != kRegTypeBinary) {
+        line += '(';
+        bool digits = false;
+        for (int shift = 28; shift >= 0; shift -= 4) {
+            const unsigned d = (type >> shift) & 0xF;
+            if (d == 0 && !digits && shift > 0) continue;
+            digits = true;
+            line += "0123456789abcdef"[d];
+        }
+        line += ')';
+    }
+    line += ':';
     const auto* p = static_cast<const unsigned char*>(data);
     if (p == nullptr || size == 0) return line;
     line.reserve(line.size() + 3 * size);
@@ -214,56 +335,22 @@ std::string RegBinaryLine(const std::string& name, const void* data, std::size_t
 
 bool ParseRegLine(std::size_t& index, const std::vector<std::string>& lines, TImportInfo& info) {
     while (index < lines.size()) {
-        const std::string_view line = CutAtNul(lines[index]);
+        const std::string_view line = lines[index];
         ++index;
         const std::string_view trimmed = TrimBlanks(line);
-        if (trimmed.empty()) continue;
+        if (line.find('\0') != std::string_view::npos) {
+            // Text cut at a NUL is not what the file says.
+            info.Kind = rikRefused;
+            return true;
+        }
+        if (trimmed.empty() || IsComment(trimmed)) continue;
 
         if (trimmed.front() == '[') {
-            if (ReadSection(trimmed, info)) {
-                info.Kind = rikKey;
-                info.KeyValid = true;
-                return true;
-            }
-            info.KeyValid = false;
-            continue;
+            info.KeyValid = ReadSection(trimmed, info);
+            info.Kind = info.KeyValid ? rikKey : rikRefused;
+            return true;
         }
-        // A comment, even one that holds a whole value line.
-        if (!info.KeyValid || trimmed.front() == ';') continue;
-
-        int kind = 0;
-        std::size_t nameStart = 0, nameEnd = 0, dataStart = 0;
-        if (!FindMarker(line, kind, nameStart, nameEnd, dataStart)) continue;
-        const std::string_view rest = line.substr(dataStart);
-
-        info.Kind = kind;
-        info.ValueName = UnescapeRegText(std::string(line.substr(nameStart, nameEnd - nameStart)));
-        info.Data.clear();
-        if (kind == rikString) {
-            const std::size_t close = rest.rfind('"');
-            if (close != std::string_view::npos) info.Data = UnescapeRegText(std::string(rest.substr(0, close)));
-        } else if (kind == rikDword) {
-            info.Data.assign(rest);
-        } else {
-            AppendWithout(info.Data, rest, ' ', ' ');
-            const std::size_t cut = info.Data.rfind('\\');
-            if (cut != std::string::npos) {
-                info.Data.erase(cut);
-                // Continuation lines, while any remain.
-                while (index < lines.size()) {
-                    const std::string_view next = CutAtNul(lines[index]);
-                    if (next.find('"') != std::string_view::npos || next.find('[') != std::string_view::npos) break;
-                    ++index;
-                    if (next.find('\\') != std::string_view::npos) {
-                        AppendWithout(info.Data, next, ' ', '\\');
-                        continue;
-                    }
-                    if (TrimBlanks(next).empty()) continue;
-                    AppendWithout(info.Data, next, ' ', ' ');
-                    break;
-                }
-            }
-        }
+        if (!ReadValue(line, index, lines, info) || !info.KeyValid) info.Kind = rikRefused;
         return true;
     }
     return false;

@@ -12,9 +12,12 @@
 //     "name"="string data"
 //     "name"=dword:0000007B
 //     "name"=hex:01,AB
+//     "name"=hex(N):01,AB      N, the registry type number in hex (hex(2),
+//                              hex(7), hex(b)), for every other type
 //
-// The default value has the empty name (""="..."). Names and string data
-// are escaped: backslash, double quote, CR and LF become \\, \", \r and \n.
+// The default value has the empty name (""="..."); "@=" is read as that
+// too. Names and string data are escaped: backslash, double quote, CR and
+// LF become \\, \", \r and \n.
 //
 // Standard C++ only: built for Windows and natively (sanitizers, fuzzing).
 
@@ -61,6 +64,9 @@ std::string RegStringLine(const std::string& name, const std::string& data);
 std::string RegDwordLine(const std::string& name, std::uint32_t value);
 // "name"=hex:01,AB,... on one line; nothing after the colon for no data.
 std::string RegBinaryLine(const std::string& name, const void* data, std::size_t size);
+// The same with the type: "name"=hex(N):..., N in lower-case hex; type 3
+// (binary) gives the plain "hex:" form.
+std::string RegHexLine(const std::string& name, std::uint32_t type, const void* data, std::size_t size);
 
 // ---- Reading ---------------------------------------------------------------
 
@@ -70,7 +76,17 @@ enum TRegItemKind : int {
     rikDword = 1,   // Data: the text after "dword:", unchanged
     rikBinary = 2,  // Data: the hex pairs separated by commas, no blanks
     rikKey = 3,     // RootKey and KeyPath: a key section
+    // A line that is not imported: malformed (a hex list with anything but
+    // pairs of hex digits, a string without its closing quote, DWORD digits
+    // that are not 1 to 8 hex digits, a line holding a NUL, a line that is
+    // neither a section, a value nor a comment), a value outside any key
+    // section, a section naming no root key, or a deletion ("[-key]",
+    // "name"=-), which is never carried out.
+    rikRefused = 4,
 };
+
+// The registry type number of a plain "hex:" value.
+constexpr std::uint32_t kRegTypeBinary = 3;
 
 // One item read by ParseRegLine; the importer keeps it across calls.
 struct TImportInfo {
@@ -85,21 +101,21 @@ struct TImportInfo {
     std::string KeyPath;    // below the root; empty for the root itself
     std::string ValueName;  // unescaped; empty for the default value
     std::string Data;
+    std::uint32_t DataType = kRegTypeBinary;  // rikBinary: the type number of "hex(N):", 3 for "hex:"
 };
 
 // Reads the next item from lines[index] on. Returns true with index just
 // past the last line consumed, false when the lines run out without one.
-// Lines it does not understand are passed over: comments,
-// "@=" default values, typed hex forms such as hex(2): with their
-// continuation lines, value deletions, values before the first section,
-// comments (lines that start with ";", also when they hold a value line).
+// Empty lines and comments (lines starting with ";" or "#", also inside a
+// continued hex list) are passed over; every other line gives an item,
+// rikRefused when it cannot be imported.
 //
-// Each line is read up to its first NUL. A trimmed line that starts with
-// "[" is a section; "[ROOT\path]" takes the path up to the line's last "]"
-// when the line ends with one, so key names holding "]" come back whole.
-// A value line is "quoted name" followed directly by one of the markers
-// ="  =dword:  =hex: ; a line whose name is not quoted that way is read by
-// the first marker found anywhere in it, in that order. String data ends
-// at the line's last double quote. Binary data whose line ends in "\"
-// goes on over the following lines.
+// A trimmed line that starts with "[" is a section; "[ROOT\path]" takes the
+// path up to the line's last "]" when the line ends with one, so key names
+// holding "]" come back whole. A value line is "quoted name" or @ followed
+// directly by ="data", =dword:digits, =hex:list or =hex(N):list; a line
+// whose name is not quoted that way is read by the first of the markers
+// ="  =dword:  =hex: found anywhere in it. String data ends at the line's
+// last double quote. A hex list whose line ends in "\" goes on over the
+// following lines.
 bool ParseRegLine(std::size_t& index, const std::vector<std::string>& lines, TImportInfo& info);

@@ -224,6 +224,23 @@ TEST_F(KeyContentTest, ExportAndImportCommands) {
     const std::string exported = ReadFile(SaveAs);
     EXPECT_EQ(exported.compare(0, frmMain->FRegFileHeader.size(), frmMain->FRegFileHeader), 0);
     EXPECT_NE(exported.find(Section() + "\r\n\"name\"=\"value\""), std::string::npos) << exported;
+    EXPECT_TRUE(Boxes.Boxes.empty());
+
+    // What the file cannot hold is written around and reported, by the
+    // export and by the key content alike.
+    ::RegSetValueExW(Scratch.Key, L"\u0436", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 4);
+    HKEY sub = nullptr;
+    ::RegCreateKeyExW(Scratch.Key, L"\u044F", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr);
+    ::RegCloseKey(sub);
+    frmMain->mnitmExportRegistryKey->Click();
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    const std::string report = Boxes.Boxes.back().Text;
+    EXPECT_EQ(report.rfind(frmMain->msgExportLeftOut + "\nkey: 1, value: 1\n", 0), 0u) << report;
+    EXPECT_NE(report.find(Section().substr(0, Section().size() - 1) + "\\?]"), std::string::npos) << report;
+    EXPECT_NE(ReadFile(SaveAs).find(Section() + "\r\n\"name\"=\"value\""), std::string::npos);
+    frmMain->pppmnitmKeyprntKeyContentClick(nullptr);
+    EXPECT_EQ(Boxes.Boxes.at(1).Text, report);
+    Boxes.Boxes.clear();
 
     // Import asks first; No imports nothing.
     ::RegDeleteValueA(Scratch.Key, "name");

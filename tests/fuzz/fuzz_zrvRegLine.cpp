@@ -5,7 +5,8 @@
 //    stay inside the text and give a well-formed item.
 // 2. The input, split at 0xFF bytes into a name, a data text and a key path,
 //    is written as string, DWORD, binary and section lines, which must read
-//    back as exactly what was written.
+//    back as exactly what was written; so must a typed hex line of a type
+//    taken from the data's first bytes.
 
 #include "zrvRegLine.h"
 #include "zrvString.h"
@@ -37,8 +38,9 @@ void ParseAnything(const std::vector<std::string>& lines) {
         }
         ++items;
         Check(index > before && index <= lines.size());
+        Check(info.Kind >= rikString && info.Kind <= rikRefused);
+        if (info.Kind == rikRefused) continue;
         Check(info.KeyValid);
-        Check(info.Kind >= rikString && info.Kind <= rikKey);
         Check(!RegRootName(info.RootKey).empty());
         // Lines are read up to their first NUL.
         Check(info.KeyPath.find('\0') == std::string::npos);
@@ -46,7 +48,13 @@ void ParseAnything(const std::vector<std::string>& lines) {
             Check(info.ValueName.find('\0') == std::string::npos);
             Check(info.Data.find('\0') == std::string::npos);
         }
-        if (info.Kind == rikBinary) Check(NoBlanks(info.Data) && info.Data.find('\\') == std::string::npos);
+        // A hex list that is read is pairs of digits and commas only.
+        if (info.Kind == rikBinary) {
+            Check(NoBlanks(info.Data) && info.Data.find('\\') == std::string::npos);
+            Check(info.Data.find_first_not_of("0123456789ABCDEFabcdef,") == std::string::npos);
+            Check(info.Data.find(",,") == std::string::npos && (info.Data.size() + 1) % 3 != 2);
+        }
+        if (info.Kind == rikDword) Check(!info.Data.empty() && info.Data.size() <= 8);
     }
     Check(items <= lines.size());
 }
@@ -80,6 +88,11 @@ void RoundTrip(const std::string& name, const std::string& data, const std::stri
     Check(b.Kind == rikBinary && b.ValueName == wantName);
     const std::vector<std::uint8_t> bytes(data.begin(), data.end());
     Check(HexToBytes(b.Data) == bytes);
+
+    std::uint32_t type = 0;
+    for (std::size_t i = 0; i < data.size() && i < 4; ++i) type = type << 8 | static_cast<unsigned char>(data[i]);
+    TImportInfo t = ReadBack(RegHexLine(name, type, data.data(), data.size()));
+    Check(t.Kind == rikBinary && t.DataType == type && t.ValueName == wantName && HexToBytes(t.Data) == bytes);
 
     // Key paths: anything but the line breaks and NULs no line can hold.
     if (path.find_first_of(std::string("\r\n\0", 3)) == std::string::npos) {

@@ -10,51 +10,6 @@
 
 namespace {
 
-std::wstring W(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
-// A whole subtree as stored: every key (path relative to the top) and
-// every value with its raw type and bytes, read through the wide functions.
-struct TreeImage {
-    std::map<std::wstring, int> Keys;
-    std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> Values;
-    bool operator==(const TreeImage& o) const { return Keys == o.Keys && Values == o.Values; }
-};
-
-void ReadTree(HKEY key, const std::wstring& rel, TreeImage& image) {
-    image.Keys[rel] = 1;
-    std::vector<WCHAR> name(16384);
-    std::vector<BYTE> data(1 << 20);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS)
-            break;
-        image.Values[rel + L":" + std::wstring(name.data(), nameLen)] = {
-            type, std::vector<BYTE>(data.begin(), data.begin() + dataLen)};
-    }
-    for (DWORD i = 0;; ++i) {
-        WCHAR sub[300];
-        DWORD len = 300;
-        if (::RegEnumKeyExW(key, i, sub, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        HKEY child = nullptr;
-        if (::RegOpenKeyExW(key, sub, 0, KEY_READ, &child) != ERROR_SUCCESS) {
-            image.Keys[rel + L"\\" + sub + L" (unreadable)"] = 1;
-            continue;
-        }
-        ReadTree(child, rel + L"\\" + sub, image);
-        ::RegCloseKey(child);
-    }
-}
-
-TreeImage Image(HKEY root, const std::string& path) {
-    TreeImage image;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, W(path).c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        ReadTree(key, L"", image);
-        ::RegCloseKey(key);
-    }
-    return image;
-}
-
 // Wide: the ANSI functions fail on paths longer than 260 characters.
 bool Exists(HKEY root, const std::string& path) {
     HKEY key = nullptr;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -68,70 +69,6 @@ TStringList Lines(const std::vector<std::string>& lines) {
     return list;
 }
 
-// What a key tree holds, read raw: key path below the top -> value name
-// (upper-cased, as names compare) -> type and bytes.
-struct RawValue {
-    std::string Name;
-    DWORD Type;
-    std::vector<BYTE> Data;
-    bool operator==(const RawValue& o) const { return Name == o.Name && Type == o.Type && Data == o.Data; }
-};
-using Tree = std::map<std::string, std::map<std::string, RawValue>>;
-
-std::ostream& operator<<(std::ostream& os, const RawValue& v) {
-    os << "\"" << v.Name << "\" type " << v.Type << ":";
-    for (BYTE b : v.Data) os << " " << std::hex << int(b) << std::dec;
-    return os;
-}
-
-void ReadTree(HKEY key, const std::string& path, Tree& tree) {
-    auto& values = tree[UpperCaseAscii(path)];
-    std::vector<char> name(16384);
-    std::vector<BYTE> data(1 << 16);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS)
-            break;
-        const std::string n(name.data(), nameLen);
-        values[UpperCaseAscii(n)] = {n, type, std::vector<BYTE>(data.begin(), data.begin() + dataLen)};
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD len = static_cast<DWORD>(name.size());
-        if (::RegEnumKeyExA(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        const std::string sub(name.data(), len);
-        HKEY k = nullptr;
-        if (::RegOpenKeyExA(key, sub.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) continue;
-        ReadTree(k, path.empty() ? sub : path + "\\" + sub, tree);
-        ::RegCloseKey(k);
-    }
-}
-
-Tree ReadTree(const std::string& path) {
-    Tree tree;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return tree;
-    ReadTree(key, "", tree);
-    ::RegCloseKey(key);
-    return tree;
-}
-
-// The tree as the text carries it: expandable strings become strings,
-// big-endian DWORDs DWORDs with the same bytes, other types are left out.
-Tree AsWritten(Tree tree) {
-    for (auto& key : tree) {
-        for (auto it = key.second.begin(); it != key.second.end();) {
-            RawValue& v = it->second;
-            if (v.Type == REG_EXPAND_SZ) v.Type = REG_SZ;
-            if (v.Type == REG_DWORD_BIG_ENDIAN) v.Type = REG_DWORD;
-            if (v.Type == REG_SZ || v.Type == REG_DWORD || v.Type == REG_BINARY)
-                ++it;
-            else
-                it = key.second.erase(it);
-        }
-    }
-    return tree;
-}
-
 void SetRaw(HKEY key, const std::string& name, DWORD type, const std::string& bytes) {
     ASSERT_EQ(::RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                                static_cast<DWORD>(bytes.size())),
@@ -139,13 +76,90 @@ void SetRaw(HKEY key, const std::string& name, DWORD type, const std::string& by
         << name;
 }
 
+void SetW(HKEY key, const std::wstring& name, DWORD type, const void* data, size_t size) {
+    ASSERT_EQ(::RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
+              ERROR_SUCCESS);
+}
+void SetW(HKEY key, const std::wstring& name, const std::wstring& text) {
+    SetW(key, name, REG_SZ, text.c_str(), (text.size() + 1) * 2);
+}
+
+// Creates (or opens) a key below parent by its wide path.
+HKEY CreateW(HKEY parent, const std::wstring& path) {
+    HKEY k = nullptr;
+    ::RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+    return k;
+}
+
 std::string Sz(const std::string& s) { return s + '\0'; }
+// A string's bytes as the registry stores them.
+std::vector<BYTE> Utf16(const std::wstring& s) {
+    const auto* p = reinterpret_cast<const BYTE*>(s.c_str());
+    return std::vector<BYTE>(p, p + (s.size() + 1) * 2);
+}
 
 HKEY OpenKey(const std::string& path) {
     HKEY k = nullptr;
     ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
     return k;
 }
+
+// The text with every section under from moved under to.
+TStringList Retarget(const TStringList& text, const std::string& from, const std::string& to) {
+    const std::string old = "[HKEY_CURRENT_USER\\" + from;
+    TStringList out;
+    for (const std::string& line : text)
+        out.Add(line.rfind(old, 0) == 0 ? "[HKEY_CURRENT_USER\\" + to + line.substr(old.size()) : line);
+    return out;
+}
+
+// The image without the keys (and their subtrees) and values for which
+// leftOut holds of their own name.
+template <typename Pred>
+TreeImage Without(TreeImage image, Pred leftOut) {
+    auto keyGone = [&](const std::wstring& path) {
+        for (size_t start = 1; start < path.size();) {
+            size_t end = path.find(L'\\', start);
+            if (end == std::wstring::npos) end = path.size();
+            if (leftOut(path.substr(start, end - start))) return true;
+            start = end + 1;
+        }
+        return false;
+    };
+    for (auto it = image.Keys.begin(); it != image.Keys.end();) it = keyGone(it->first) ? image.Keys.erase(it) : ++it;
+    for (auto it = image.Values.begin(); it != image.Values.end();) {
+        const size_t colon = it->first.find(L':');
+        const bool gone = keyGone(it->first.substr(0, colon)) || leftOut(it->first.substr(colon + 1));
+        it = gone ? image.Values.erase(it) : ++it;
+    }
+    return image;
+}
+
+// Characters the code page (1252 here) has no place for.
+bool OutsideCodePage(const std::wstring& name) {
+    BOOL usedDefault = FALSE;
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()), nullptr, 0,
+                          nullptr, &usedDefault);
+    return usedDefault != FALSE;
+}
+
+void ExpectSameImage(const TreeImage& got, const TreeImage& want) {
+    EXPECT_EQ(got.Keys.size(), want.Keys.size());
+    for (const auto& k : want.Keys) EXPECT_EQ(got.Keys.count(k.first), 1u) << "missing key " << k.first.size();
+    for (const auto& k : got.Keys) EXPECT_EQ(want.Keys.count(k.first), 1u) << "extra key " << k.first.size();
+    EXPECT_EQ(got.Values.size(), want.Values.size());
+    for (const auto& v : want.Values) {
+        const auto it = got.Values.find(v.first);
+        if (it == got.Values.end()) {
+            ADD_FAILURE() << "missing value, type " << v.second.first << ", name of " << v.first.size();
+            continue;
+        }
+        EXPECT_EQ(it->second.first, v.second.first);
+        EXPECT_EQ(it->second.second, v.second.second) << "type " << v.second.first;
+    }
+}
+
+const char* const kVersion5 = "Windows Registry Editor Version 5.00";
 
 }  // namespace
 
@@ -164,7 +178,7 @@ TEST(RegFileExport, LinesOfAKeyAndItsSubtree) {
     SetRaw(scratch.Key, "multi", REG_MULTI_SZ, "a\0b\0\0"s);
     SetRaw(scratch.Key, "none", REG_NONE, "x");
     SetRaw(scratch.Key, "nul", REG_SZ, "ab\0cd\0"s);
-    SetRaw(scratch.Key, "unterminated", REG_SZ, "abc");
+    SetW(scratch.Key, L"unterminated", REG_SZ, L"abcd", 6);  // nothing after: no NUL is added
     scratch.AddKey("Sub\\Deeper");
     scratch.SetString("v", "deep", "Sub\\Deeper");
     scratch.AddKey("Another");
@@ -173,7 +187,8 @@ TEST(RegFileExport, LinesOfAKeyAndItsSubtree) {
     list.Add("kept");
     ASSERT_TRUE(ExportKey(HKEY_CURRENT_USER, scratch.Path, list));
     const std::string top = "HKEY_CURRENT_USER\\" + scratch.Path;
-    // Values come in the registry's order; Wine sorts them by name.
+    // Values come in the registry's order; Wine sorts them by name. Every
+    // type keeps its type and bytes; string types are in the code page.
     const std::vector<std::string> expected = {
         "kept",
         "",
@@ -183,10 +198,13 @@ TEST(RegFileExport, LinesOfAKeyAndItsSubtree) {
         R"("bin\\ary"=hex:01,AB)",
         R"("binEmpty"=hex:)",
         R"("dw"=dword:0000007B)",
-        R"("dwBig"=dword:7B000000)",
-        R"("expand"="%PATH%")",
-        R"("nul"="ab")",
-        R"("unterminated"="abc")",
+        R"("dwBig"=hex(5):00,00,00,7B)",
+        R"("dwLong"=hex(4):01,02,03,04,05)",
+        R"("expand"=hex(2):25,50,41,54,48,25,00)",
+        R"("multi"=hex(7):61,00,62,00,00)",
+        R"("none"=hex(0):78)",
+        R"("nul"=hex(1):61,62,00,63,64,00)",
+        R"("unterminated"=hex(1):61,62,63)",
         "",
         "[" + top + "\\Another]",
         "",
@@ -198,12 +216,13 @@ TEST(RegFileExport, LinesOfAKeyAndItsSubtree) {
     EXPECT_EQ(list.Items(), expected);
 
     // The two halves on their own.
+    const auto half = expected.begin() + 15;
     TRegExportData data{HKEY_CURRENT_USER, scratch.Key, top};
     TStringList values, subKeys;
     ExportKeyValues(data, values);
     ExportSubKeys(data, subKeys);
-    EXPECT_EQ(values.Items(), std::vector<std::string>(expected.begin() + 1, expected.begin() + 12));
-    EXPECT_EQ(subKeys.Items(), std::vector<std::string>(expected.begin() + 12, expected.end()));
+    EXPECT_EQ(values.Items(), std::vector<std::string>(expected.begin() + 1, half));
+    EXPECT_EQ(subKeys.Items(), std::vector<std::string>(half, expected.end()));
 }
 
 TEST(RegFileExport, RootKeysAndKeysThatCannotBeOpened) {
@@ -234,39 +253,60 @@ TEST(RegFileExport, RootKeysAndKeysThatCannotBeOpened) {
     EXPECT_EQ(ReadFile(file), "old content");
 }
 
-// A key name with a line break cannot be written as a section line: the
-// rest of its name would read as lines of their own. Such keys are left
-// out; nothing of them turns up elsewhere on import.
-TEST(RegFileExport, KeyNamesWithLineBreaksAreLeftOut) {
+// Keys and values are walked by their real names. What the file's code
+// page cannot name (and key names with line breaks, which would end the
+// section line) is left out and reported, never written as another name:
+// "ж" and "я" do not both become "?", "Ā1" does not become its sibling
+// "A1", and nothing of a left-out key turns up elsewhere on import.
+TEST(RegFileExport, NamesTheFileCannotHoldAreReportedNeverMerged) {
     ScratchKey scratch;
+    SetW(scratch.Key, L"\u0436", L"zhe");
+    SetW(scratch.Key, L"\u044F", L"ya");
+    SetW(scratch.Key, L"?", L"question");
+    SetW(scratch.Key, L"plain", L"\u041F\u0440\u0438\u0432\u0435\u0442");
+    for (const std::wstring& name : {L"?"s, L"A1"s, L"\u01001"s, L"\u0436"s, L"\U0001F600"s}) {
+        const HKEY k = CreateW(scratch.Key, name);
+        ASSERT_NE(k, nullptr);
+        SetW(k, L"own", name);
+        ::RegCloseKey(CreateW(k, L"child"));
+        ::RegCloseKey(k);
+    }
     const std::string evil = "x]\r\n\"injected\"=\"1\"\r\n[HKEY_CURRENT_USER\\" + scratch.Path + "\\Planted";
-    HKEY k = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(scratch.Key, evil.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-              ERROR_SUCCESS);
-    SetRaw(k, "inside", REG_SZ, Sz("v"));
+    const HKEY k = OpenKey(scratch.Path + "\\" + evil);
+    ASSERT_NE(k, nullptr);
     ::RegCloseKey(k);
-    scratch.SetString("good", "yes", "Good");
+    const TreeImage before = Image(HKEY_CURRENT_USER, scratch.Path);
 
     TStringList list;
-    list.Add("REGEDIT4");
-    ASSERT_TRUE(ExportKey(HKEY_CURRENT_USER, scratch.Path, list));
+    list.Add(kVersion5);
+    TRegExportReport report;
+    ASSERT_TRUE(ExportKey(HKEY_CURRENT_USER, scratch.Path, list, &report));
+    EXPECT_EQ(report.KeysLeftOut, 4);    // Ā1, ж, the emoji key and the one with line breaks
+    EXPECT_EQ(report.ValuesLeftOut, 3);  // ж, я and the Russian text
+    EXPECT_EQ(report.FirstLeftOut.size(), TRegExportReport::kNamesKept);
+    // No two sections, and no two values of a section, share a name.
+    std::map<std::string, int> seen;
+    std::string section;
     for (const std::string& line : list) {
         EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
-        EXPECT_EQ(line.find("Planted"), std::string::npos) << line;
+        if (line.empty() || line == kVersion5) continue;
+        if (line[0] == '[') section = line;
+        EXPECT_EQ(++seen[line[0] == '[' ? line : section + line.substr(0, line.find("\"=") + 2)], 1) << line;
     }
-    classlib::DeleteRegistryTree(HKEY_CURRENT_USER, scratch.Path + "\\Good");
-    EXPECT_EQ(ImportRegLines(list), rirDone);
-    const Tree tree = ReadTree(scratch.Path);
-    EXPECT_EQ(tree.count("GOOD"), 1u);
-    EXPECT_EQ(tree.count("PLANTED"), 0u);
-    EXPECT_EQ(tree.at("").count("INJECTED"), 0u);
+    const std::string copy = scratch.Path + "\\Copy";
+    ASSERT_EQ(ImportRegLines(Retarget(list, scratch.Path, copy)), rirDone);
+    ExpectSameImage(Image(HKEY_CURRENT_USER, copy), Without(before, [](const std::wstring& name) {
+                        return OutsideCodePage(name) || name.find(L'\n') != std::wstring::npos || name == L"plain";
+                    }));
 }
 
 // ---- Round trip -------------------------------------------------------------------
 
-// A tree exported to a file, removed and imported again comes back with
-// every string, DWORD and binary value identical.
-TEST(RegFileRoundTrip, TrickyTreeComesBackIdentical) {
+// A tree exported to a file, removed and imported again comes back byte
+// for byte: every type, names and string data that need quoting or lie
+// outside the code page, paths of 40 levels, the longest key and value
+// names, with exactly the reported names missing.
+TEST(RegFileRoundTrip, EveryTypeNameAndDepthComesBackByteForByte) {
     ScratchKey scratch;
     std::string high;
     for (int c = 0x80; c <= 0xFF; ++c) high += static_cast<char>(c);
@@ -274,12 +314,11 @@ TEST(RegFileRoundTrip, TrickyTreeComesBackIdentical) {
     for (int c = 0; c < 256; ++c) allBytes += static_cast<char>(c);
     const std::vector<std::string> texts = {
         "plain", "back\\slash\\", "\"quoted\"", "a=b", "[bracket]", "]", "\"=\"", "x\"=dword:", "y\"=hex:",
-        "\\\"", "two\r\nlines", "\\n", " blank ", "@",
+        "\\\"", "two\r\nlines", "\\n", " blank ", "@", ";", "#",
     };
     const std::vector<std::string> keyNames = {"plain", "a=b \"q\"", "[x]", "y]", "]z[", "\xE9t\xE9 \x80\xFF", " sp"};
     for (const std::string& keyName : keyNames) {
-        const std::string path = scratch.Path + "\\" + keyName;
-        const HKEY k = OpenKey(path);
+        const HKEY k = OpenKey(scratch.Path + "\\" + keyName);
         ASSERT_NE(k, nullptr) << keyName;
         SetRaw(k, "", REG_SZ, Sz("default of " + keyName));
         int n = 0;
@@ -287,26 +326,65 @@ TEST(RegFileRoundTrip, TrickyTreeComesBackIdentical) {
             const std::string i = std::to_string(n++);
             SetRaw(k, "s" + i + t, REG_SZ, Sz(t));
             SetRaw(k, "b" + i + t, REG_BINARY, t);
-            SetRaw(k, "d" + i + t, REG_DWORD, "\xFE\xCA\x01\x80"s);
         }
         SetRaw(k, "high" + high, REG_SZ, Sz(high));
-        SetRaw(k, "emptyString", REG_SZ, Sz(""));
-        SetRaw(k, "emptyBinary", REG_BINARY, "");
         SetRaw(k, "allBytes", REG_BINARY, allBytes);
-        SetRaw(k, "bigEndian", REG_DWORD_BIG_ENDIAN, "\x12\x34\x56\x78");
-        SetRaw(k, "expand", REG_EXPAND_SZ, Sz("%SystemRoot%\\x"));
-        SetRaw(k, "multi", REG_MULTI_SZ, "a\0b\0\0"s);
         ::RegCloseKey(k);
         scratch.AddKey(keyName + "\\empty child");
     }
-    const Tree before = ReadTree(scratch.Path);
-    ASSERT_EQ(before.size(), 1 + 2 * keyNames.size());
+    // Every type, with data the quoted and dword forms cannot carry.
+    const HKEY types = CreateW(scratch.Key, L"types");
+    const std::wstring russian = L"\u041F\u0440\u0438\u0432\u0435\u0442";
+    const std::vector<BYTE> odd = {'a', 0, 'b'};
+    SetW(types, L"sz", L"text");
+    SetW(types, L"szEmpty", L"");
+    SetW(types, L"szRussian", russian);
+    SetW(types, L"szOdd", REG_SZ, odd.data(), odd.size());
+    SetW(types, L"szUnterminated", REG_SZ, L"abcd", 6);
+    SetW(types, L"szInnerNul", REG_SZ, L"a\0b", 8);
+    SetW(types, L"expand", REG_EXPAND_SZ, L"%SystemRoot%\\x", 30);
+    SetW(types, L"expandRussian", REG_EXPAND_SZ, russian.c_str(), 14);
+    SetW(types, L"multi", REG_MULTI_SZ, L"a\0\u0436\0", 10);
+    SetW(types, L"dword", REG_DWORD, "\xFE\xCA\x01\x80", 4);
+    SetW(types, L"dwordShort", REG_DWORD, "\1\2\3", 3);
+    SetW(types, L"dwordEmpty", REG_DWORD, "", 0);
+    SetW(types, L"bigEndian", REG_DWORD_BIG_ENDIAN, "\x12\x34\x56\x78", 4);
+    SetW(types, L"qword", REG_QWORD, "\1\2\3\4\5\6\7\x08", 8);
+    SetW(types, L"none", REG_NONE, "", 0);
+    SetW(types, L"link", REG_LINK, L"\\x", 4);
+    SetW(types, L"resources", REG_RESOURCE_LIST, "\0\1", 2);
+    SetW(types, L"unknown", 0x12345, "z", 1);
+    // The longest names the registry allows.
+    SetW(types, std::wstring(16383, L'v'), L"long name");
+    const HKEY longKey = CreateW(types, std::wstring(255, L'k'));
+    ASSERT_NE(longKey, nullptr);
+    SetW(longKey, L"in", L"long key");
+    ::RegCloseKey(longKey);
+    // Names outside the code page, with a subtree.
+    SetW(types, L"\u0436", L"left out");
+    const HKEY ya = CreateW(types, L"\u044F\\below");
+    SetW(ya, L"v", L"left out too");
+    ::RegCloseKey(ya);
+    ::RegCloseKey(types);
+    // 40 levels, far over 260 characters below the root.
+    std::wstring deep = L"deep";
+    for (int level = 0; level < 40; ++level) deep += L"\\level " + std::to_wstring(level) + L" of forty";
+    const HKEY bottom = CreateW(scratch.Key, deep);
+    ASSERT_NE(bottom, nullptr);
+    SetW(bottom, L"bottom", REG_BINARY, "\1", 1);
+    ::RegCloseKey(bottom);
 
+    const TreeImage before = Image(HKEY_CURRENT_USER, scratch.Path);
     TempFolder folder;
     const std::string file = folder.File("tree.reg");
-    ASSERT_TRUE(ExportKeyToFile(HKEY_CURRENT_USER, scratch.Path, file, "Windows Registry Editor Version 5.00"));
+    TRegExportReport report;
+    ASSERT_TRUE(ExportKeyToFile(HKEY_CURRENT_USER, scratch.Path, file, kVersion5, &report));
+    // The value and the key named outside the code page; the strings the
+    // code page cannot hold: Russian text, an odd byte count, "ж" in a list.
+    EXPECT_EQ(report.KeysLeftOut, 1);
+    EXPECT_EQ(report.ValuesLeftOut, 5);
     const std::string text = ReadFile(file);
-    ASSERT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\", 0), 0u);
+    ASSERT_EQ(text.rfind(std::string(kVersion5) + "\r\n\r\n[HKEY_CURRENT_USER\\", 0), 0u);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
     size_t bareBreaks = 0;
     for (size_t i = 0; i < text.size(); ++i)
@@ -316,21 +394,113 @@ TEST(RegFileRoundTrip, TrickyTreeComesBackIdentical) {
 
     ASSERT_TRUE(classlib::DeleteRegistryTree(HKEY_CURRENT_USER, scratch.Path));
     ASSERT_EQ(ImportRegFile(file), rirDone);
-    const Tree after = ReadTree(scratch.Path);
-    const Tree expected = AsWritten(before);
-    ASSERT_EQ(after.size(), expected.size());
-    for (const auto& key : expected) {
-        ASSERT_EQ(after.count(key.first), 1u) << key.first;
-        const auto& got = after.at(key.first);
-        EXPECT_EQ(got.size(), key.second.size()) << key.first;
-        for (const auto& v : key.second) {
-            const auto it = got.find(v.first);
-            if (it == got.end())
-                ADD_FAILURE() << key.first << ": missing " << v.second;
-            else
-                EXPECT_EQ(it->second, v.second) << key.first;
+    ExpectSameImage(Image(HKEY_CURRENT_USER, scratch.Path), Without(before, [](const std::wstring& name) {
+                        return OutsideCodePage(name) || name == L"szRussian" || name == L"szOdd" ||
+                               name == L"expandRussian" || name == L"multi";
+                    }));
+}
+
+// Random trees of every type, with names from an alphabet full of what
+// needs quoting and of characters outside the code page, come back byte
+// for byte but for the names the export reported.
+TEST(RegFileRoundTrip, RandomTreesComeBackButForWhatIsReported) {
+    const std::wstring alphabet = L"aZ0 \"\\=[]@;#\u00E9\u20AC\u0436";
+    const std::vector<DWORD> typesUsed = {REG_NONE,  REG_SZ,    REG_EXPAND_SZ, REG_BINARY, REG_DWORD,
+                                          REG_DWORD_BIG_ENDIAN, REG_MULTI_SZ, REG_QWORD, 0x1234};
+    std::mt19937 random(20261209);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    auto name = [&](bool forKey) {
+        std::wstring s;
+        const size_t length = pick(6) + (forKey ? 1 : 0);
+        for (size_t i = 0; i < length; ++i) {
+            wchar_t c = alphabet[pick(alphabet.size())];
+            if (forKey && c == L'\\') c = L'k';
+            s += c;
         }
+        if (pick(12) == 0) s += L"\U0001F600";
+        return s;
+    };
+    for (int round = 0; round < 3; ++round) {
+        ScratchKey scratch;
+        std::vector<std::wstring> keys = {L""};
+        for (int i = 0; i < 25; ++i) keys.push_back(keys[pick(keys.size())] + L"\\" + name(true));
+        for (const std::wstring& path : keys) {
+            const HKEY k = path.empty() ? scratch.Key : CreateW(scratch.Key, path.substr(1));
+            ASSERT_NE(k, nullptr);
+            for (size_t v = pick(7); v > 0; --v) {
+                const DWORD type = typesUsed[pick(typesUsed.size())];
+                std::wstring text = name(false);
+                if (pick(3)) text += L'\0';
+                if (type == REG_MULTI_SZ) text += L'\0';
+                std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+                if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) bytes.resize(pick(12));
+                SetW(k, name(false), type, bytes.data(), bytes.size());
+            }
+            if (k != scratch.Key) ::RegCloseKey(k);
+        }
+        const TreeImage before = Image(HKEY_CURRENT_USER, scratch.Path);
+        TStringList list;
+        list.Add(kVersion5);
+        TRegExportReport report;
+        ASSERT_TRUE(ExportKey(HKEY_CURRENT_USER, scratch.Path, list, &report));
+        TreeImage expected = Without(before, OutsideCodePage);
+        for (auto it = expected.Values.begin(); it != expected.Values.end();) {
+            const DWORD type = it->second.first;
+            const std::vector<BYTE>& data = it->second.second;
+            const bool text = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+            const bool fits = !text || (data.size() % 2 == 0 &&
+                                        !OutsideCodePage(std::wstring(reinterpret_cast<const wchar_t*>(data.data()),
+                                                                      data.size() / 2)));
+            it = fits ? ++it : expected.Values.erase(it);
+        }
+        EXPECT_EQ(report.Complete(), expected == before);
+        const std::string copy = scratch.Path + "\\Copy";
+        ASSERT_EQ(ImportRegLines(Retarget(list, scratch.Path, copy)), rirDone);
+        ExpectSameImage(Image(HKEY_CURRENT_USER, copy), expected);
     }
+}
+
+// Wine's own registry editor reads what we write to the same tree.
+TEST(RegFileRoundTrip, WineRegistryEditorReadsOurExport) {
+    ScratchKey scratch;
+    const HKEY k = OpenKey(scratch.Path + "\\App\\Child");
+    SetRaw(scratch.Key, "", REG_SZ, Sz("default"));
+    SetRaw(scratch.Key, "quote\"back\\slash", REG_SZ, Sz("say \"hi\" \\ there"));
+    SetRaw(scratch.Key, "bin", REG_BINARY, "\x01\xAB\x00"s);
+    SetRaw(scratch.Key, "empty", REG_BINARY, "");
+    SetRaw(scratch.Key, "dw", REG_DWORD, "\x7B\0\0\x80"s);
+    SetRaw(k, "expand", REG_EXPAND_SZ, Sz("%PATH%"));
+    SetRaw(k, "multi", REG_MULTI_SZ, "a\0b\0\0"s);
+    SetRaw(k, "inner nul", REG_SZ, "a\0b\0"s);
+    SetRaw(k, "lines", REG_SZ, Sz("two\r\nlines"));
+    SetW(k, L"qword", REG_QWORD, "\1\2\3\4\5\6\7\x08", 8);
+    SetW(k, L"big", REG_DWORD_BIG_ENDIAN, "\0\0\0\1", 4);
+    SetW(k, L"none", REG_NONE, "", 0);
+    SetW(k, L"high \u00E9\u20AC", L"\u00E9t\u00E9 \u20AC");
+    ::RegCloseKey(k);
+    const TreeImage before = Image(HKEY_CURRENT_USER, scratch.Path);
+
+    TStringList list;
+    list.Add(kVersion5);
+    TRegExportReport report;
+    ASSERT_TRUE(ExportKey(HKEY_CURRENT_USER, scratch.Path, list, &report));
+    ASSERT_TRUE(report.Complete());
+    const std::string copy = scratch.Path + "\\Copy";
+    TempFolder folder;
+    const std::string file = folder.File("ours.reg");
+    Retarget(list, scratch.Path, copy).SaveToFile(file);
+
+    char windows[MAX_PATH];
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    std::string command = std::string(windows) + "\\regedit.exe /s \"" + file + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_EQ(::WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    ExpectSameImage(Image(HKEY_CURRENT_USER, copy), before);
 }
 
 // ---- Importer ---------------------------------------------------------------------
@@ -340,7 +510,7 @@ TEST(RegFileImport, HeaderAndFileResults) {
     const std::string section = "[HKEY_CURRENT_USER\\" + scratch.Path + "]";
     EXPECT_EQ(ImportRegLines(TStringList()), rirNotRegFile);
     EXPECT_EQ(ImportRegLines(Lines({"REGEDIT4 ", section, "\"a\"=\"1\""})), rirNotRegFile);
-    EXPECT_EQ(ReadTree(scratch.Path).at("").size(), 0u);
+    EXPECT_TRUE(Image(HKEY_CURRENT_USER, scratch.Path).Values.empty());
     EXPECT_EQ(ImportRegLines(Lines({"REGEDIT3", section, "\"a\"=\"1\""})), rirDone);
     EXPECT_EQ(ImportRegLines(Lines({"REGEDIT4"})), rirDone);
 
@@ -357,7 +527,7 @@ TEST(RegFileImport, HeaderAndFileResults) {
     EXPECT_EQ(ImportRegFile(folder.File("utf16.reg")), rirNotRegFile);
     WriteFile(folder.File("ansi.reg"), ansi);
     EXPECT_EQ(ImportRegFile(folder.File("ansi.reg")), rirDone);
-    EXPECT_EQ(ReadTree(scratch.Path).at("").count("UTF"), 1u);
+    EXPECT_EQ(Image(HKEY_CURRENT_USER, scratch.Path).Values.count(L":utf"), 1u);
 }
 
 TEST(RegFileImport, FailedItemsDoNotStopTheRest) {
@@ -385,21 +555,22 @@ TEST(RegFileImport, FailedItemsDoNotStopTheRest) {
         "\"last\"=hex:01,02",
     });
     EXPECT_EQ(ImportRegLines(text), rirSomeFailed);
-    const Tree tree = ReadTree(scratch.Path);
-    EXPECT_EQ(tree.size(), 2u);  // the scratch key and Volatile
-    const auto& values = tree.at("");
-    EXPECT_EQ(values.size(), 3u);
-    EXPECT_EQ(values.at("FIRST"), (RawValue{"first", REG_DWORD, {0x7B, 0, 0, 0}}));
-    EXPECT_EQ(values.at("MIDDLE"), (RawValue{"middle", REG_SZ, {'m', 0}}));
-    EXPECT_EQ(values.at("LAST"), (RawValue{"last", REG_BINARY, {1, 2}}));
+    const TreeImage image = Image(HKEY_CURRENT_USER, scratch.Path);
+    EXPECT_EQ(image.Keys.size(), 2u);  // the scratch key and Volatile
+    const decltype(image.Values) expected = {{L":first", {REG_DWORD, {0x7B, 0, 0, 0}}},
+                                             {L":middle", {REG_SZ, Utf16(L"m")}},
+                                             {L":last", {REG_BINARY, {1, 2}}}};
+    EXPECT_EQ(image.Values, expected);
 }
 
-// Text as other registry editors write it, in ANSI: what the reader knows
-// is written, the rest is left alone.
+// Text as other registry editors write it in single-byte files: typed hex
+// values keep their types (string types are in the code page there), "@"
+// is the default value; deletions are not carried out and make the result
+// say so.
 TEST(RegFileImport, FilesOfOtherEditors) {
     ScratchKey scratch;
     const std::string top = "HKEY_CURRENT_USER\\" + scratch.Path;
-    const std::string text = "Windows Registry Editor Version 5.00\r\n"
+    const std::string text = "REGEDIT4\r\n"
                              "\r\n"
                              "; exported for a test\r\n"
                              "[" + top + "\\App]\r\n"
@@ -408,14 +579,11 @@ TEST(RegFileImport, FilesOfOtherEditors) {
                              "\"Count\"=dword:0000002a\r\n"
                              "\"Blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,\\\r\n"
                              "  15,16,17\r\n"
-                             "\"Path\"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,\\\r\n"
-                             "  74,00,25,00,00,00\r\n"
-                             "\"List\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
-                             "\"Gone\"=-\r\n"
+                             "\"Path\"=hex(2):25,53,79,73,74,65,6d,52,6f,6f,\\\r\n"
+                             "  74,25,00\r\n"
+                             "\"List\"=hex(7):61,00,62,00,00\r\n"
+                             "\"Quad\"=hex(b):01,00,00,00,00,00,00,00\r\n"
                              ";\"Commented\"=\"out\"\r\n"
-                             "\r\n"
-                             "[-" + top + "\\Old]\r\n"
-                             "\"NotHere\"=\"x\"\r\n"
                              "\n"
                              "[" + top + "\\App\\Child]\n"
                              "\"lf\"=\"only\"\r"
@@ -424,19 +592,83 @@ TEST(RegFileImport, FilesOfOtherEditors) {
     WriteFile(folder.File("other.reg"), text);
     EXPECT_EQ(ImportRegFile(folder.File("other.reg")), rirDone);
 
-    const Tree tree = ReadTree(scratch.Path);
-    EXPECT_EQ(tree.size(), 3u);
-    EXPECT_EQ(tree.count("OLD"), 0u);
-    const auto& app = tree.at("APP");
-    EXPECT_EQ(app.size(), 3u);
-    EXPECT_EQ(app.at("NAME").Data, std::vector<BYTE>(std::begin("Value with \"quotes\" and \\ backslash"),
-                                                     std::end("Value with \"quotes\" and \\ backslash")));
-    EXPECT_EQ(app.at("COUNT"), (RawValue{"Count", REG_DWORD, {42, 0, 0, 0}}));
-    EXPECT_EQ(app.at("BLOB").Data.size(), 24u);
-    EXPECT_EQ(app.at("BLOB").Data[23], 0x17);
-    const auto& child = tree.at("APP\\CHILD");
-    EXPECT_EQ(child.size(), 2u);
-    EXPECT_EQ(child.at("CR").Data, (std::vector<BYTE>{'o', 'n', 'l', 'y', 0}));
+    const TreeImage image = Image(HKEY_CURRENT_USER, scratch.Path);
+    EXPECT_EQ(image.Keys.size(), 3u);
+    EXPECT_EQ(image.Values.size(), 9u);
+    EXPECT_EQ(image.Values.at(L"\\App:").second, Utf16(L"default by at sign"));
+    EXPECT_EQ(image.Values.at(L"\\App:Name").second, Utf16(L"Value with \"quotes\" and \\ backslash"));
+    EXPECT_EQ(image.Values.at(L"\\App:Count"), (std::make_pair<DWORD, std::vector<BYTE>>(REG_DWORD, {42, 0, 0, 0})));
+    EXPECT_EQ(image.Values.at(L"\\App:Blob").second.size(), 24u);
+    EXPECT_EQ(image.Values.at(L"\\App:Path"), std::make_pair(DWORD(REG_EXPAND_SZ), Utf16(L"%SystemRoot%")));
+    EXPECT_EQ(image.Values.at(L"\\App:List").first, DWORD(REG_MULTI_SZ));
+    EXPECT_EQ(image.Values.at(L"\\App:List").second.size(), 10u);
+    EXPECT_EQ(image.Values.at(L"\\App:Quad").first, DWORD(REG_QWORD));
+    EXPECT_EQ(image.Values.at(L"\\App\\Child:cr").second, Utf16(L"only"));
+
+    // String types are in the code page.
+    EXPECT_EQ(ImportRegLines(Lines({kVersion5, "[" + top + "]", "\"e\"=hex(2):25,41,E9,25,00"})), rirDone);
+    EXPECT_EQ(Image(HKEY_CURRENT_USER, scratch.Path).Values.at(L":e"),
+              std::make_pair(DWORD(REG_EXPAND_SZ), Utf16(L"%A\u00E9%")));
+
+    // Deletions are never carried out, and the result says something was
+    // not done.
+    EXPECT_EQ(ImportRegLines(Lines({"REGEDIT4", "[-" + top + "\\App]", "[" + top + "\\App]", "\"Name\"=-",
+                                    "@=-"})),
+              rirSomeFailed);
+    EXPECT_EQ(Image(HKEY_CURRENT_USER, scratch.Path).Values.size(), 10u);
+}
+
+// Names over the registry's limits are refused before any registry call:
+// nothing is created, nothing else is touched, the result says some
+// lines failed. Paths longer than one call takes still land where they say.
+TEST(RegFileImport, NamesAndPathsAtAndOverTheLimits) {
+    ScratchKey scratch;
+    scratch.SetValue("abc", REG_DWORD, "\1\0\0\0", 4);
+    scratch.SetString("", "default");
+    const std::string top = "[HKEY_CURRENT_USER\\" + scratch.Path;
+    const TreeImage before = Image(HKEY_CURRENT_USER, scratch.Path);
+    EXPECT_EQ(ImportRegLines(Lines({"REGEDIT4", top + "\\" + std::string(256, 'k') + "]", "\"v\"=\"1\"",
+                                    top + "\\a\\" + std::string(256, 'k') + "\\b]", "\"v\"=\"1\"", top + "]",
+                                    "\"" + std::string(16384, 'n') + "\"=\"1\"",
+                                    "\"abc" + std::string(65536, 'z') + "\"=dword:00000002",
+                                    "\"" + std::string(1 << 20, 'n') + "\"=\"replaces the default\""})),
+              rirSomeFailed);
+    EXPECT_TRUE(Image(HKEY_CURRENT_USER, scratch.Path) == before);
+
+    // The largest key and value names, and a path of 65,535 characters.
+    std::string path;
+    while (path.size() + 251 <= 65535) path += "\\" + std::string(250, static_cast<char>('a' + path.size() % 26));
+    EXPECT_EQ(ImportRegLines(Lines({"REGEDIT4", top + "\\" + std::string(255, 'k') + "]",
+                                    "\"" + std::string(16383, 'n') + "\"=\"longest\"", top + path + "]",
+                                    "\"deep\"=dword:00000003"})),
+              rirDone);
+    const TreeImage after = Image(HKEY_CURRENT_USER, scratch.Path);
+    EXPECT_EQ(after.Values.at(L"\\" + std::wstring(255, L'k') + L":" + std::wstring(16383, L'n')).second,
+              Utf16(L"longest"));
+    HKEY key = nullptr;
+    ::RegOpenKeyExW(HKEY_CURRENT_USER, W(scratch.Path).c_str(), 0, KEY_READ, &key);
+    for (size_t start = 1; key && start < path.size(); start += 251) {
+        HKEY next = nullptr;
+        ::RegOpenKeyExW(key, W(path.substr(start, 250)).c_str(), 0, KEY_READ, &next);
+        ::RegCloseKey(key);
+        key = next;
+    }
+    ASSERT_NE(key, nullptr);
+    DWORD value = 0, size = sizeof value;
+    EXPECT_EQ(::RegQueryValueExW(key, L"deep", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), 0);
+    EXPECT_EQ(value, 3u);
+    ::RegCloseKey(key);
+}
+
+// Malformed lines are refused, never turned into data; the rest is written.
+TEST(RegFileImport, MalformedLinesWriteNothingWrong) {
+    ScratchKey scratch;
+    const TStringList text = Lines({"REGEDIT4", "[HKEY_CURRENT_USER\\" + scratch.Path + "]",
+                                    "\"bad\"=hex:zz,GG,1x", "\"open\"=\"no closing quote", "\"cut\"=\"ab\0cd\""s,
+                                    "\"list\"=hex:01,\\", "; 02,03", "  04", "\"good\"=\"yes\""});
+    EXPECT_EQ(ImportRegLines(text), rirSomeFailed);
+    const decltype(TreeImage::Values) expected = {{L":list", {REG_BINARY, {1, 4}}}, {L":good", {REG_SZ, Utf16(L"yes")}}};
+    EXPECT_EQ(Image(HKEY_CURRENT_USER, scratch.Path).Values, expected);
 }
 
 // ---- Saving -------------------------------------------------------------------------

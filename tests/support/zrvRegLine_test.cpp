@@ -18,15 +18,19 @@ struct Item {
     int Kind;
     std::uint32_t Root;
     std::string Path, Name, Data;
+    std::uint32_t Type = kRegTypeBinary;  // of binary items
     bool operator==(const Item& o) const {
-        return Kind == o.Kind && Root == o.Root && Path == o.Path && Name == o.Name && Data == o.Data;
+        return Kind == o.Kind && Root == o.Root && Path == o.Path && Name == o.Name && Data == o.Data &&
+               (Kind != rikBinary || Type == o.Type);
     }
 };
 
 std::ostream& operator<<(std::ostream& os, const Item& i) {
-    return os << "{kind " << i.Kind << ", root " << std::hex << i.Root << std::dec << ", [" << i.Path << "] \""
-              << i.Name << "\" = \"" << i.Data << "\"}";
+    return os << "{kind " << i.Kind << ", root " << std::hex << i.Root << ", type " << i.Type << std::dec << ", ["
+              << i.Path << "] \"" << i.Name << "\" = \"" << i.Data << "\"}";
 }
+
+const Item kRefused{rikRefused, 0, "", "", ""};
 
 Item Key(std::uint32_t root, const std::string& path) { return {rikKey, root, path, "", ""}; }
 Item Str(std::uint32_t root, const std::string& path, const std::string& name, const std::string& data) {
@@ -35,8 +39,9 @@ Item Str(std::uint32_t root, const std::string& path, const std::string& name, c
 Item Dword(std::uint32_t root, const std::string& path, const std::string& name, const std::string& data) {
     return {rikDword, root, path, name, data};
 }
-Item Bin(std::uint32_t root, const std::string& path, const std::string& name, const std::string& data) {
-    return {rikBinary, root, path, name, data};
+Item Bin(std::uint32_t root, const std::string& path, const std::string& name, const std::string& data,
+         std::uint32_t type = kRegTypeBinary) {
+    return {rikBinary, root, path, name, data, type};
 }
 
 // Every item of the lines, read as the importer reads them, from line 0.
@@ -53,11 +58,15 @@ std::vector<Item> ParseAll(const Lines& lines) {
         }
         EXPECT_GT(index, before);
         EXPECT_LE(index, lines.size());
+        if (info.Kind == rikRefused) {
+            items.push_back(kRefused);
+            continue;
+        }
         EXPECT_TRUE(info.KeyValid);
         if (info.Kind == rikKey)
             items.push_back(Key(info.RootKey, info.KeyPath));
         else
-            items.push_back({info.Kind, info.RootKey, info.KeyPath, info.ValueName, info.Data});
+            items.push_back({info.Kind, info.RootKey, info.KeyPath, info.ValueName, info.Data, info.DataType});
     }
     return items;
 }
@@ -157,9 +166,10 @@ TEST(RegLineSections, RootsAndPaths) {
                                                    Key(kHKCU, "a"), Key(kHKCU, "b]c"), Key(0x80000000u, ".txt")}));
 }
 
-// Values under a section line that names no root key are skipped: they
-// belong to no key that this reader knows, least of all the previous one.
-TEST(RegLineSections, ValuesUnderSectionsWithoutARootAreSkipped) {
+// A section line that names no root key, and every value under it, is
+// refused: they belong to no key that this reader knows, least of all the
+// previous one.
+TEST(RegLineSections, SectionsWithoutARootAndTheirValuesAreRefused) {
     const Lines lines = {
         "\"before\"=\"any section\"",
         "[HKEY_CURRENT_USER\\Good]",
@@ -177,8 +187,10 @@ TEST(RegLineSections, ValuesUnderSectionsWithoutARootAreSkipped) {
         "[HKEY_CURRENT_USER\\Again]",
         "\"g\"=\"7\"",
     };
-    EXPECT_EQ(ParseAll(lines), (std::vector<Item>{Key(kHKCU, "Good"), Str(kHKCU, "Good", "a", "1"),
-                                                   Key(kHKCU, "Again"), Str(kHKCU, "Again", "g", "7")}));
+    EXPECT_EQ(ParseAll(lines), (std::vector<Item>{kRefused, Key(kHKCU, "Good"), Str(kHKCU, "Good", "a", "1"),
+                                                   kRefused, kRefused, kRefused, kRefused, kRefused, kRefused,
+                                                   kRefused, kRefused, kRefused, kRefused, Key(kHKCU, "Again"),
+                                                   Str(kHKCU, "Again", "g", "7")}));
 }
 
 // ---- Reading: values ---------------------------------------------------------------
@@ -186,13 +198,11 @@ TEST(RegLineSections, ValuesUnderSectionsWithoutARootAreSkipped) {
 TEST(RegLineValues, DataForms) {
     EXPECT_EQ(ReadBack("\"s\"=\"x\" ; comment").Data, "x");
     EXPECT_EQ(ReadBack("\"s\"=\"say \"hi\"\"").Data, "say \"hi\"");  // up to the last quote
-    EXPECT_EQ(ReadBack("\"s\"=\"no closing quote"), Str(kHKCU, "T", "s", ""));
-    EXPECT_EQ(ReadBack("\"s\"=\"cut\"\0\"more\""s).Data, "cut");
     EXPECT_EQ(ReadBack("  \"s\"=\"indented\""), Str(kHKCU, "T", "s", "indented"));
-    // DWORD digits are passed on unchanged; the importer judges them.
-    EXPECT_EQ(ReadBack("\"d\"=dword:0000007B  ").Data, "0000007B  ");
-    EXPECT_EQ(ReadBack("\"d\"=dword:123456789").Data, "123456789");
+    EXPECT_EQ(ReadBack("\"d\"=dword:7b"), Dword(kHKCU, "T", "d", "7b"));
     EXPECT_EQ(ReadBack("\"b\"=hex: 01, ab ,FF").Data, "01,ab,FF");
+    EXPECT_EQ(ReadBack("@=\"default\""), Str(kHKCU, "T", "", "default"));
+    EXPECT_EQ(ReadBack("@=dword:00000001"), Dword(kHKCU, "T", "", "00000001"));
     // Names that are not quoted as the writer quotes them: the first
     // marker in the line decides.
     EXPECT_EQ(ReadBack("\"a\"b\"=\"c\""), Str(kHKCU, "T", "a\"b", "c"));
@@ -200,7 +210,26 @@ TEST(RegLineValues, DataForms) {
     EXPECT_EQ(ReadBack("\"=\"unquoted\""), Str(kHKCU, "T", "", "unquoted"));
 }
 
-TEST(RegLineValues, WhatIsNotUnderstoodIsPassedOver) {
+// Malformed lines are refused, never turned into data.
+TEST(RegLineValues, MalformedLinesAreRefused) {
+    for (const std::string& bad :
+         {"\"s\"=\"no closing quote"s, "\"s\"=\"cut\"\0\"more\""s, "\"d\"=dword:0000007B  "s, "\"d\"=dword:123456789"s,
+          "\"d\"=dword:"s, "\"d\"=dword:12G4"s, "\"b\"=hex:zz,GG,1x"s, "\"b\"=hex:1,2"s, "\"b\"=hex:0102"s,
+          "\"b\"=hex:01,,02"s, "\"b\"=hex(:01"s, "\"b\"=hex(2:01"s, "\"b\"=hex(123456789):01"s, "\"deleted\"=-"s,
+          "@=-"s, "\"spaced\" = \"x\""s, "\"u\"=str:x"s, "garbage"s, "]"s})
+        EXPECT_EQ(ParseAll({"[HKEY_CURRENT_USER\\T]", bad}), (std::vector<Item>{Key(kHKCU, "T"), kRefused})) << bad;
+    // A bad byte on a continuation line spoils the whole value, and a NUL
+    // there too; the value's lines are consumed with it.
+    EXPECT_EQ(ParseAll({"[HKEY_CURRENT_USER\\T]", "\"b\"=hex:01,\\", "  0x", "\"n\"=\"1\""}),
+              (std::vector<Item>{Key(kHKCU, "T"), kRefused, Str(kHKCU, "T", "n", "1")}));
+    EXPECT_EQ(ParseAll({"[HKEY_CURRENT_USER\\T]", "\"b\"=hex:01,\\", "  02\0,03"s, "\"n\"=\"1\""}),
+              (std::vector<Item>{Key(kHKCU, "T"), kRefused, Str(kHKCU, "T", "n", "1")}));
+    // Comment lines inside a continued list are skipped, not appended.
+    EXPECT_EQ(ParseAll({"[HKEY_CURRENT_USER\\T]", "\"b\"=hex:01,\\", "; 02,03", "# [x]", "  04"}),
+              (std::vector<Item>{Key(kHKCU, "T"), Bin(kHKCU, "T", "b", "01,04")}));
+}
+
+TEST(RegLineValues, TypedHexAndDefaultValuesOfOtherTools) {
     const Lines lines = {
         "[HKEY_CURRENT_USER\\K]",
         "@=\"default with an at sign\"",
@@ -215,8 +244,20 @@ TEST(RegLineValues, WhatIsNotUnderstoodIsPassedOver) {
         "",
         "   ",
         "\"kept\"=\"yes\"",
+        "\"typed\"=hex(FFFFFFFF):",
     };
-    EXPECT_EQ(ParseAll(lines), (std::vector<Item>{Key(kHKCU, "K"), Str(kHKCU, "K", "kept", "yes")}));
+    EXPECT_EQ(ParseAll(lines),
+              (std::vector<Item>{Key(kHKCU, "K"), Str(kHKCU, "K", "", "default with an at sign"),
+                                 Bin(kHKCU, "K", "expand", "25,00,50,00,41,00,54,00,48,00,25,00,00,00", 2),
+                                 Bin(kHKCU, "K", "multi", "61,00,00,00,00,00", 7), kRefused, kRefused,
+                                 Bin(kHKCU, "K", "qword", "01,00,00,00,00,00,00,00", 0xb),
+                                 Str(kHKCU, "K", "kept", "yes"), Bin(kHKCU, "K", "typed", "", 0xFFFFFFFFu)}));
+    // What the writer makes of every type reads back with its type.
+    const std::uint8_t bytes[] = {0x61, 0x00, 0x00, 0x00};
+    for (std::uint32_t type : {0u, 1u, 2u, 3u, 4u, 5u, 7u, 11u, 0x12345678u, 0xFFFFFFFFu})
+        EXPECT_EQ(ReadBack(RegHexLine("n", type, bytes, sizeof bytes)), Bin(kHKCU, "T", "n", "61,00,00,00", type));
+    EXPECT_EQ(RegHexLine("n", 11, bytes, 2), R"("n"=hex(b):61,00)");
+    EXPECT_EQ(RegHexLine("n", 0, nullptr, 0), R"("n"=hex(0):)");
 }
 
 TEST(RegLineValues, BinaryContinuationLines) {
@@ -260,5 +301,6 @@ TEST(RegLineValues, EmptyAndBlankTexts) {
     EXPECT_EQ(index, 0u);
     index = 7;  // past the end
     EXPECT_FALSE(ParseRegLine(index, {"[HKEY_CURRENT_USER]"}, info));
-    EXPECT_TRUE(ParseAll({"", " ", "\0[HKEY_CURRENT_USER]"s, "]", "["}).empty());
+    EXPECT_TRUE(ParseAll({"", " ", "; only a comment", "# and another"}).empty());
+    EXPECT_EQ(ParseAll({"\0[HKEY_CURRENT_USER]"s, "]", "["}), (std::vector<Item>{kRefused, kRefused, kRefused}));
 }
