@@ -372,3 +372,112 @@ std::string AfterLastChar(const std::string& text, char c)
     const std::size_t at = t.rfind(c);
     return at == std::string_view::npos ? std::string() : std::string(t.substr(at + 1));
 }
+
+// ---- Wildcards ---------------------------------------------------------------
+
+std::string EscapeWildText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 4);
+    for (char c : text) {
+        if (c == '\\' || c == '*') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+std::string WildToPattern(const std::string& text) {
+    if (text.empty()) return std::string();
+    std::vector<std::string> pieces(1);
+    bool escaped = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::string& piece = pieces.back();
+        if (!escaped) {
+            if (c != '\\') {
+                piece += c;
+            } else if (i + 1 == text.size()) {
+                piece += '\\';  // a backslash that ends the text is itself
+            } else {
+                escaped = true;
+            }
+            continue;
+        }
+        escaped = false;
+        if (c == '*') {
+            pieces.emplace_back();
+        } else if (c == '\\') {
+            piece += '\\';
+        } else {
+            piece += '\\';
+            piece += c;
+        }
+    }
+    std::string pattern;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) pattern += '*';
+        pattern += EscapeWildText(pieces[i]);
+    }
+    return pattern;
+}
+
+long WildPos(const std::string& text, const std::string& pattern, char escape, char wild) {
+    if (pattern.empty()) return 0;
+    // The literal segments between wildcard marks.
+    std::vector<std::string> segments;
+    std::string segment;
+    bool added = false;  // something went into the segment since the last mark
+    bool marked = false;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c != escape) {
+            segment += c;
+            added = true;
+            continue;
+        }
+        if (i + 1 == pattern.size()) break;  // a lone escape at the end is dropped
+        const char next = pattern[++i];
+        if (next == wild) {
+            const bool last = i + 1 == pattern.size();
+            if ((marked && !added) || last) continue;
+            segments.push_back(segment);
+            segment.clear();
+            added = false;
+            marked = true;
+        } else if (next == escape) {
+            segment += escape;
+            added = true;
+        } else {
+            segment += escape;
+            segment += next;
+            added = true;
+        }
+    }
+    segments.push_back(segment);
+
+    std::size_t at = 0;
+    long start = -1;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        std::size_t found;
+        if (segments[i].empty()) {
+            if (i > 0 && at >= text.size()) return -1;
+            found = at;
+        } else {
+            found = text.find(segments[i], at);
+            if (found == std::string::npos) return -1;
+        }
+        if (i == 0) start = static_cast<long>(found);
+        at = found + segments[i].size();
+    }
+    return start;
+}
+
+bool SearchMatches(const std::string& candidate, const std::string& searchText, bool wildcards, bool wholeWords) {
+    std::string text = candidate.substr(0, candidate.find('\0'));
+    if (text.empty()) return false;
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (wildcards) return WildPos(text, searchText) >= 0;
+    if (wholeWords) return text == searchText;
+    return text.find(searchText) != std::string::npos;
+}
+

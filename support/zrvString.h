@@ -108,3 +108,34 @@ std::string AfterText(const std::string& text, const std::string& mark);
 // path.  C-string.
 std::string BeforeLastChar(const std::string& text, char c);
 std::string AfterLastChar(const std::string& text, char c);
+
+// ---- Wildcards ---------------------------------------------------------------
+//
+// What the user types: "*" any run of characters (also none), "\\*" a
+// literal star, "\\\\" a literal backslash, "\\" before anything else a
+// backslash and that character, "\\" at the end a backslash.
+//
+// The pattern the matcher reads: literal segments separated by the
+// wildcard mark "\\*"; inside a segment "\\\\" is a backslash, a plain "*"
+// a literal star, "\\" before anything else itself and that character.
+
+// Every "\\" becomes "\\\\" and every "*" becomes "\\*".
+std::string EscapeWildText(const std::string& text);
+
+// The pattern of what the user typed.
+std::string WildToPattern(const std::string& text);
+
+// Where in text the pattern's literal segments first occur in order,
+// without overlapping: the start of the first segment's match, or -1.
+// Nothing is anchored; an empty pattern matches at 0; an empty segment
+// after a wildcard mark needs at least one character left where the one
+// before it ended (so two or more stars at the end of what the user typed
+// ask for a character after the last segment).
+long WildPos(const std::string& text, const std::string& pattern, char escape = '\\', char wild = '*');
+
+// The test every search applies to a name or a text: the candidate,
+// upper-cased (ASCII) and taken up to its first NUL, matches the search
+// text (upper case; with wildcards a pattern from WildToPattern) by
+// WildPos with wildcards, by equality with wholeWords, else as a
+// substring. An empty candidate never matches.
+bool SearchMatches(const std::string& candidate, const std::string& searchText, bool wildcards, bool wholeWords);

@@ -165,10 +165,36 @@ void StringRoutines(const std::string& text, const std::string& a, const std::st
 
 } // namespace
 
+// The pattern routines: any input is safe, and a literal typed with its
+// escapes is found exactly where a plain search finds it, also as the
+// first piece of a pattern with a star.
+void Wildcards(const std::string& text, const std::string& literal, const std::string& tail)
+{
+    const long any = WildPos(text, literal);
+    Check(any >= -1 && any <= static_cast<long>(text.size()));
+    const std::string pattern = WildToPattern(literal);
+    const long typed = WildPos(text, pattern);
+    Check(typed >= -1 && typed <= static_cast<long>(text.size()));
+
+    std::string escaped;
+    for (char c : literal) {
+        if (c == '\\' || c == '*')
+            escaped += '\\';
+        escaped += c;
+    }
+    const std::size_t plain = text.find(literal);
+    Check(WildPos(text, WildToPattern(escaped)) == (plain == std::string::npos ? -1 : static_cast<long>(plain)));
+    if (!literal.empty() && !tail.empty() && tail.find_first_of("\\*") == std::string::npos) {
+        const bool both = plain != std::string::npos && text.find(tail, plain + literal.size()) != std::string::npos;
+        Check((WildPos(text, WildToPattern(escaped + "*" + tail)) >= 0) == both);
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::vector<std::string> f = Fields(data, size);
     HexRoutines(data, size, f[0]);
     StringRoutines(f[0], f[1], f[2], f[3]);
+    Wildcards(f[0], f[1], f[2]);
     return 0;
 }

@@ -272,3 +272,66 @@ TEST(MarkRoutines, FirstMarkAndLastChar)
     EXPECT_EQ(BeforeLastChar("\"name\"=\"data\"", '"'), "\"name\"=\"data");
     EXPECT_EQ(AfterLastChar("a\\b\0\\c"s, '\\'), "b");
 }
+
+// ---- Wildcards -------------------------------------------------------------------
+
+namespace {
+
+// What the user types, upper-cased as the caller does, as a matcher pattern.
+long Find(const std::string& text, const std::string& typed) { return WildPos(text, WildToPattern(typed)); }
+
+}  // namespace
+
+TEST(Wildcards, WhatTheUserTypesFindsWhatItSays) {
+    EXPECT_EQ(EscapeWildText("a\\b*c"), "a\\\\b\\*c");
+    EXPECT_EQ(WildToPattern(""), "");
+    EXPECT_EQ(WildToPattern("A*C"), "A\\*C");
+    EXPECT_EQ(WildToPattern("A\\*C"), "A*C");
+
+    // A star is any run, also none; the match is never anchored.
+    for (const char* hit : {"ABC", "AC", "XABCY"}) EXPECT_GE(Find(hit, "A*C"), 0) << hit;
+    EXPECT_EQ(Find("CBA", "A*C"), -1);
+    EXPECT_EQ(Find("XXABC", "ABC"), 2);
+    EXPECT_EQ(Find("XXABC", "*ABC"), 0);
+    EXPECT_EQ(Find("", ""), 0);
+    // Escaped stars and backslashes are literal.
+    EXPECT_EQ(Find("ABC", "A\\*C"), -1);
+    EXPECT_EQ(Find("XA*C", "A\\*C"), 1);
+    EXPECT_EQ(Find("A\\B", "A\\\\B"), 0);
+    EXPECT_EQ(Find("A\\XB", "A\\X"), 0);   // a backslash before anything else is itself
+    EXPECT_EQ(Find("AB", "A\\X"), -1);
+    EXPECT_EQ(Find("A\\", "A\\"), 0);      // and at the end too
+    // One star at either end changes nothing; two at the end ask for a
+    // character after the last segment.
+    EXPECT_EQ(Find("ABC", "ABC*"), 0);
+    EXPECT_EQ(Find("ABC", "ABC**"), -1);
+    EXPECT_EQ(Find("ABCD", "ABC**"), 0);
+    EXPECT_EQ(Find("AXXB", "A**B"), 0);
+    // Segments never overlap and are taken at their first occurrence.
+    EXPECT_EQ(Find("ABA", "ABA*BA"), -1);
+    EXPECT_EQ(Find("ABAXBA", "ABA*BA"), 0);
+
+    // Any literal, typed with its escapes, is found where a plain search
+    // finds it.
+    const std::string chars = "AB\\*";
+    for (int n = 0; n < 4 * 4 * 4 * 4; ++n) {
+        std::string literal, typed;
+        for (int k = n, i = 0; i < 4; ++i, k /= 4) {
+            const char c = chars[k % 4];
+            literal += c;
+            typed += (c == '\\' || c == '*') ? std::string("\\") + c : std::string(1, c);
+        }
+        const std::string text = "*\\B" + literal + "A";
+        EXPECT_EQ(Find(text, typed), static_cast<long>(text.find(literal))) << typed;
+    }
+}
+
+TEST(Wildcards, SearchMatchesNamesAndData) {
+    EXPECT_TRUE(SearchMatches("xAbCy", "ABC", false, false));
+    EXPECT_FALSE(SearchMatches("xAbCy", "ABC", false, true));
+    EXPECT_TRUE(SearchMatches("abc", "ABC", false, true));
+    EXPECT_TRUE(SearchMatches("a-b-c", WildToPattern("A*C"), true, true));  // whole words yield to wildcards
+    EXPECT_FALSE(SearchMatches(std::string("ab\0c", 4), "C", false, false));
+    EXPECT_FALSE(SearchMatches("", "", false, false));
+    EXPECT_FALSE(SearchMatches(std::string("\0x", 2), WildToPattern("*"), true, false));
+}
