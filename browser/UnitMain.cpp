@@ -29,9 +29,6 @@ namespace {
 const char kFavoritesFile[] = "\\TESSMOREL_FAVORITES.INI";
 const int kFavoriteTag = 9999;
 
-// Roots shown on every Windows version, in this order.
-const int kCommonRoots[] = {0, 1, 2, 3, 5};
-
 }  // namespace
 
 TfrmMain::~TfrmMain() {
@@ -352,12 +349,7 @@ void TfrmMain::FormCreate() {
         FFavorites.Clear();
         FLanguages.Clear();
         // 2. Version probe.
-        FVersionInfo = OSVERSIONINFOA{};
-        FVersionInfo.dwOSVersionInfoSize = 148;
-        if (!Seams().GetVersion(FVersionInfo)) {
-            FVersionInfo = OSVERSIONINFOA{};
-            FVersionInfo.dwOSVersionInfoSize = 148;
-        }
+        FVersionInfo = WindowsVersion();
         // 3. Registry-file header line.
         if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT && FVersionInfo.dwMajorVersion > 4)
             FRegFileHeader = "Windows Registry Editor Version 5.00";
@@ -507,14 +499,8 @@ void TfrmMain::AddRootNode(HKEY rootKey, const std::string& rootName) {
 
 void TfrmMain::LoadRootKeys() {
     const bool atStart = pppmnRootKey.Root.Count() == 0;
-    std::vector<int> roots(std::begin(kCommonRoots), std::end(kCommonRoots));
-    if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
-        roots.push_back(6);
-    else if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT && FVersionInfo.dwMajorVersion <= 4)
-        roots.push_back(4);
     ClearKeyTree();
-    for (int i : roots) {
-        const HKEY root = RootKeyAt(i);
+    for (HKEY root : ShownRootKeys(FVersionInfo)) {
         const std::string name = RootKeyToName(root);
         AddRootNode(root, name);
         if (atStart) {
@@ -543,7 +529,7 @@ void TfrmMain::LoadSubKeys(HKEY rootKey, TTreeNode node, const std::string& keyP
             TTreeNode child = trvwKeys.AddChild(node, name, data, 0, 1);
             const std::string childPath = keyPath.empty() ? name : keyPath + "\\" + name;
             if (FRegistry.OpenKey(childPath, false)) {
-                TRegKeyInfo info;
+                TKeyInfo info;
                 const bool ok = FRegistry.GetKeyInfo(info);
                 FRegistry.CloseKey();
                 if (ok && info.NumSubKeys > 0) trvwKeys.AddChild(child, ".", nullptr);
@@ -734,6 +720,18 @@ TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned c
     return row;
 }
 
+size_t AnsiStringData(const unsigned char* data, size_t size, std::vector<unsigned char>& out) {
+    const int chars = static_cast<int>(size / sizeof(WCHAR));
+    const auto* text = reinterpret_cast<const WCHAR*>(data);
+    const int n = chars ? ::WideCharToMultiByte(CP_ACP, 0, text, chars, nullptr, 0, nullptr, nullptr) : 0;
+    // An odd last byte has no character of its own; it stays a byte.
+    const size_t odd = size % sizeof(WCHAR);
+    out.assign(static_cast<size_t>(n) + odd + 1, 0);
+    if (n) ::WideCharToMultiByte(CP_ACP, 0, text, chars, reinterpret_cast<char*>(out.data()), n, nullptr, nullptr);
+    if (odd) out[static_cast<size_t>(n)] = data[size - 1];
+    return static_cast<size_t>(n) + odd;
+}
+
 void TfrmMain::LoadValues(TTreeNode node) {
     TTreeData* nodeData = NodeData(node);
     if (!nodeData) return;
@@ -743,33 +741,26 @@ void TfrmMain::LoadValues(TTreeNode node) {
     // One pass over the key reads each value's name, type and data together,
     // so a value removed by another program meanwhile is simply not listed,
     // and data that grew since the key information is read whole.
-    HKEY key = FRegistry.CurrentKey();
-    TKeyInfo info;
+    TValueEnum values(FRegistry.CurrentKey());
     std::vector<TListItemSpec> rows;
-    if (RegGetKeyInfo(key, info)) {
-        std::vector<char> name(info.MaxValueNameLen + 1);
-        std::vector<unsigned char> data(static_cast<size_t>(info.MaxDataLen) + 1);
+    if (values.Ok()) {
         const std::string upperPath = UpperCaseAscii(path);
-        rows.reserve(info.NumValues);
-        int retries = 0;
-        for (DWORD i = 0; i < info.NumValues; ++i) {
-            DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
-            const LONG rc = ::RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
-            if (rc == ERROR_MORE_DATA && ++retries <= 4) {
-                TKeyInfo now;
-                RegGetKeyInfo(key, now);
-                name.resize(std::max<size_t>(name.size(), now.MaxValueNameLen + 1) + 1);
-                data.resize(std::max<size_t>({data.size(), static_cast<size_t>(now.MaxDataLen) + 1,
-                                              static_cast<size_t>(dataLen) + 1}) + 1);
-                --i;  // the same index again, with room for it
-                continue;
-            }
-            retries = 0;
-            if (rc != ERROR_SUCCESS) continue;
+        rows.reserve(values.Count());
+        std::vector<unsigned char> text;
+        for (DWORD i = 0; i < values.Count(); ++i) {
+            if (values.Read(i) != ERROR_SUCCESS) continue;
             auto* view = new TViewData();
             view->RootKey = nodeData->RootKey;
             view->KeyPath = upperPath;
-            TValueRow row = DescribeValue(std::string(name.data(), nameLen), type, data.data(), dataLen, *view);
+            const unsigned char* data = values.Data();
+            size_t size = values.Size();
+            const DWORD type = values.Type();
+            if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+                // Strings are shown in the code page, as they would be read in it.
+                size = AnsiStringData(data, size, text);
+                data = text.data();
+            }
+            TValueRow row = DescribeValue(ToAnsi(values.NameText()), values.Type(), data, size, *view);
             TListItemSpec spec;
             spec.Caption = std::move(row.Caption);
             spec.SubItems = {std::move(row.Size), std::move(row.Data)};

@@ -41,6 +41,11 @@ struct TValueRow {
 TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned char* data, size_t size,
                         TViewData& view);
 
+// String data as the wide registry functions give it (UTF-16), in the code
+// page as the ANSI functions would give it; out holds it with a NUL after.
+// Returns its size in bytes.
+size_t AnsiStringData(const unsigned char* data, size_t size, std::vector<unsigned char>& out);
+
 // Search options in their fixed order.
 struct TFindOptions {
     bool Wildcards = true;

@@ -55,13 +55,8 @@ void TfrmMain::mnitmExportAllKeyClick(TObject*) {
     THourGlass wait;
     TStringList list;
     list.Add(FRegFileHeader);
-    std::vector<HKEY> roots = {HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_USER};
-    if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
-        roots.push_back(HKEY_DYN_DATA);
-    else if (FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT && FVersionInfo.dwMajorVersion < 5)
-        roots.push_back(HKEY_PERFORMANCE_DATA);
     TRegExportReport report;
-    for (HKEY root : roots) ExportKey(root, "", list, &report);
+    for (HKEY root : ExportedRootKeys(FVersionInfo)) ExportKey(root, "", list, &report);
     list.SaveToFile(svdlgExport.FileName);
     ReportLeftOut(report);
 }

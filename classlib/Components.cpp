@@ -205,11 +205,10 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
             ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
             const std::string text = Caption();
             if (!text.empty()) {
-                HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+                TSelectObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
                 ::SetBkMode(dc, TRANSPARENT);
                 ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
                 ::DrawTextA(dc, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-                ::SelectObject(dc, old);
             }
             ::EndPaint(Handle, &ps);
             result = 0;

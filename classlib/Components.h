@@ -182,6 +182,41 @@ private:
     HGDIOBJ FHandle;
 };
 
+// Selects a GDI object into a device context for its lifetime and puts the
+// one it replaced back.
+class TSelectObject {
+public:
+    TSelectObject(HDC dc, HGDIOBJ object) : FDC(dc), FOld(object ? ::SelectObject(dc, object) : nullptr) {}
+    ~TSelectObject() { if (FOld) ::SelectObject(FDC, FOld); }
+    TSelectObject(const TSelectObject&) = delete;
+    TSelectObject& operator=(const TSelectObject&) = delete;
+
+private:
+    HDC FDC;
+    HGDIOBJ FOld;
+};
+
+// A window's device context for its lifetime, with a font selected: the
+// given one, or the window's own.
+class TWindowDC {
+public:
+    explicit TWindowDC(HWND window, HGDIOBJ font = nullptr)
+        : FDC{window, ::GetDC(window)},
+          FFont(FDC.DC, font ? font : reinterpret_cast<HGDIOBJ>(::SendMessageA(window, WM_GETFONT, 0, 0))) {}
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    HDC Get() const { return FDC.DC; }
+
+private:
+    struct TReleased {
+        HWND Window;
+        HDC DC;
+        ~TReleased() { ::ReleaseDC(Window, DC); }
+    };
+    TReleased FDC;        // released last,
+    TSelectObject FFont;  // after the font is put back
+};
+
 // Shows the hourglass cursor for its lifetime (nests).
 class THourGlass {
 public:

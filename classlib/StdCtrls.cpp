@@ -113,7 +113,7 @@ void TBitBtn::Draw(const DRAWITEMSTRUCT& item) {
     ::DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
 
     const std::string text = Caption();
-    HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(Handle, WM_GETFONT, 0, 0)));
+    TSelectObject font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(Handle, WM_GETFONT, 0, 0)));
     RECT measure{0, 0, 0, 0};
     ::DrawTextA(dc, text.c_str(), -1, &measure, DT_SINGLELINE | DT_CALCRECT);
     const bool glyph = FImages && FIndex >= 0 && FIndex < FImages->Count();
@@ -131,7 +131,6 @@ void TBitBtn::Draw(const DRAWITEMSTRUCT& item) {
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
     ::DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER);
-    ::SelectObject(dc, oldFont);
     if (focused) {
         RECT f = r;
         ::InflateRect(&f, -3, -3);
@@ -377,12 +376,8 @@ void TRadioGroup::PlaceItems() {
     if (FItems.empty()) return;
     RECT r{};
     ::GetClientRect(Handle, &r);
-    HDC dc = ::GetDC(Handle);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(Handle, WM_GETFONT, 0, 0)));
     TEXTMETRICA tm{};
-    ::GetTextMetricsA(dc, &tm);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(Handle, dc);
+    ::GetTextMetricsA(TWindowDC(Handle).Get(), &tm);
     const int columns = std::max(Columns, 1);
     const int rows = (static_cast<int>(FItems.size()) + columns - 1) / columns;
     const int top = tm.tmHeight + 2, left = 8, bottom = r.bottom - 4;

@@ -33,8 +33,8 @@ struct TColumnMetrics {
 };
 
 TColumnMetrics MeasureColumns(HWND window, HFONT font) {
-    HDC dc = ::GetDC(window);
-    HGDIOBJ old = ::SelectObject(dc, font);
+    const TWindowDC windowDC(window, font);
+    HDC dc = windowDC.Get();
     auto width = [dc](const std::string& s) {
         SIZE size{};
         ::GetTextExtentPoint32A(dc, s.data(), static_cast<int>(s.size()), &size);
@@ -65,8 +65,6 @@ TColumnMetrics MeasureColumns(HWND window, HFONT font) {
     TEXTMETRICA tm{};
     ::GetTextMetricsA(dc, &tm);
     m.LineHeight = tm.tmHeight;
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window, dc);
     return m;
 }
 
@@ -84,12 +82,9 @@ void FitFormatRect(HWND h, int width, int height) {
 }
 
 int TextWidth(HWND window, const std::string& text) {
-    HDC dc = ::GetDC(window);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(window, WM_GETFONT, 0, 0)));
+    const TWindowDC dc(window);
     SIZE size{};
-    ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window, dc);
+    ::GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
 }
 
@@ -235,13 +230,7 @@ void TfrmBin::LayOut() {
 
     // The page: name row, data row, the panel, the buttons.
     TEXTMETRICA tm{};
-    {
-        HDC dc = ::GetDC(Handle);
-        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(Handle, WM_GETFONT, 0, 0)));
-        ::GetTextMetricsA(dc, &tm);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(Handle, dc);
-    }
+    ::GetTextMetricsA(TWindowDC(Handle).Get(), &tm);
     const int textH = tm.tmHeight, editH = textH + 8, buttonH = textH + 12;
     const int clientW = std::max(panelW + 2 * margin, 485);
     const int labelW = std::max(TextWidth(lblName.Handle, lblName.Caption()), TextWidth(lblData.Handle, lblData.Caption())) + 8;

@@ -7,7 +7,8 @@
 //
 // Values are copied as stored: the raw type number and the exact bytes, for
 // every type, and names are carried through the wide registry functions, so
-// nothing is lost to the code page.
+// nothing is lost to the code page. The walks are the class library's
+// (CopyRegistryKey, DeleteRegistryTree in Registry.h).
 #include <windows.h>
 
 #include <string>
@@ -18,6 +19,7 @@
 // the result is false; the keys deleted before it stay deleted. An empty
 // path deletes nothing and gives false.
 bool RegDeleteKeyTree(HKEY root, const std::string& path);
+bool RegDeleteKeyTree(HKEY root, const std::wstring& path);
 
 // Copy every value of src into dst (same names, types and bytes; same-named
 // values in dst are overwritten, others stay). True when every value arrived.
@@ -57,3 +59,6 @@ bool IsSameOrSubPath(const std::string& path, const std::string& other);
 // "... #1" when the key cannot be opened.
 std::string NewKeyName(HKEY root, const std::string& path);
 std::string NewValueName(HKEY root, const std::string& path);
+// The same in a key named by its real (wide) path.
+std::string NewKeyName(HKEY root, const std::wstring& path);
+std::string NewValueName(HKEY root, const std::wstring& path);

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "Seams.h"
 
 namespace {
 
@@ -23,9 +22,6 @@ const RootKeyEntry kRootKeys[kRootKeyCount] = {
 
 // The order in which names are looked up.
 const int kLookupOrder[kRootKeyCount] = {0, 1, 2, 3, 5, 6, 4};
-
-// Retries of one entry whose name or data grew since the key information.
-const int kGrowRetries = 4;
 
 }  // namespace
 
@@ -62,6 +58,31 @@ HKEY NameToRootKey(const std::string& name) {
     return nullptr;
 }
 
+namespace {
+
+// The root that only some versions have, or none.
+HKEY VersionRootKey(const OSVERSIONINFOA& version) {
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) return HKEY_DYN_DATA;
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion <= 4) return HKEY_PERFORMANCE_DATA;
+    return nullptr;
+}
+
+std::vector<HKEY> WithVersionRoot(std::vector<HKEY> roots, const OSVERSIONINFOA& version) {
+    if (HKEY extra = VersionRootKey(version)) roots.push_back(extra);
+    return roots;
+}
+
+}  // namespace
+
+std::vector<HKEY> ShownRootKeys(const OSVERSIONINFOA& version) {
+    return WithVersionRoot(
+        {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG}, version);
+}
+
+std::vector<HKEY> ExportedRootKeys(const OSVERSIONINFOA& version) {
+    return WithVersionRoot({HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_USER}, version);
+}
+
 void MapRootKey(HKEY& root, std::string& prefix) {
     if (root == HKEY_CLASSES_ROOT) {
         root = HKEY_LOCAL_MACHINE;
@@ -71,109 +92,50 @@ void MapRootKey(HKEY& root, std::string& prefix) {
     }
 }
 
-bool RegGetKeyInfo(HKEY key, TKeyInfo& info) {
-    info = TKeyInfo{};
-    const bool ok = ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &info.NumSubKeys, &info.MaxSubKeyLen, nullptr,
-                                       &info.NumValues, &info.MaxValueNameLen, &info.MaxDataLen, nullptr,
-                                       &info.LastWriteTime) == ERROR_SUCCESS;
-    if (classlib::Seams().FarEastLocale() && classlib::IsNTFamily()) {
-        info.MaxSubKeyLen *= 2;
-        info.MaxValueNameLen *= 2;
-    }
-    return ok;
-}
-
-namespace {
-
-// Grows a buffer to what the key reports now, at least one step larger.
-void Grow(std::vector<char>& buf, DWORD reported) {
-    size_t want = static_cast<size_t>(reported) + 1;
-    if (want <= buf.size()) want = buf.size() * 2 + 64;
-    buf.assign(want, '\0');
-}
-
-}  // namespace
+bool RegGetKeyInfo(HKEY key, TKeyInfo& info) { return classlib::ReadKeyInfo(key, info); }
 
 void RegGetKeyNames(HKEY key, classlib::TStringList& list) {
     list.Clear();
-    TKeyInfo info;
-    if (!RegGetKeyInfo(key, info)) return;
-    std::vector<char> name(info.MaxSubKeyLen + 1);
-    for (DWORD i = 0; i < info.NumSubKeys; ++i) {
-        for (int attempt = 0; attempt <= kGrowRetries; ++attempt) {
-            DWORD len = static_cast<DWORD>(name.size());
-            const LONG rc = ::RegEnumKeyExA(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr);
-            if (rc == ERROR_SUCCESS) {
-                list.Add(std::string(name.data(), len));
-                break;
-            }
-            if (rc != ERROR_MORE_DATA) break;
-            TKeyInfo now;
-            RegGetKeyInfo(key, now);
-            Grow(name, now.MaxSubKeyLen);
-        }
-    }
+    classlib::TSubKeyEnum subKeys(key);
+    if (!subKeys.Ok()) return;
+    for (DWORD i = 0; i < subKeys.Count(); ++i)
+        if (subKeys.Read(i) == ERROR_SUCCESS) list.Add(classlib::ToAnsi(subKeys.NameText()));
 }
 
 void RegGetValueList(HKEY key, classlib::TStringList& names, classlib::TStringList* dataTexts, bool dwordAsText) {
     names.Clear();
     if (dataTexts) dataTexts->Clear();
-    TKeyInfo info;
-    if (!RegGetKeyInfo(key, info)) return;
-    std::vector<char> name(info.MaxValueNameLen + 1);
-    std::vector<char> data(static_cast<size_t>(info.MaxDataLen) + 1);
-    for (DWORD i = 0; i < info.NumValues; ++i) {
-        for (int attempt = 0; attempt <= kGrowRetries; ++attempt) {
-            DWORD nameLen = static_cast<DWORD>(name.size());
-            DWORD dataLen = static_cast<DWORD>(data.size());
-            DWORD type = 0;
-            const LONG rc = ::RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type,
-                                            reinterpret_cast<BYTE*>(data.data()), &dataLen);
-            if (rc == ERROR_MORE_DATA) {
-                // The name or the data grew since the key information: take
-                // the sizes the system reports now and ask again.
-                TKeyInfo now;
-                RegGetKeyInfo(key, now);
-                if (now.MaxValueNameLen + 1 > name.size()) Grow(name, now.MaxValueNameLen);
-                if (static_cast<size_t>(now.MaxDataLen) + 1 > data.size() || dataLen + 1 > data.size())
-                    Grow(data, std::max(now.MaxDataLen, dataLen));
-                continue;
-            }
-            if (rc != ERROR_SUCCESS) break;
-            const std::string valueName(name.data(), nameLen);
-            names.Add(valueName);
-            if (dataTexts) {
-                std::string line;
-                if (type == REG_SZ || type == REG_EXPAND_SZ) {
-                    const size_t n = std::min<size_t>(dataLen, data.size());
-                    line.assign(data.data(), strnlen(data.data(), n));
-                } else if ((type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN) && dwordAsText) {
-                    DWORD value = 0, size = sizeof value;
-                    if (::RegQueryValueExA(key, valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
-                                           &size) == ERROR_SUCCESS)
-                        line = std::to_string(static_cast<unsigned long>(value));
-                }
-                dataTexts->Add(line);
-            }
-            break;
+    classlib::TValueEnum values(key, dataTexts != nullptr);
+    if (!values.Ok()) return;
+    for (DWORD i = 0; i < values.Count(); ++i) {
+        if (values.Read(i) != ERROR_SUCCESS) continue;
+        names.Add(classlib::ToAnsi(values.NameText()));
+        if (!dataTexts) continue;
+        std::string line;
+        const DWORD type = values.Type();
+        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            // Up to the first NUL, or the data's end when it has none.
+            const auto* text = reinterpret_cast<const WCHAR*>(values.Data());
+            const size_t chars = values.Size() / sizeof(WCHAR);
+            line = classlib::ToAnsi(std::wstring(text, std::find(text, text + chars, L'\0')));
+        } else if ((type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN) && dwordAsText) {
+            DWORD value = 0;
+            memcpy(&value, values.Data(), std::min<size_t>(values.Size(), sizeof value));
+            line = std::to_string(static_cast<unsigned long>(value));
         }
+        dataTexts->Add(line);
     }
 }
 
 int SubKeyIndex(HKEY key, const std::string& name) {
-    TKeyInfo info;
-    if (!RegGetKeyInfo(key, info)) return -1;
+    classlib::TSubKeyEnum subKeys(key);
+    if (!subKeys.Ok()) return -1;
     const std::string wanted = UpperCaseAscii(name);
-    std::vector<char> buf(info.MaxSubKeyLen + 1);
-    for (DWORD i = 0; i < info.NumSubKeys; ++i) {
-        LONG rc = ::RegEnumKeyA(key, i, buf.data(), static_cast<DWORD>(buf.size()));
-        for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < kGrowRetries; ++attempt) {
-            Grow(buf, 255);
-            rc = ::RegEnumKeyA(key, i, buf.data(), static_cast<DWORD>(buf.size()));
-        }
+    for (DWORD i = 0; i < subKeys.Count(); ++i) {
+        const LONG rc = subKeys.Read(i);
         if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS) continue;
-        if (UpperCaseAscii(buf.data()) == wanted) return static_cast<int>(i);
+        if (rc == ERROR_SUCCESS && UpperCaseAscii(classlib::ToAnsi(subKeys.NameText())) == wanted)
+            return static_cast<int>(i);
     }
     return -1;
 }

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "Registry.h"
 #include "StringList.h"
 
 constexpr int kRootKeyCount = 7;
@@ -19,17 +21,20 @@ bool SameKey(HKEY a, HKEY b);
 bool IsRootKey(HKEY key);
 std::string RootKeyToName(HKEY key);
 HKEY NameToRootKey(const std::string& name);  // nullptr when unknown
+// The roots of a Windows version: the key tree shows HKEY_CLASSES_ROOT,
+// HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS and HKEY_CURRENT_CONFIG,
+// and Export All writes HKEY_LOCAL_MACHINE, HKEY_USERS and HKEY_CURRENT_USER;
+// both add HKEY_DYN_DATA on the Windows 95 family and HKEY_PERFORMANCE_DATA
+// on NT 4 and earlier.
+std::vector<HKEY> ShownRootKeys(const OSVERSIONINFOA& version);
+std::vector<HKEY> ExportedRootKeys(const OSVERSIONINFOA& version);
+
 // HKEY_CLASSES_ROOT becomes HKEY_LOCAL_MACHINE with "Software\Classes".
 void MapRootKey(HKEY& root, std::string& prefix);
 
-struct TKeyInfo {
-    DWORD NumSubKeys = 0;
-    DWORD MaxSubKeyLen = 0;
-    DWORD NumValues = 0;
-    DWORD MaxValueNameLen = 0;
-    DWORD MaxDataLen = 0;
-    FILETIME LastWriteTime{};
-};
+// The key-information record; see classlib's ReadKeyInfo for how name
+// lengths are counted.
+using classlib::TKeyInfo;
 
 bool RegGetKeyInfo(HKEY key, TKeyInfo& info);
 void RegGetKeyNames(HKEY key, classlib::TStringList& list);

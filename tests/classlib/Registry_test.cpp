@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
+
 #include "../TestSupport.h"
 
 using classlib::ERegistryException;
@@ -77,4 +80,52 @@ TEST(RegistryClass, MoveKeyCopiesEverythingThenDeletes) {
     EXPECT_EQ(reg.ReadString(""), "default");
     EXPECT_FALSE(reg.MoveKey(scratch.Path + "\\absent", scratch.Path + "\\x", true));
     EXPECT_FALSE(reg.KeyExists(scratch.Path + "\\x"));
+}
+
+TEST(RegistryClass, EnumerationRereadsWhatGrewSinceTheKeyInformation) {
+    ScratchKey scratch;
+    scratch.SetString("a", "x");
+    scratch.AddKey("k");
+    classlib::TValueEnum values(scratch.Key);
+    classlib::TSubKeyEnum subKeys(scratch.Key);
+    ASSERT_TRUE(values.Ok() && subKeys.Ok());
+    // Another program writes longer names and data after the buffers were sized.
+    const std::string longName(300, 'n'), longData(5000, 'd');
+    scratch.SetString(longName, longData);
+    scratch.AddKey(std::string(200, 'K'));
+    std::map<std::string, size_t> seen;
+    for (DWORD i = 0; i < 2; ++i) {
+        ASSERT_EQ(values.Read(i), ERROR_SUCCESS);
+        seen[classlib::ToAnsi(values.NameText())] = values.Size();
+    }
+    EXPECT_EQ(seen[longName], (longData.size() + 1) * sizeof(WCHAR));
+    std::set<std::string> keys;
+    for (DWORD i = 0; i < 2; ++i) {
+        ASSERT_EQ(subKeys.Read(i), ERROR_SUCCESS);
+        keys.insert(classlib::ToAnsi(subKeys.NameText()));
+    }
+    EXPECT_EQ(keys.count(std::string(200, 'K')), 1u);
+}
+
+TEST(RegistryClass, KeyHandleClosesItselfButNeverARoot) {
+    ScratchKey scratch;
+    HKEY raw = nullptr;
+    {
+        classlib::TRegKey key;
+        ASSERT_EQ(key.Open(HKEY_CURRENT_USER, classlib::ToWide(scratch.Path), KEY_READ), ERROR_SUCCESS);
+        raw = key.Get();
+        classlib::TRegKey moved(std::move(key));
+        EXPECT_FALSE(key);
+        EXPECT_EQ(moved.Get(), raw);
+        classlib::TRegKey root;
+        EXPECT_EQ(root.Open(HKEY_CURRENT_USER, L"", KEY_READ), ERROR_SUCCESS);
+        EXPECT_EQ(root.Get(), HKEY_CURRENT_USER);
+    }
+    DWORD subKeys = 0;
+    EXPECT_EQ(::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr),
+              ERROR_INVALID_HANDLE);
+    EXPECT_EQ(::RegQueryInfoKeyW(HKEY_CURRENT_USER, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
 }

@@ -179,6 +179,26 @@ TEST(KeyTreeCopy, EveryValueTypeArrivesByteForByte) {
     EXPECT_TRUE(Image(HKEY_CURRENT_USER, s.Path + "\\moved") == before);
 }
 
+TEST(KeyTreeCopy, UnterminatedStringsKeepTheirBytesThroughMoveAndRename) {
+    ScratchKey s;
+    const std::string src = s.Path + "\\src", moved = s.Path + "\\moved";
+    // The character after the data is not NUL: nothing is added on writing.
+    SetW(HKEY_CURRENT_USER, src, L"sz", REG_SZ, L"abcX", 6);
+    SetW(HKEY_CURRENT_USER, src, L"multi", REG_MULTI_SZ, L"a\0bcX", 7);
+    const TreeImage before = Image(HKEY_CURRENT_USER, src);
+    ASSERT_EQ(before.Values.at(L":sz").second.size(), 6u);
+    ASSERT_EQ(before.Values.at(L":multi").second.size(), 7u);
+    ASSERT_TRUE(RegCopyKey(HKEY_CURRENT_USER, HKEY_CURRENT_USER, src, moved, true));
+    EXPECT_TRUE(Image(HKEY_CURRENT_USER, moved) == before);
+    classlib::TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(moved, false));
+    EXPECT_TRUE(reg.RenameValue("sz", "sz2"));
+    EXPECT_TRUE(reg.RenameValue("multi", "multi2"));
+    const TreeImage renamed = Image(HKEY_CURRENT_USER, moved);
+    EXPECT_EQ(renamed.Values.at(L":sz2"), before.Values.at(L":sz"));
+    EXPECT_EQ(renamed.Values.at(L":multi2"), before.Values.at(L":multi"));
+}
+
 TEST(KeyTreeCopy, KeyNamesArePassedAsTheyAre) {
     ScratchKey s;
     const std::vector<std::string> names = {" lead", "trail ", " both ", ".", "..", "a.b.", "*", "?", "[x]",

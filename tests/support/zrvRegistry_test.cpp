@@ -143,6 +143,13 @@ TEST(KeyInfo, FarEastDoublesNameLengthsOnNTOnly) {
     TStringList names;
     RegGetKeyNames(scratch.Key, names);
     EXPECT_EQ(names.Count(), 1);
+    // The registry class counts the same way: there is one record.
+    classlib::TRegistry reg;
+    ASSERT_TRUE(reg.OpenKeyReadOnly(scratch.Path));
+    TKeyInfo same;
+    EXPECT_TRUE(reg.GetKeyInfo(same));
+    EXPECT_EQ(same.MaxSubKeyLen, 20u);
+    EXPECT_EQ(same.MaxValueNameLen, 12u);
 
     PretendWindows(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
     EXPECT_TRUE(RegGetKeyInfo(scratch.Key, info));
