@@ -8,6 +8,7 @@
 #include "Registry.h"
 #include "StringList.h"
 #include "zrvRegFile.h"
+#include "zrvRegFind.h"
 
 using classlib::TObject;
 using classlib::TTreeNode;
@@ -56,17 +57,6 @@ struct TFindOptions {
     bool MatchData = true;
     bool MatchStrings = true;
     bool MatchDwords = false;
-};
-
-struct TFindInfo {
-    TFindOptions Options;
-    HKEY RootKey = nullptr;
-    int ValueIndex = 0;
-    int SubKeyIndex = 0;
-    std::string StartPath;
-    std::string FoundPath;
-    std::string FoundValue;
-    int FoundKind = -1;  // -1 none, 0 key name, 1 value name, 2 data
 };
 
 struct TKeyCopyData {

@@ -44,3 +44,4 @@ int SubKeyIndex(HKEY key, const std::string& name);
 // ASCII upper-casing (a to z only), as names are compared.
 std::string UpperCaseAscii(std::string s);
 #include "zrvKeyTree.h"
+#include "zrvRegFind.h"

@@ -2,6 +2,9 @@
 // Helpers shared by the Windows tests: scratch registry keys under
 // HKEY_CURRENT_USER\Software, and recorded message boxes.
 #include <windows.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
 
 #include <map>
 #include <string>
@@ -57,6 +60,19 @@ inline TreeImage Image(HKEY root, const std::string& path) {
     }
     return image;
 }
+
+// Replaces a key's access list ("D:P(A;;KR;;;WD)": read only for everyone,
+// "D:P": nobody). The owner may always change it back.
+inline void SetAccess(HKEY root, const std::string& path, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr));
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key), 0);
+    EXPECT_EQ(::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd), 0);
+    ::RegCloseKey(key);
+    ::LocalFree(sd);
+}
+inline void Unlock(HKEY root, const std::string& path) { SetAccess(root, path, L"D:(A;;KA;;;WD)"); }
 
 // A uniquely named key under HKCU\Software, removed with all it holds.
 class ScratchKey {

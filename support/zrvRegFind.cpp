@@ -1,0 +1,207 @@
+#include "zrvRegFind.h"
+
+#include <cwchar>
+
+#include "Forms.h"
+#include "Registry.h"
+#include "zrvString.h"
+
+bool StopFinding = false;
+
+namespace {
+
+using classlib::TRegKey;
+
+// Messages are let through at most this often: each look at the queue is a
+// round trip to the window system.
+const DWORD kPumpEveryMs = 20;
+
+void LetMessagesThrough() {
+    static DWORD last = 0;
+    const DWORD now = ::GetTickCount();
+    if (now - last < kPumpEveryMs) return;
+    last = now;
+    classlib::Application().ProcessMessages();
+}
+
+std::wstring Join(const std::wstring& a, const std::wstring& b) {
+    if (a.empty()) return b;
+    if (b.empty()) return a;
+    return a + L"\\" + b;
+}
+
+void Reset(TFindInfo& info) {
+    info.FoundKind = fkNone;
+    info.KeyIndex = 0;
+    info.ValueIndex = 0;
+    info.FoundPath.clear();
+    info.FoundValue.clear();
+}
+
+// A record for searching one subkey of the key open as parent.
+TFindInfo Below(const TFindInfo& options, HKEY parent, const std::wstring& name) {
+    TFindInfo sub = options;
+    sub.RootKey = parent;
+    sub.StartPath = name;
+    Reset(sub);
+    return sub;
+}
+
+bool Matches(const std::string& text, const std::wstring& candidate, const TFindInfo& info) {
+    return SearchMatches(SearchCandidate(candidate), text, info.Wildcards, info.WholeWords);
+}
+
+// The value's data as the search reads it; false for data it does not read.
+bool DataCandidate(const classlib::TValueEnum& value, const TFindInfo& info, std::wstring& out) {
+    const DWORD type = value.Type();
+    if ((type == REG_SZ || type == REG_EXPAND_SZ) && info.MatchStrings) {
+        const auto* text = reinterpret_cast<const wchar_t*>(value.Data());
+        const size_t chars = value.Size() / sizeof(wchar_t);
+        out.assign(text, wcsnlen(text, chars));
+        return true;
+    }
+    if ((type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN) && info.MatchDwords && value.Size() <= 4) {
+        std::uint32_t number = 0;
+        for (DWORD i = 0; i < value.Size(); ++i) number |= static_cast<std::uint32_t>(value.Data()[i]) << (8 * i);
+        const std::string text = std::to_string(static_cast<std::int32_t>(number));
+        out.assign(text.begin(), text.end());
+        return true;
+    }
+    return false;
+}
+
+// A hit below the subkey name (index i of the key open as parent) found
+// by sub: info takes it over, with its path under prefix.
+void TakeHit(TFindInfo& info, const TFindInfo& sub, const std::wstring& prefix, const std::wstring& name, int i) {
+    info.ValueIndex = sub.ValueIndex;
+    info.FoundKind = sub.FoundKind;
+    info.FoundValue = sub.FoundValue;
+    info.KeyIndex = sub.FoundPath.empty() ? i : sub.KeyIndex;
+    info.FoundPath = Join(Join(prefix, name), sub.FoundPath);
+}
+
+// Tests subkey i of the open key by name, then searches it; true on a hit.
+bool SearchSubKey(const std::string& text, TFindInfo& info, HKEY key, const std::wstring& prefix,
+                  const std::wstring& name, int i) {
+    if (info.MatchKeys && Matches(text, name, info)) {
+        info.KeyIndex = i;
+        info.ValueIndex = 0;
+        info.FoundKind = fkKeyName;
+        info.FoundValue.clear();
+        info.FoundPath = Join(prefix, name);
+        return true;
+    }
+    TFindInfo sub = Below(info, key, name);
+    if (!RegFindFirst(text, sub)) return false;
+    TakeHit(info, sub, prefix, name, i);
+    return true;
+}
+
+}  // namespace
+
+std::string SearchCandidate(const std::wstring& name) {
+    if (name.empty()) return std::string();
+    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()),
+                                        nullptr, 0, "\x01", nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()), &out[0], n,
+                          "\x01", nullptr);
+    return out;
+}
+
+bool RegFindFirst(const std::string& text, TFindInfo& info) {
+    LetMessagesThrough();
+    if (StopFinding) return false;
+    TRegKey key;
+    if (key.Open(info.RootKey, info.StartPath, KEY_READ) != ERROR_SUCCESS) return false;
+    try {
+        if (info.MatchValueNames || info.MatchData) {
+            classlib::TValueEnum values(key.Get(), info.MatchData);
+            std::wstring data;
+            for (DWORD i = static_cast<DWORD>(std::max(info.ValueIndex, 0)); i < values.Count(); ++i) {
+                if (values.Read(i) != ERROR_SUCCESS) continue;
+                const std::wstring name = values.NameText();
+                int kind = fkNone;
+                if (info.MatchValueNames && Matches(text, name, info))
+                    kind = fkValueName;
+                else if (info.MatchData && DataCandidate(values, info, data) && Matches(text, data, info))
+                    kind = fkValueData;
+                if (kind == fkNone) continue;
+                info.ValueIndex = static_cast<int>(i);
+                info.FoundKind = kind;
+                info.FoundValue = name;
+                info.FoundPath.clear();
+                return true;
+            }
+        }
+        classlib::TSubKeyEnum subKeys(key.Get());
+        for (DWORD i = 0; i < subKeys.Count(); ++i) {
+            if (subKeys.Read(i) != ERROR_SUCCESS) continue;
+            if (SearchSubKey(text, info, key.Get(), std::wstring(), subKeys.NameText(), static_cast<int>(i)))
+                return true;
+        }
+    } catch (...) {
+        Reset(info);
+    }
+    return false;
+}
+
+bool RegFindNext(const std::string& text, TFindInfo& info) {
+    TFindInfo copy = info;
+    if (info.FoundKind > fkKeyName) ++copy.ValueIndex;
+    copy.StartPath = Join(info.StartPath, info.FoundPath);
+    copy.FoundPath.clear();
+    copy.FoundValue.clear();
+    copy.FoundKind = fkNone;
+    if (info.FoundKind == fkKeyName) copy.ValueIndex = 0;
+    if (RegFindFirst(text, copy)) {
+        info.ValueIndex = copy.ValueIndex;
+        info.KeyIndex = copy.FoundPath.empty() ? info.KeyIndex : copy.KeyIndex;
+        info.FoundKind = copy.FoundKind;
+        info.FoundValue = copy.FoundValue;
+        info.FoundPath = Join(info.FoundPath, copy.FoundPath);
+        return true;
+    }
+    if (info.FoundPath.empty()) return false;
+    TFindInfo siblings = info;
+    if (!RegFindInSiblings(text, siblings, true)) return false;
+    info = siblings;
+    return true;
+}
+
+bool RegFindInSiblings(const std::string& text, TFindInfo& info, bool useKeyIndex) {
+    const size_t slash = info.FoundPath.rfind(L'\\');
+    const std::wstring parent = slash == std::wstring::npos ? std::wstring() : info.FoundPath.substr(0, slash);
+    const std::wstring last = slash == std::wstring::npos ? info.FoundPath : info.FoundPath.substr(slash + 1);
+    TRegKey key;
+    if (key.Open(info.RootKey, Join(info.StartPath, parent), KEY_READ) != ERROR_SUCCESS) return false;
+    try {
+        classlib::TSubKeyEnum subKeys(key.Get());
+        int index = -1;
+        if (useKeyIndex && info.KeyIndex >= 0) {
+            index = info.KeyIndex;
+        } else {
+            for (DWORD i = 0; i < subKeys.Count() && index < 0; ++i)
+                if (subKeys.Read(i) == ERROR_SUCCESS && _wcsicmp(subKeys.NameText().c_str(), last.c_str()) == 0)
+                    index = static_cast<int>(i);
+        }
+        if (index < 0) return false;
+        for (DWORD i = static_cast<DWORD>(index) + 1; i < subKeys.Count(); ++i) {
+            if (subKeys.Read(i) != ERROR_SUCCESS || subKeys.NameLength() == 0) continue;
+            if (SearchSubKey(text, info, key.Get(), parent, subKeys.NameText(), static_cast<int>(i))) return true;
+        }
+    } catch (...) {
+        Reset(info);
+        return false;
+    }
+    if (parent.empty()) return false;
+    TFindInfo up = info;
+    up.FoundPath = parent;
+    up.ValueIndex = 0;
+    up.KeyIndex = 0;
+    up.FoundKind = fkNone;
+    up.FoundValue.clear();
+    if (!RegFindInSiblings(text, up, false)) return false;
+    info = up;
+    return true;
+}
