@@ -47,17 +47,6 @@ TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned c
 // Returns its size in bytes.
 size_t AnsiStringData(const unsigned char* data, size_t size, std::vector<unsigned char>& out);
 
-// Search options in their fixed order.
-struct TFindOptions {
-    bool Wildcards = true;
-    bool WholeWords = false;
-    bool FromCurrentKey = true;
-    bool MatchKeys = true;
-    bool MatchValueNames = true;
-    bool MatchData = true;
-    bool MatchStrings = true;
-    bool MatchDwords = false;
-};
 
 struct TKeyCopyData {
     HKEY RootKey = nullptr;

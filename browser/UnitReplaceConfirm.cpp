@@ -1,4 +1,39 @@
 #include "UnitReplaceConfirm.h"
 
+#include "UnitMain.h"
+#include "resource.h"
+
+using namespace classlib;
+
 TfrmReplaceConfirm* frmReplaceConfirm = nullptr;
 
+void TfrmReplaceConfirm::BindComponents() {
+    Bind(lblFoundItemAt, IDC_CONFIRM_LBLFOUNDITEMAT, "lblFoundItemAt");
+    Bind(lblKey, IDC_CONFIRM_LBLKEY, "lblKey");
+    Bind(lblInfo, IDC_CONFIRM_LBLINFO, "lblInfo");
+    Bind(btnAll, IDC_CONFIRM_BTNALL, "btnAll").ModalResult = mrAll;
+    Bind(btnYes, IDC_CONFIRM_BTNYES, "btnYes").ModalResult = mrYes;
+    Bind(btnNo, IDCANCEL, "btnNo").ModalResult = mrNo;  // also Esc
+    Bind(btnCancel, IDC_CONFIRM_BTNCANCEL, "btnCancel").ModalResult = mrCancel;
+    DefaultButton = &btnYes;
+    CancelButton = &btnNo;
+    OnShow = Handler(this, &TfrmReplaceConfirm::FormShow);
+}
+
+void TfrmReplaceConfirm::FormCreate() {
+    btnAll.SetGlyph(frmMain->imglstMain, 33);
+    btnYes.SetGlyph(frmMain->imglstMain, 32);
+    btnNo.SetGlyph(frmMain->imglstMain, 34);
+    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    CenterOnScreen();
+}
+
+INT_PTR TfrmReplaceConfirm::WindowMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
+        handled = true;
+        return TRUE;
+    }
+    return 0;
+}
+
+void TfrmReplaceConfirm::FormShow(TObject*) { btnAll.SetVisible(ShowAllButton); }

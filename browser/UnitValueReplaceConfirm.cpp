@@ -1,4 +1,35 @@
 #include "UnitValueReplaceConfirm.h"
 
+#include "UnitMain.h"
+#include "resource.h"
+
+using namespace classlib;
+
 TfrmValueReplaceConfirm* frmValueReplaceConfirm = nullptr;
 
+void TfrmValueReplaceConfirm::BindComponents() {
+    Bind(lblInfo, IDC_VCONFIRM_LBLINFO, "lblInfo");
+    Bind(btnYes, IDC_VCONFIRM_BTNYES, "btnYes").ModalResult = mrYes;
+    Bind(btnAll, IDC_VCONFIRM_BTNALL, "btnAll").ModalResult = mrYesToAll;
+    Bind(btnNo, IDC_VCONFIRM_BTNNO, "btnNo").ModalResult = mrNo;
+    Bind(btnNotToAll, IDC_VCONFIRM_BTNNOTTOALL, "btnNotToAll").ModalResult = mrNoToAll;
+    Bind(btnCancel, IDCANCEL, "btnCancel").ModalResult = mrCancel;
+    DefaultButton = &btnYes;
+    CancelButton = &btnCancel;
+}
+
+void TfrmValueReplaceConfirm::FormCreate() {
+    btnYes.SetGlyph(frmMain->imglstMain, 32);
+    btnAll.SetGlyph(frmMain->imglstMain, 33);
+    btnNo.SetGlyph(frmMain->imglstMain, 34);
+    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    CenterOnScreen();
+}
+
+INT_PTR TfrmValueReplaceConfirm::WindowMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
+        handled = true;
+        return TRUE;
+    }
+    return 0;
+}

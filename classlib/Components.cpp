@@ -1,4 +1,5 @@
 #include "Components.h"
+#include "StdCtrls.h"
 
 #include <windowsx.h>
 
@@ -266,7 +267,9 @@ bool TSplitter::HandleWindowMessage(UINT msg, WPARAM, LPARAM lp, LRESULT&) {
 // ---- Buttons, edits, combo boxes -------------------------------------------
 
 void TButton::HandleCommand(WORD code) {
-    if (code != BN_CLICKED) return;
+    // The dialog manager sends Enter to the default button even when that
+    // is disabled: a disabled button does nothing.
+    if (code != BN_CLICKED || !Enabled()) return;
     if (OnClick) OnClick(this);
     if (ModalResult != 0 && Owner) Owner->ModalResult = ModalResult;
 }
@@ -306,6 +309,9 @@ bool TEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
             result = 0;
             return true;
         }
+    } else if (msg == WM_KEYUP && OnKeyUp) {
+        WORD key = static_cast<WORD>(wp);
+        OnKeyUp(this, key, KeyboardShiftState());
     }
     return false;
 }

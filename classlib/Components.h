@@ -134,6 +134,7 @@ public:
     TNotifyEvent OnChange;
     TKeyPressEvent OnKeyPress;
     TKeyEvent OnKeyDown;  // a handler that sets the key to 0 keeps it from the control
+    TKeyEvent OnKeyUp;
     void HandleCommand(WORD code) override;
     bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     std::string Text() const { return Caption(); }

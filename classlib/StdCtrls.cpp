@@ -514,4 +514,31 @@ void CALLBACK TTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     if (timer->OnTimer) Guarded([timer] { timer->OnTimer(timer); });
 }
 
+// ---- Check box -------------------------------------------------------------------
+
+bool TCheckBox::Checked() const { return Handle && ::SendMessageA(Handle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void TCheckBox::SetChecked(bool checked) {
+    ::SendMessageA(Handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TCheckBox::Click() {
+    if (!Enabled()) return;
+    SetChecked(!Checked());
+    if (OnClick) OnClick(this);
+}
+
+void TCheckBox::HandleCommand(WORD code) {
+    if (code == BN_CLICKED && OnClick) OnClick(this);
+}
+
+bool TCheckBox::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg != WM_KEYDOWN || !OnKeyDown) return false;
+    WORD key = static_cast<WORD>(wp);
+    OnKeyDown(this, key, KeyboardShiftState());
+    if (key != 0) return false;
+    result = 0;
+    return true;
+}
+
 }  // namespace classlib

@@ -153,6 +153,18 @@ private:
     int FIndex = -1;
 };
 
+// A check box. A change by the user (mouse, space bar) or by Click raises
+// OnClick after the box has changed; SetChecked raises nothing.
+class TCheckBox : public TControl {
+public:
+    TKeyEvent OnKeyDown;
+    bool Checked() const;
+    void SetChecked(bool checked);
+    void Click();
+    void HandleCommand(WORD code) override;
+    bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+};
+
 // A strip of tabs without pages of its own.
 class TTabControl : public TControl {
 public:

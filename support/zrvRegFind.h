@@ -9,16 +9,20 @@
 
 #include <string>
 
-// The state of one search: the options, where it starts and the last hit.
-struct TFindInfo {
-    bool Wildcards = false;       // the search text is a pattern from WildToPattern
-    bool WholeWords = false;      // the whole name or text must equal it (not with wildcards)
-    bool FromCurrentKey = false;  // read by the caller: below the selected key, not all roots
+// The options of a search, in their fixed order, with their start values.
+struct TFindOptions {
+    bool Wildcards = true;       // the search text is a pattern from WildToPattern
+    bool WholeWords = false;     // the whole name or text must equal it (not with wildcards)
+    bool FromCurrentKey = true;  // read by the caller: below the selected key, not all roots
     bool MatchKeys = true;
     bool MatchValueNames = true;
     bool MatchData = true;
-    bool MatchStrings = true;     // data of strings and expandable strings
-    bool MatchDwords = false;     // DWORDs as signed decimal text (0xFFFFFFFF is -1)
+    bool MatchStrings = true;  // data of strings and expandable strings
+    bool MatchDwords = false;  // DWORDs as signed decimal text (0xFFFFFFFF is -1)
+};
+
+// The state of one search: the options, where it starts and the last hit.
+struct TFindInfo : TFindOptions {
     HKEY RootKey = nullptr;       // the root of the search; inside the walk, the open parent
     int ValueIndex = 0;           // of the last value hit, and where the start key's values begin
     int KeyIndex = 0;             // of the last key on FoundPath, within its parent
