@@ -2,6 +2,7 @@
 // Helpers shared by the Windows tests: scratch registry keys under
 // HKEY_CURRENT_USER\Software, and recorded message boxes.
 #include <windows.h>
+#include <sddl.h>
 
 #include <string>
 #include <vector>
@@ -48,6 +49,31 @@ public:
     std::string Path;
     HKEY Key = nullptr;
 };
+
+// Replaces a key's access list ("D:P(A;;KR;;;WD)": read only for everyone,
+// "D:P": nobody). The owner may always change it back.
+inline void SetAccess(HKEY root, const std::string& path, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) return;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+        ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
+        ::RegCloseKey(key);
+    }
+    ::LocalFree(sd);
+}
+inline void Unlock(HKEY root, const std::string& path) { SetAccess(root, path, L"D:(A;;KA;;;WD)"); }
+
+// Creates a key by its real (wide) name below the key at path, with a string value.
+inline void CreateWide(HKEY root, const std::wstring& path, const std::wstring& valueName = L"",
+                       const std::wstring& value = L"") {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0) return;
+    if (!value.empty())
+        ::RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR)));
+    ::RegCloseKey(key);
+}
 
 struct RecordedBox {
     std::string Text, Caption;

@@ -1,7 +1,5 @@
 #include "zrvRegistry.h"
 
-#include <sddl.h>
-
 #include <gtest/gtest.h>
 
 #include <map>
@@ -69,19 +67,6 @@ void SetW(HKEY root, const std::string& path, const std::wstring& name, DWORD ty
     ASSERT_EQ(::RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), 0);
     ::RegCloseKey(key);
 }
-
-// Replaces a key's access list ("D:P(A;;KR;;;WD)": read only for everyone,
-// "D:P": nobody). The owner may always change it back.
-void SetAccess(HKEY root, const std::string& path, const wchar_t* sddl) {
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr));
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key), 0);
-    EXPECT_EQ(::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd), 0);
-    ::RegCloseKey(key);
-    ::LocalFree(sd);
-}
-void Unlock(HKEY root, const std::string& path) { SetAccess(root, path, L"D:(A;;KA;;;WD)"); }
 
 // The key under HKEY_USERS that HKEY_CURRENT_USER is: the one holding path.
 std::string CurrentUserUnderUsers(const std::string& path) {
