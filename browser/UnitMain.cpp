@@ -799,16 +799,32 @@ void TfrmMain::LoadValues(TTreeNode node) {
 }
 
 void TfrmMain::RefreshNodeLater(TTreeNode node) {
-    FNodeToRefresh = node;
+    // Kept by its key, not its item: the tree may change before the message comes.
+    TTreeData* data = NodeData(node);
+    if (!data) return;
+    FRefreshRoot = data->RootKey;
+    FRefreshPath = GetNodeKeyPath(node);
     ::PostMessageA(Handle, kRefreshNode, 0, 0);
 }
 
 INT_PTR TfrmMain::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     if (msg != kRefreshNode) return TForm::WindowMessage(msg, wp, lp, handled);
     handled = true;
-    TTreeNode node = FNodeToRefresh;
-    FNodeToRefresh = TTreeNode();
-    if (node && NodeData(node)) {
+    const int index = RootKeyIndex(FRefreshRoot);
+    TTreeNode node = index < 0 ? TTreeNode() : FRootNodes.at(static_cast<size_t>(index));
+    size_t start = 0;
+    while (node && start < FRefreshPath.size()) {
+        size_t end = FRefreshPath.find(L'\\', start);
+        if (end == std::wstring::npos) end = FRefreshPath.size();
+        const std::wstring name = FRefreshPath.substr(start, end - start);
+        TTreeNode next;
+        for (TTreeNode c = node.FirstChild(); c && !next; c = c.NextSibling())
+            if (TTreeData* cd = NodeData(c)) next = cd->WideName == name ? c : next;
+        node = next;
+        start = end + 1;
+    }
+    FRefreshRoot = nullptr;
+    if (node) {
         RefreshNode(node);
         if (node.Selected()) trvwKeysClick(this);
     }

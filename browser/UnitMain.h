@@ -258,7 +258,8 @@ private:
     // Reloads a node once the tree is done with the edit that asked for it.
     static constexpr UINT kRefreshNode = WM_APP + 0x121;
     void RefreshNodeLater(TTreeNode node);
-    TTreeNode FNodeToRefresh;
+    HKEY FRefreshRoot = nullptr;
+    std::wstring FRefreshPath;
     void SetDefaultTexts();
     void BuildFavoritesMenu();
     void LayOut();
