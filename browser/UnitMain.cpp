@@ -534,10 +534,13 @@ void TfrmMain::LoadSubKeys(HKEY rootKey, TTreeNode node, const std::wstring& key
             data->KeyName = UpperCaseAscii(ToAnsi(name));
             // Shown as it is, also where the code page cannot hold it.
             TTreeNode child = trvwKeys.AddChild(node, name, data, 0, 1);
+            // Only the subkey count is wanted: one plain call.
             TRegKey key;
-            TKeyInfo info;
-            if (key.Open(parent, name, KEY_QUERY_VALUE) == ERROR_SUCCESS && ReadKeyInfo(key.Get(), info) &&
-                info.NumSubKeys > 0)
+            DWORD count = 0;
+            if (key.Open(parent, name, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+                ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                count > 0)
                 trvwKeys.AddChild(child, ".", nullptr);
         }
     } catch (...) {
