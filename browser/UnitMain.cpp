@@ -367,7 +367,7 @@ void TfrmMain::FormCreate() {
         const char* versionKey = FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS
                                      ? "Software\\Microsoft\\Windows\\CurrentVersion"
                                      : "Software\\Microsoft\\Windows NT\\CurrentVersion";
-        if (FRegistry.OpenKey(versionKey, false)) {
+        if (FRegistry.OpenKeyReadOnly(std::string(versionKey))) {
             try {
                 FSystemRoot = FRegistry.ReadString("SystemRoot");
             } catch (const ERegistryException&) {
@@ -510,36 +510,47 @@ void TfrmMain::LoadRootKeys() {
     }
 }
 
-void TfrmMain::LoadSubKeys(HKEY rootKey, TTreeNode node, const std::string& keyPath) {
+void TfrmMain::LoadSubKeys(HKEY rootKey, TTreeNode node, const std::wstring& keyPath) {
+    // Reading is all a listing needs: a key that may be read but not
+    // written is listed like any other.
     FRegistry.SetRootKey(rootKey);
-    if (!FRegistry.OpenKey(keyPath, false)) return;
-    TStringList names;
-    RegGetKeyNames(FRegistry.CurrentKey(), names);
-    FRegistry.CloseKey();
+    if (!FRegistry.OpenKeyReadOnly(keyPath)) return;
+    const HKEY parent = FRegistry.CurrentKey();
+    std::vector<std::wstring> names;
+    TSubKeyEnum subKeys(parent);
+    names.reserve(subKeys.Count());
+    for (DWORD i = 0; i < subKeys.Count(); ++i)
+        if (subKeys.Read(i) == ERROR_SUCCESS) names.push_back(subKeys.NameText());
     // The tree shows its nodes in text order; sorting the names once and
     // adding each at the end keeps a large level linear to load.
-    names.Sort();
+    std::sort(names.begin(), names.end(),
+              [](const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) < 0; });
     TTreeData* parentData = NodeData(node);
     trvwKeys.BeginUpdate();
     try {
-        for (const std::string& name : names) {
+        for (const std::wstring& name : names) {
             auto* data = new TTreeData();
             data->RootKey = rootKey;
-            data->KeyName = UpperCaseAscii(name);
+            data->WideName = name;
+            data->KeyName = UpperCaseAscii(ToAnsi(name));
+            // Shown as it is, also where the code page cannot hold it.
             TTreeNode child = trvwKeys.AddChild(node, name, data, 0, 1);
-            const std::string childPath = keyPath.empty() ? name : keyPath + "\\" + name;
-            if (FRegistry.OpenKey(childPath, false)) {
-                TKeyInfo info;
-                const bool ok = FRegistry.GetKeyInfo(info);
-                FRegistry.CloseKey();
-                if (ok && info.NumSubKeys > 0) trvwKeys.AddChild(child, ".", nullptr);
-            }
+            // Only the subkey count is wanted: one plain call.
+            TRegKey key;
+            DWORD count = 0;
+            if (key.Open(parent, name, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+                ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                count > 0)
+                trvwKeys.AddChild(child, ".", nullptr);
         }
     } catch (...) {
         trvwKeys.EndUpdate();
+        FRegistry.CloseKey();
         throw;
     }
     trvwKeys.EndUpdate();
+    FRegistry.CloseKey();
     if (parentData) parentData->Loaded = true;
 }
 
@@ -547,7 +558,18 @@ void TfrmMain::EnsureSubKeysLoaded(TTreeNode node) {
     TTreeData* data = NodeData(node);
     if (!data || data->Loaded) return;
     node.DeleteChildren();
-    LoadSubKeys(data->RootKey, node, GetNodePath(node));
+    LoadSubKeys(data->RootKey, node, GetNodeKeyPath(node));
+}
+
+std::wstring TfrmMain::GetNodeKeyPath(TTreeNode node) const {
+    std::wstring path;
+    while (node && node.Parent()) {
+        TTreeData* data = NodeData(node);
+        if (!data || data->WideName.empty()) break;
+        path = path.empty() ? data->WideName : data->WideName + L"\\" + path;
+        node = node.Parent();
+    }
+    return path;
 }
 
 std::string TfrmMain::GetNodePath(TTreeNode node) const {
@@ -587,10 +609,14 @@ TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::string& keyPath) {
     for (size_t i = 0; i < parts.size(); ++i) {
         TTreeData* data = NodeData(node);
         if (data && !data->Loaded) EnsureSubKeysLoaded(node);
+        // An address is text in the code page, where a name the code page
+        // cannot hold reads like another one: prefer the name it holds exactly.
         TTreeNode found;
         for (TTreeNode c = node.FirstChild(); c; c = c.NextSibling()) {
             TTreeData* cd = NodeData(c);
-            if (cd && cd->KeyName == parts[i]) {
+            if (!cd || cd->KeyName != parts[i]) continue;
+            if (!found) found = c;
+            if (FitsCodePage(cd->WideName)) {
                 found = c;
                 break;
             }
@@ -735,16 +761,16 @@ size_t AnsiStringData(const unsigned char* data, size_t size, std::vector<unsign
 void TfrmMain::LoadValues(TTreeNode node) {
     TTreeData* nodeData = NodeData(node);
     if (!nodeData) return;
-    const std::string path = GetNodePath(node);
+    const std::wstring path = GetNodeKeyPath(node);
     FRegistry.SetRootKey(nodeData->RootKey);
-    if (!FRegistry.OpenKey(path, false)) return;
+    if (!FRegistry.OpenKeyReadOnly(path)) return;
     // One pass over the key reads each value's name, type and data together,
     // so a value removed by another program meanwhile is simply not listed,
     // and data that grew since the key information is read whole.
     TValueEnum values(FRegistry.CurrentKey());
     std::vector<TListItemSpec> rows;
     if (values.Ok()) {
-        const std::string upperPath = UpperCaseAscii(path);
+        const std::string upperPath = UpperCaseAscii(ToAnsi(path));
         rows.reserve(values.Count());
         std::vector<unsigned char> text;
         for (DWORD i = 0; i < values.Count(); ++i) {
@@ -752,6 +778,8 @@ void TfrmMain::LoadValues(TTreeNode node) {
             auto* view = new TViewData();
             view->RootKey = nodeData->RootKey;
             view->KeyPath = upperPath;
+            view->WideKeyPath = path;
+            view->WideName = values.NameText();
             const unsigned char* data = values.Data();
             size_t size = values.Size();
             const DWORD type = values.Type();
@@ -760,9 +788,10 @@ void TfrmMain::LoadValues(TTreeNode node) {
                 size = AnsiStringData(data, size, text);
                 data = text.data();
             }
-            TValueRow row = DescribeValue(ToAnsi(values.NameText()), values.Type(), data, size, *view);
+            TValueRow row = DescribeValue(ToAnsi(view->WideName), type, data, size, *view);
             TListItemSpec spec;
             spec.Caption = std::move(row.Caption);
+            if (!FitsCodePage(view->WideName)) spec.WideCaption = view->WideName;
             spec.SubItems = {std::move(row.Size), std::move(row.Data)};
             spec.ImageIndex = row.ImageIndex;
             spec.Data = view;
@@ -771,6 +800,39 @@ void TfrmMain::LoadValues(TTreeNode node) {
     }
     FRegistry.CloseKey();
     lstvwValues.AddMany(std::move(rows));
+}
+
+void TfrmMain::RefreshNodeLater(TTreeNode node) {
+    // Kept by its key, not its item: the tree may change before the message comes.
+    TTreeData* data = NodeData(node);
+    if (!data) return;
+    FRefreshRoot = data->RootKey;
+    FRefreshPath = GetNodeKeyPath(node);
+    ::PostMessageA(Handle, kRefreshNode, 0, 0);
+}
+
+INT_PTR TfrmMain::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    if (msg != kRefreshNode) return TForm::WindowMessage(msg, wp, lp, handled);
+    handled = true;
+    const int index = RootKeyIndex(FRefreshRoot);
+    TTreeNode node = index < 0 ? TTreeNode() : FRootNodes.at(static_cast<size_t>(index));
+    size_t start = 0;
+    while (node && start < FRefreshPath.size()) {
+        size_t end = FRefreshPath.find(L'\\', start);
+        if (end == std::wstring::npos) end = FRefreshPath.size();
+        const std::wstring name = FRefreshPath.substr(start, end - start);
+        TTreeNode next;
+        for (TTreeNode c = node.FirstChild(); c && !next; c = c.NextSibling())
+            if (TTreeData* cd = NodeData(c)) next = cd->WideName == name ? c : next;
+        node = next;
+        start = end + 1;
+    }
+    FRefreshRoot = nullptr;
+    if (node) {
+        RefreshNode(node);
+        if (node.Selected()) trvwKeysClick(this);
+    }
+    return 0;
 }
 
 void TfrmMain::lstvwValuesResize(TObject*) {

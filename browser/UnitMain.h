@@ -19,6 +19,9 @@ public:
     HKEY RootKey = nullptr;
     bool Loaded = false;
     std::string KeyName;  // upper case; empty for a root node
+    // The key's real name, which the code page may not hold; empty for a
+    // root node. Registry paths are built from these, never from the texts.
+    std::wstring WideName;
 };
 
 // The data of a value-list item.
@@ -31,6 +34,10 @@ public:
     std::string ValueName;  // empty for the default value
     std::string DataText;
     std::string TextView;
+    // The real path of the key and name of the value, which the code page
+    // may not hold: every registry access goes by these.
+    std::wstring WideKeyPath;
+    std::wstring WideName;
 };
 
 // One value as the list shows it; portable so that it can be tested alone.
@@ -139,9 +146,11 @@ public:
     void ClearKeyTree();
     void AddRootNode(HKEY rootKey, const std::string& rootName);
     void LoadRootKeys();
-    void LoadSubKeys(HKEY rootKey, TTreeNode node, const std::string& keyPath);
+    void LoadSubKeys(HKEY rootKey, TTreeNode node, const std::wstring& keyPath);
     void EnsureSubKeysLoaded(TTreeNode node);
     std::string GetNodePath(TTreeNode node) const;
+    // The node's real key path below its root, from the keys' real names.
+    std::wstring GetNodeKeyPath(TTreeNode node) const;
     std::string GetNodeLongName(TTreeNode node) const;
     TTreeNode FindKeyNode(HKEY rootKey, const std::string& keyPath);
     void RefreshNode(TTreeNode node);
@@ -167,9 +176,9 @@ public:
     void BeginRenameValue();
     void DeleteKey();
     void DeleteValues();
-    bool RenameKey(HKEY rootKey, const std::string& oldPath, const std::string& newPath);
-    bool RenameValue(HKEY rootKey, const std::string& keyPath, const std::string& newName,
-                     const std::string& oldName);
+    bool RenameKey(HKEY rootKey, const std::wstring& oldPath, const std::wstring& newPath);
+    bool RenameValue(HKEY rootKey, const std::wstring& keyPath, const std::wstring& newName,
+                     const std::wstring& oldName);
     void BindKeyCommands();
 
     // ---- Export, import and printing ----
@@ -225,8 +234,14 @@ public:
 
 protected:
     void BindComponents() override;
+    INT_PTR WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
 
 private:
+    // Reloads a node once the tree is done with the edit that asked for it.
+    static constexpr UINT kRefreshNode = WM_APP + 0x121;
+    void RefreshNodeLater(TTreeNode node);
+    HKEY FRefreshRoot = nullptr;
+    std::wstring FRefreshPath;
     void SetDefaultTexts();
     void BuildFavoritesMenu();
     void LayOut();

@@ -8,6 +8,18 @@
 
 using namespace classlib;
 
+namespace {
+
+// The registry-file writer takes key paths in the code page: a key whose
+// real path the code page cannot hold would be written as another key.
+bool WritableAsText(const std::wstring& keyPath) {
+    if (FitsCodePage(keyPath)) return true;
+    NotifyError(frmMain->msgAccessRegistryError);
+    return false;
+}
+
+}  // namespace
+
 void TfrmMain::BindContentCommands() {
     Register(svdlgExport, "svdlgExport");
     svdlgExport.Filter = "Registry file(*.reg)|*.reg";
@@ -27,7 +39,7 @@ void TfrmMain::mnitmExportRegistryKeyClick(TObject*) {
     if (!svdlgExport.Execute()) return;
     TTreeNode node = trvwKeys.Selected();
     TTreeData* data = NodeData(node);
-    if (!node || !data) return;
+    if (!node || !data || !WritableAsText(GetNodeKeyPath(node))) return;
     THourGlass wait;
     // A file that cannot be written raises, and the default report names it.
     TRegExportReport report;
@@ -63,7 +75,7 @@ void TfrmMain::mnitmExportAllKeyClick(TObject*) {
 
 bool TfrmMain::FillKeyContent(TTreeNode node) {
     TTreeData* data = NodeData(node);
-    if (!node || !data) return false;
+    if (!node || !data || !WritableAsText(GetNodeKeyPath(node))) return false;
     THourGlass wait;
     TStringList list;
     TRegExportReport report;

@@ -17,8 +17,8 @@ int TagOf(TObject* sender) {
 const size_t kMaxKeyName = 255;
 const size_t kMaxValueName = 16383;
 
-std::string JoinPath(const std::string& parent, const std::string& name) {
-    return parent.empty() ? name : parent + "\\" + name;
+std::wstring JoinPath(const std::wstring& parent, const std::wstring& name) {
+    return parent.empty() ? name : parent + L"\\" + name;
 }
 
 }  // namespace
@@ -45,22 +45,27 @@ void TfrmMain::pppmnitmKeyNewKeyClick(TObject*) {
     if (!parent || !parentData) return;
     TTreeNode node;
     try {
-        const std::string parentPath = GetNodePath(parent);
+        const std::wstring parentPath = GetNodeKeyPath(parent);
         const std::string name = NewKeyName(parentData->RootKey, parentPath);
-        const std::string path = JoinPath(parentPath, name);
         EnsureSubKeysLoaded(parent);
         node = trvwKeys.AddChild(parent, name, nullptr, 0, 1, TNodeSort::Sorted);
         parent.Expand(false);
-        FRegistry.SetRootKey(parentData->RootKey);
-        if (!FRegistry.OpenKey(path, true)) {
+        // Created only inside a parent that still exists: a key that another
+        // program deleted meanwhile is not made again.
+        TRegKey parentKey, created;
+        if (parentKey.Open(parentData->RootKey, parentPath, KEY_CREATE_SUB_KEY) != ERROR_SUCCESS ||
+            ::RegCreateKeyExW(parentKey.Get(), ToWide(name).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ,
+                              nullptr, created.Put(), nullptr) != ERROR_SUCCESS) {
+            created.Release();
             node.Delete();
             NotifyError(msgCreatekeyFailed);
+            if (!parentKey) RefreshNode(parent);
             return;
         }
-        FRegistry.CloseKey();
         auto* data = new TTreeData();
         data->RootKey = parentData->RootKey;
         data->KeyName = UpperCaseAscii(name);
+        data->WideName = ToWide(name);
         TVITEMA item{};
         item.mask = TVIF_PARAM | TVIF_HANDLE;
         item.hItem = node.ItemId();
@@ -82,7 +87,7 @@ void TfrmMain::pppmnitmKeyNewStringValueClick(TObject* sender) {
     if (!node || !nodeData || kind < 1 || kind > 3) return;
     TListItem added;
     try {
-        const std::string path = GetNodePath(node);
+        const std::wstring path = GetNodeKeyPath(node);
         FRegistry.SetRootKey(nodeData->RootKey);
         if (!FRegistry.OpenKey(path, false)) {
             NotifyError(msgCreateValueFailed);
@@ -101,8 +106,10 @@ void TfrmMain::pppmnitmKeyNewStringValueClick(TObject* sender) {
 
         auto* view = new TViewData();
         view->RootKey = nodeData->RootKey;
-        view->KeyPath = UpperCaseAscii(path);
+        view->KeyPath = UpperCaseAscii(ToAnsi(path));
         view->ValueName = name;
+        view->WideKeyPath = path;
+        view->WideName = ToWide(name);
         TListItemSpec spec;
         spec.Caption = name;
         spec.Data = view;
@@ -155,17 +162,14 @@ void TfrmMain::BeginRenameValue() {
     if (item && ItemData(item)) item.EditCaption();
 }
 
-bool TfrmMain::RenameKey(HKEY rootKey, const std::string& oldPath, const std::string& newPath) {
-    const size_t slash = newPath.rfind('\\');
-    if ((slash == std::string::npos ? newPath.size() : newPath.size() - slash - 1) > kMaxKeyName) return false;
+bool TfrmMain::RenameKey(HKEY rootKey, const std::wstring& oldPath, const std::wstring& newPath) {
+    const size_t slash = newPath.rfind(L'\\');
+    if ((slash == std::wstring::npos ? newPath.size() : newPath.size() - slash - 1) > kMaxKeyName) return false;
     try {
         FRegistry.SetRootKey(rootKey);
-        if (!FRegistry.OpenKey(oldPath, false)) return false;
-        FRegistry.CloseKey();
-        if (FRegistry.KeyExists(newPath)) return false;
+        if (!FRegistry.KeyExists(oldPath) || FRegistry.KeyExists(newPath)) return false;
         return FRegistry.MoveKey(oldPath, newPath, true);
     } catch (...) {
-        FRegistry.CloseKey();
         return false;
     }
 }
@@ -176,7 +180,9 @@ void TfrmMain::trvwKeysEdited(TObject*, TTreeNode node, std::string& text) {
         node.Delete();
         return;
     }
-    const std::string newPath = JoinPath(GetNodePath(node.Parent()), text);
+    TTreeNode parent = node.Parent();
+    const std::wstring oldPath = GetNodeKeyPath(node);
+    const std::wstring newPath = JoinPath(GetNodeKeyPath(parent), ToWide(text));
     FRegistry.SetRootKey(data->RootKey);
     if (text.empty() || text.find('\\') != std::string::npos) {
         NotifyError(msgInvalidKeyName);
@@ -189,16 +195,29 @@ void TfrmMain::trvwKeysEdited(TObject*, TTreeNode node, std::string& text) {
         text = data->KeyName;
         return;
     }
-    if (RenameKey(data->RootKey, GetNodePath(node), newPath)) {
+    if (RenameKey(data->RootKey, oldPath, newPath)) {
         data->KeyName = UpperCaseAscii(text);
+        data->WideName = ToWide(text);
+        // What is listed of the key now lives under the new name.
+        if (node.Selected()) {
+            ClearValueList();
+            LoadValues(node);
+            const std::string parentPath = GetNodePath(parent);
+            const std::string path = parentPath.empty() ? text : parentPath + "\\" + text;
+            sttsbrMain.SetPanelText(0, "[" + RootKeyToName(data->RootKey) + "\\" + path + "]");
+            AddAddressHistory(RootKeyToName(data->RootKey) + ":" + path);
+        }
     } else {
         text = data->KeyName;
         NotifyError(msgRenameFailed);
+        // A move that could not be taken back whole: show what is there.
+        FRegistry.SetRootKey(data->RootKey);
+        if (!FRegistry.KeyExists(oldPath) || FRegistry.KeyExists(newPath)) RefreshNodeLater(parent);
     }
 }
 
-bool TfrmMain::RenameValue(HKEY rootKey, const std::string& keyPath, const std::string& newName,
-                           const std::string& oldName) {
+bool TfrmMain::RenameValue(HKEY rootKey, const std::wstring& keyPath, const std::wstring& newName,
+                           const std::wstring& oldName) {
     if (newName.size() > kMaxValueName) return false;
     bool done = false;
     try {
@@ -219,8 +238,9 @@ void TfrmMain::lstvwValuesEdited(TObject*, TListItem item, std::string& text) {
     TViewData* view = ItemData(item);
     if (!view) return;
     if (::lstrcmpiA(view->ValueName.c_str(), text.c_str()) == 0) return;
-    if (RenameValue(view->RootKey, view->KeyPath, text, view->ValueName)) {
+    if (RenameValue(view->RootKey, view->WideKeyPath, ToWide(text), view->WideName)) {
         view->ValueName = text;
+        view->WideName = ToWide(text);
     } else {
         NotifyInfo(msgCanNotRenameItTo + text);
         text = view->ValueName;
@@ -249,7 +269,7 @@ void TfrmMain::DeleteKey() {
         }
         if (data->KeyName.empty() || !node.Parent()) return;
         if (!QueryYesNo(msgDeleteQuery)) return;
-        if (RegDeleteKeyTree(data->RootKey, GetNodePath(node))) {
+        if (RegDeleteKeyTree(data->RootKey, GetNodeKeyPath(node))) {
             TTreeNode parent = node.Parent();
             if (parent) {
                 parent.Select();
@@ -258,7 +278,9 @@ void TfrmMain::DeleteKey() {
             }
             node.Delete();
         } else {
+            // Part of the tree may be gone: show what is left.
             NotifyError(msgDeleteKeyError);
+            RefreshNode(node);
         }
     } catch (...) {
         NotifyError(msgDeleteKeyError);
@@ -282,12 +304,12 @@ void TfrmMain::DeleteValues() {
     std::vector<int> gone;
     if (first) {
         FRegistry.SetRootKey(first->RootKey);
-        if (FRegistry.OpenKey(first->KeyPath, false)) {
+        if (FRegistry.OpenKey(first->WideKeyPath, false)) {
             for (int i : indexes) {
                 TViewData* view = ItemData(lstvwValues.Item(i));
                 if (!view) continue;
                 try {
-                    if (FRegistry.DeleteValue(view->ValueName) || !FRegistry.ValueExists(view->ValueName))
+                    if (FRegistry.DeleteValue(view->WideName) || !FRegistry.ValueExists(view->WideName))
                         gone.push_back(i);
                 } catch (...) {
                     // the next one follows

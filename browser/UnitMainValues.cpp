@@ -53,7 +53,7 @@ void TfrmMain::mnitmValueEditClick(TObject* sender) { lstvwValuesDblClick(sender
 
 bool TfrmMain::OpenValueKey(const TViewData& data) {
     FRegistry.SetRootKey(data.RootKey);
-    if (FRegistry.OpenKey(data.KeyPath, false)) return true;
+    if (FRegistry.OpenKey(data.WideKeyPath, false)) return true;
     NotifyError(msgAccessRegistryError);
     return false;
 }
@@ -82,9 +82,9 @@ void TfrmMain::EditStringValue(TListItem item, TViewData& data) {
     // An expandable string stays one.
     const DWORD type = data.DataType == 2 ? REG_EXPAND_SZ : REG_SZ;
     if (type == REG_EXPAND_SZ)
-        FRegistry.WriteExpandString(data.ValueName, text);
+        FRegistry.WriteExpandString(data.WideName, text);
     else
-        FRegistry.WriteString(data.ValueName, text);
+        FRegistry.WriteString(data.WideName, text);
     ShowEditedValue(item, data, type, reinterpret_cast<const BYTE*>(text.c_str()), text.size() + 1);
 }
 
@@ -99,7 +99,7 @@ void TfrmMain::EditDwordValue(TListItem item, TViewData& data) {
     if (value == data.DwordValue) return;
     if (!OpenValueKey(data)) return;
     TAtExit close([this] { FRegistry.CloseKey(); });
-    FRegistry.WriteInteger(data.ValueName, static_cast<int>(value));
+    FRegistry.WriteInteger(data.WideName, static_cast<int>(value));
     ShowEditedValue(item, data, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
@@ -121,7 +121,7 @@ void TfrmMain::EditBinaryValue(TListItem item, TViewData& data) {
     const std::vector<std::uint8_t> bytes = HexToBytes(hex);
     if (!OpenValueKey(data)) return;
     TAtExit close([this] { FRegistry.CloseKey(); });
-    FRegistry.WriteBinaryData(data.ValueName, bytes.data(), static_cast<int>(bytes.size()));
+    FRegistry.WriteBinaryData(data.WideName, bytes.data(), static_cast<int>(bytes.size()));
     ShowEditedValue(item, data, REG_BINARY, bytes.data(), bytes.size());
 }
 

@@ -120,11 +120,22 @@ void TTreeView::SetIndent(int indent) { TreeView_SetIndent(Handle, indent); }
 
 TTreeNode TTreeView::AddChild(TTreeNode parent, const std::string& text, TObject* data, int image,
                               int selectedImage, TNodeSort where) {
+    return Insert(parent, text.c_str(), false, data, image, selectedImage, where);
+}
+
+TTreeNode TTreeView::AddChild(TTreeNode parent, const std::wstring& text, TObject* data, int image,
+                              int selectedImage, TNodeSort where) {
+    return Insert(parent, text.c_str(), true, data, image, selectedImage, where);
+}
+
+TTreeNode TTreeView::Insert(TTreeNode parent, const void* text, bool wide, TObject* data, int image,
+                            int selectedImage, TNodeSort where) {
+    // The ANSI and wide insert structures differ only in the text pointer.
     TVINSERTSTRUCTA ins{};
     ins.hParent = parent ? parent.ItemId() : TVI_ROOT;
     ins.hInsertAfter = where == TNodeSort::Sorted ? TVI_SORT : TVI_LAST;
     ins.item.mask = TVIF_TEXT | TVIF_PARAM;
-    ins.item.pszText = const_cast<char*>(text.c_str());
+    ins.item.pszText = static_cast<char*>(const_cast<void*>(text));
     ins.item.lParam = reinterpret_cast<LPARAM>(data);
     if (image >= 0) {
         ins.item.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
@@ -132,7 +143,7 @@ TTreeNode TTreeView::AddChild(TTreeNode parent, const std::string& text, TObject
         ins.item.iSelectedImage = selectedImage >= 0 ? selectedImage : image;
     }
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
-        ::SendMessageA(Handle, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+        ::SendMessageA(Handle, wide ? TVM_INSERTITEMW : TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
     if (!item) {
         delete data;
         throw EInvalidOperation("Failed to insert a tree node");
@@ -397,13 +408,17 @@ void TListView::SetColumnCaption(int i, const std::string& caption) {
 int TListView::Count() const { return ListView_GetItemCount(Handle); }
 
 int TListView::InsertAt(int index, TListItemSpec& spec) {
+    // The ANSI and wide item structures differ only in the text pointer.
+    const bool wide = !spec.WideCaption.empty();
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
     item.iItem = index;
-    item.pszText = const_cast<char*>(spec.Caption.c_str());
+    item.pszText = wide ? reinterpret_cast<char*>(const_cast<wchar_t*>(spec.WideCaption.c_str()))
+                        : const_cast<char*>(spec.Caption.c_str());
     item.iImage = spec.ImageIndex;
     item.lParam = reinterpret_cast<LPARAM>(spec.Data);
-    const int at = static_cast<int>(::SendMessageA(Handle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const int at = static_cast<int>(
+        ::SendMessageA(Handle, wide ? LVM_INSERTITEMW : LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (at < 0) {
         delete spec.Data;
         spec.Data = nullptr;

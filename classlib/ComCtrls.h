@@ -64,6 +64,9 @@ public:
     // time: callers that add many children sort them first.
     TTreeNode AddChild(TTreeNode parent, const std::string& text, TObject* data, int image = -1,
                        int selectedImage = -1, TNodeSort where = TNodeSort::Last);
+    // The same with a text that the code page may not hold.
+    TTreeNode AddChild(TTreeNode parent, const std::wstring& text, TObject* data, int image = -1,
+                       int selectedImage = -1, TNodeSort where = TNodeSort::Last);
     TTreeNode FirstNode() const;
     TTreeNode Selected() const;
     void SetSelected(TTreeNode node);
@@ -82,6 +85,8 @@ public:
     bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    TTreeNode Insert(TTreeNode parent, const void* text, bool wide, TObject* data, int image, int selectedImage,
+                     TNodeSort where);
     int FUpdateCount = 0;
     bool FExpandingByCode = false;
 };
@@ -114,7 +119,8 @@ private:
 };
 
 struct TListItemSpec {
-    std::string Caption;
+    std::string Caption;      // also the sort key
+    std::wstring WideCaption;  // shown instead when set: a text the code page may not hold
     std::vector<std::string> SubItems;
     int ImageIndex = -1;
     TObject* Data = nullptr;  // the list takes ownership

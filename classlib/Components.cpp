@@ -368,16 +368,16 @@ void TImageList::LoadStrip(HINSTANCE instance, int bitmapId) {
 
 HBITMAP TImageList::CreateGlyph(int index) const {
     if (!Handle || index < 0 || index >= Count()) return nullptr;
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HBITMAP bmp = ::CreateCompatibleBitmap(screen, 16, 16);
-    HGDIOBJ old = ::SelectObject(dc, bmp);
-    RECT r{0, 0, 16, 16};
-    ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
-    ImageList_Draw(Handle, index, dc, 0, 0, ILD_TRANSPARENT);
-    ::SelectObject(dc, old);
+    const TWindowDC screen(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen.Get());
+    HBITMAP bmp = ::CreateCompatibleBitmap(screen.Get(), 16, 16);
+    {
+        const TSelectObject selected(dc, bmp);
+        RECT r{0, 0, 16, 16};
+        ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+        ImageList_Draw(Handle, index, dc, 0, 0, ILD_TRANSPARENT);
+    }
     ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
     return bmp;
 }
 

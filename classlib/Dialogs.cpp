@@ -39,6 +39,9 @@ bool TFileDialog::Execute() {
     ofn.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
     ofn.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+    // A file that exists is replaced only when the user says so, as the
+    // system's save dialogs ask.
+    if (IsSave()) ofn.Flags |= OFN_OVERWRITEPROMPT;
     const bool ok = IsSave() ? Seams().SaveFileName(ofn) : Seams().OpenFileName(ofn);
     if (ok) FileName = file;
     return ok;

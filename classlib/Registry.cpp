@@ -204,11 +204,17 @@ LONG TValueEnum::Read(DWORD index) {
         const DWORD reported = FSize;
         TKeyInfo now;
         ReadKeyInfo(FKey, now);
-        if (now.MaxValueNameLen + 1 > FName.size() || FNameLen + 1 >= FName.size())
-            FName.resize(std::max<size_t>(now.MaxValueNameLen + 1, FName.size() * 2));
-        if (FWithData)
-            FData.resize(std::max<size_t>({static_cast<size_t>(now.MaxDataLen) + 1, static_cast<size_t>(reported) + 1,
-                                           FData.size()}));
+        size_t name = std::max<size_t>(now.MaxValueNameLen + 1, FName.size());
+        size_t data = FWithData ? std::max<size_t>({static_cast<size_t>(now.MaxDataLen) + 1,
+                                                    static_cast<size_t>(reported) + 1, FData.size()})
+                                : 0;
+        // Nothing reported larger: grow both, so that every retry gains.
+        if (name == FName.size() && data == FData.size()) {
+            name *= 2;
+            data *= 2;
+        }
+        FName.resize(name);
+        FData.resize(data);
     }
 }
 
@@ -639,11 +645,11 @@ TRegKey CreateDestination(HKEY root, const std::wstring& path, std::wstring& cre
     return key;
 }
 
-// Takes back a move whose copy arrived but whose source could not be deleted
-// whole: what was deleted of the source comes back from the copy, and the
-// copy goes. True when that worked.
+// Takes back a move whose copy arrived in a destination it created but whose
+// source could not be deleted whole: what was deleted of the source comes
+// back from the copy, and the copy goes. True when that worked.
 bool RestoreSource(HKEY srcRoot, const std::wstring& src, HKEY dstRoot, const std::wstring& dst,
-                   const std::wstring& created, const TCopyJournal& journal) {
+                   const std::wstring& created) {
     TRegKey copy, source;
     if (copy.Open(dstRoot, dst, KEY_READ) != ERROR_SUCCESS) return false;
     if (::RegCreateKeyExW(srcRoot, src.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
@@ -654,10 +660,7 @@ bool RestoreSource(HKEY srcRoot, const std::wstring& src, HKEY dstRoot, const st
     TTreeCopier back(nullptr);
     back.CopyKey(copy.Get(), source.Get(), false, std::wstring(), 0);
     copy.Close();
-    if (!back.Ok()) return false;
-    if (!created.empty()) return DeleteTree(dstRoot, created, 0);
-    Undo(dstRoot, dst, journal);
-    return true;
+    return back.Ok() && DeleteTree(dstRoot, created, 0);
 }
 
 }  // namespace
@@ -714,7 +717,9 @@ bool CopyRegistryKey(HKEY srcRoot, HKEY dstRoot, const std::wstring& srcPath, co
             return false;
         }
         if (!move || DeleteTree(srcRoot, src, 0)) return true;
-        RestoreSource(srcRoot, src, dstRoot, dst, created, journal);
+        // A destination that existed keeps the merge: copying it back would
+        // bring its own keys and values into the source.
+        if (!created.empty()) RestoreSource(srcRoot, src, dstRoot, dst, created);
         return false;
     } catch (...) {
         return false;

@@ -232,12 +232,14 @@ bool CopyRegistryValues(HKEY src, HKEY dst);
 bool CopyRegistrySubKeys(HKEY src, HKEY dst);
 // Copies the key src below srcRoot to dst below dstRoot (created, or merged
 // into when it exists), values before subkeys. With move the source is
-// deleted only when the whole tree arrived, and only a source whose every
-// key may be deleted is copied at all; a move that fails leaves the registry
-// as it was: the source whole, what the copy added at the destination
-// removed and overwritten values back. A destination that is the source
-// itself (also through an alias of a root key) changes nothing and gives
-// true; one inside the source, and a move into an ancestor, give false.
+// deleted only when the whole tree arrived, and a source with a key that
+// cannot be opened for deletion is not copied at all. A move that fails
+// leaves the source whole, removes what the copy added at the destination
+// and gives overwritten values back. Should the deletion itself fail part
+// way, a destination that the move created gives the source back and goes;
+// one that existed keeps the merge. A destination that is the source itself
+// (also through an alias of a root key) changes nothing and gives true; one
+// inside the source, and a move into an ancestor, give false.
 bool CopyRegistryKey(HKEY srcRoot, HKEY dstRoot, const std::wstring& src, const std::wstring& dst, bool move);
 // Deletes a key below parent with all its subkeys; true when the key is gone.
 // A link key is deleted itself, never the key it points to. An empty path

@@ -4,8 +4,6 @@
 #include <windows.h>
 #include <sddl.h>
 
-#include <gtest/gtest.h>
-
 #include <map>
 #include <string>
 #include <utility>
@@ -61,19 +59,6 @@ inline TreeImage Image(HKEY root, const std::string& path) {
     return image;
 }
 
-// Replaces a key's access list ("D:P(A;;KR;;;WD)": read only for everyone,
-// "D:P": nobody). The owner may always change it back.
-inline void SetAccess(HKEY root, const std::string& path, const wchar_t* sddl) {
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr));
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key), 0);
-    EXPECT_EQ(::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd), 0);
-    ::RegCloseKey(key);
-    ::LocalFree(sd);
-}
-inline void Unlock(HKEY root, const std::string& path) { SetAccess(root, path, L"D:(A;;KA;;;WD)"); }
-
 // A uniquely named key under HKCU\Software, removed with all it holds.
 class ScratchKey {
 public:
@@ -113,6 +98,31 @@ public:
     std::string Path;
     HKEY Key = nullptr;
 };
+
+// Replaces a key's access list ("D:P(A;;KR;;;WD)": read only for everyone,
+// "D:P": nobody). The owner may always change it back.
+inline void SetAccess(HKEY root, const std::string& path, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) return;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+        ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
+        ::RegCloseKey(key);
+    }
+    ::LocalFree(sd);
+}
+inline void Unlock(HKEY root, const std::string& path) { SetAccess(root, path, L"D:(A;;KA;;;WD)"); }
+
+// Creates a key by its real (wide) name below the key at path, with a string value.
+inline void CreateWide(HKEY root, const std::wstring& path, const std::wstring& valueName = L"",
+                       const std::wstring& value = L"") {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0) return;
+    if (!value.empty())
+        ::RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR)));
+    ::RegCloseKey(key);
+}
 
 struct RecordedBox {
     std::string Text, Caption;

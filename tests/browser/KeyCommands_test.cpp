@@ -1,4 +1,5 @@
 #include "BrowserFixture.h"
+#include "UnitStr.h"
 #include "zrvRegistry.h"
 
 using namespace classlib;
@@ -218,4 +219,161 @@ TEST_F(KeyCommandsTest, DeletingSelectedValuesAsksOnce) {
     frmMain->mnitmValueDel->Click();
     EXPECT_EQ(Boxes.Boxes.back().Text, "Sure to delete selected item?");
     EXPECT_EQ(list.Count(), 1);
+}
+
+namespace {
+
+std::wstring NodeTextW(TTreeNode node) {
+    WCHAR text[512] = {};
+    TVITEMW item{};
+    item.mask = TVIF_TEXT | TVIF_HANDLE;
+    item.hItem = node.ItemId();
+    item.pszText = text;
+    item.cchTextMax = 512;
+    ::SendMessageW(frmMain->trvwKeys.Handle, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+TTreeNode ChildW(TTreeNode node, const std::wstring& text) {
+    for (TTreeNode c = node.FirstChild(); c; c = c.NextSibling())
+        if (NodeTextW(c) == text) return c;
+    return {};
+}
+
+int ItemIndexW(const std::wstring& caption) {
+    TListView& list = frmMain->lstvwValues;
+    for (int i = 0; i < list.Count(); ++i) {
+        WCHAR text[512] = {};
+        LVITEMW item{};
+        item.iSubItem = 0;
+        item.pszText = text;
+        item.cchTextMax = 512;
+        ::SendMessageW(list.Handle, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        if (caption == text) return i;
+    }
+    return -1;
+}
+
+bool KeyExistsW(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != 0) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+}  // namespace
+
+TEST_F(KeyCommandsTest, NamesOutsideTheCodePageActOnTheirOwnKeyOrValue) {
+    // In the code page "\x0100" reads as "A" and "\x0436" as "?".
+    const std::wstring base = ToWide(Scratch.Path) + L"\\Names\\";
+    const std::wstring macron1 = L"\x0100" L"1", macron2 = L"\x0100" L"2", zhe = L"\x0436";
+    CreateWide(HKEY_CURRENT_USER, base + macron1, L"v", L"mine");
+    CreateWide(HKEY_CURRENT_USER, base + L"A1", L"v", L"theirs");
+    CreateWide(HKEY_CURRENT_USER, base + macron2);
+    CreateWide(HKEY_CURRENT_USER, base + L"A2");
+    CreateWide(HKEY_CURRENT_USER, base.substr(0, base.size() - 1), zhe, L"zhe");
+    CreateWide(HKEY_CURRENT_USER, base.substr(0, base.size() - 1), L"?", L"question");
+    TTreeNode names = Select(Scratch.Path + "\\Names");
+    names.Expand(false);
+    EXPECT_EQ(names.Count(), 4);
+    // Shown as they are, and each node lists its own key.
+    TTreeNode own = ChildW(names, macron1);
+    ASSERT_TRUE(own);
+    frmMain->trvwKeys.SetSelected(own);
+    frmMain->trvwKeysClick(nullptr);
+    ASSERT_EQ(frmMain->lstvwValues.Count(), 1);
+    EXPECT_EQ(frmMain->lstvwValues.Item(0).SubItem(1), "\"mine\"");
+    // Registry-file text names keys in the code page: it never shows the other key.
+    EXPECT_FALSE(frmMain->FillKeyContent(own));
+
+    // Rename and delete act on that key, never on the one that reads the same.
+    EXPECT_EQ(Rename(own, "B1"), "B1");
+    EXPECT_FALSE(KeyExistsW(base + macron1));
+    EXPECT_TRUE(KeyExistsW(base + L"B1"));
+    EXPECT_TRUE(KeyExistsW(base + L"A1"));
+    TTreeNode other = ChildW(names, macron2);
+    ASSERT_TRUE(other);
+    frmMain->trvwKeys.SetSelected(other);
+    Boxes.Answers = {IDYES};
+    frmMain->pppmnitmKeyDel->Click();
+    EXPECT_FALSE(KeyExistsW(base + macron2));
+    EXPECT_TRUE(KeyExistsW(base + L"A2"));
+
+    // The same for values.
+    Select(Scratch.Path + "\\Names");
+    ASSERT_EQ(frmMain->lstvwValues.Count(), 2);
+    const int item = ItemIndexW(zhe);
+    ASSERT_GE(item, 0);
+    frmMain->lstvwValues.Item(item).SetSelected(true);
+    Boxes.Answers = {IDYES};
+    frmMain->pppmnitmValueDel->Click();
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Scratch.Path + "\\Names", false));
+    EXPECT_FALSE(reg.ValueExists(zhe));
+    EXPECT_TRUE(reg.ValueExists(std::wstring(L"?")));
+    EXPECT_EQ(frmMain->lstvwValues.Count(), 1);
+}
+
+TEST_F(KeyCommandsTest, FailedRenameLeavesTheRegistryAsItWas) {
+    // A subkey that may be read but not deleted.
+    SetAccess(HKEY_CURRENT_USER, Scratch.Path + "\\Child\\Grand", L"D:P(A;;KR;;;WD)");
+    TTreeNode node = Select(Scratch.Path);
+    node.Expand(false);
+    TTreeNode child = Child(node, "Child");
+    ASSERT_TRUE(child);
+    EXPECT_EQ(Rename(child, "Moved"), "CHILD");
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "Rename failed!");
+    EXPECT_FALSE(KeyExists(Scratch.Path + "\\Moved"));
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKeyReadOnly(Scratch.Path + "\\Child\\Grand"));
+    EXPECT_EQ(reg.ReadString("inner"), "kept");
+    Unlock(HKEY_CURRENT_USER, Scratch.Path + "\\Child\\Grand");
+}
+
+TEST_F(KeyCommandsTest, NothingActsOnAStalePath) {
+    Scratch.SetString("s", "old", "Child");
+    TTreeNode node = Select(Scratch.Path);
+    node.Expand(false);
+    TTreeNode child = Select(Scratch.Path + "\\Child");
+    // After a rename the listed values and the status bar follow the key.
+    EXPECT_EQ(Rename(child, "Renamed"), "Renamed");
+    EXPECT_EQ(frmMain->sttsbrMain.PanelText(0), "[HKEY_CURRENT_USER\\" + Scratch.Path + "\\Renamed]");
+    ASSERT_EQ(frmMain->lstvwValues.Count(), 1);
+    TViewData* view = TfrmMain::ItemData(frmMain->lstvwValues.Item(0));
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->WideKeyPath, ToWide(Scratch.Path + "\\Renamed"));
+    frmMain->lstvwValues.Item(0).SetSelected(true);
+    Seams().ShowModal = [](TForm&) {
+        frmStr->SetData("new");
+        return static_cast<int>(mrOk);
+    };
+    frmMain->mnitmValueEdit->Click();
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKeyReadOnly(Scratch.Path + "\\Renamed"));
+    EXPECT_EQ(reg.ReadString("s"), "new");
+    reg.CloseKey();
+
+    // New Key under a key that another program deleted does not make it again.
+    ASSERT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, Scratch.Path + "\\Renamed"));
+    frmMain->mnitmNewKey->Click();
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "Create new key failed!");
+    EXPECT_FALSE(KeyExists(Scratch.Path + "\\Renamed"));
+}
+
+TEST_F(KeyCommandsTest, FailedDeleteShowsWhatIsLeft) {
+    Scratch.AddKey("Child\\Gone");
+    SetAccess(HKEY_CURRENT_USER, Scratch.Path + "\\Child\\Grand", L"D:P(A;;KR;;;WD)");
+    TTreeNode node = Select(Scratch.Path);
+    node.Expand(false);
+    TTreeNode child = Select(Scratch.Path + "\\Child");
+    child.Expand(false);
+    EXPECT_EQ(ChildTexts(child), (std::vector<std::string>{"Gone", "Grand"}));
+    Boxes.Answers = {IDYES};
+    frmMain->pppmnitmKeyDel->Click();
+    EXPECT_EQ(Boxes.Boxes.back().Text, "Delete key failed!");
+    EXPECT_EQ(ChildTexts(child), (std::vector<std::string>{"Grand"}));
+    Unlock(HKEY_CURRENT_USER, Scratch.Path + "\\Child\\Grand");
 }

@@ -31,6 +31,12 @@ protected:
         Editor = frmKeyContent;
         Seams().SaveFileName = [this](OPENFILENAMEA& ofn) {
             if (SaveAs.empty()) return false;
+            // As the system's dialog does with this flag: a file that exists
+            // is replaced only when the user says so.
+            if ((ofn.Flags & OFN_OVERWRITEPROMPT) && ::GetFileAttributesA(SaveAs.c_str()) != INVALID_FILE_ATTRIBUTES &&
+                Seams().MessageBox(ofn.hwndOwner, SaveAs + " already exists. Do you want to replace it?", "Save As",
+                                   MB_YESNO | MB_ICONWARNING) != IDYES)
+                return false;
             lstrcpynA(ofn.lpstrFile, SaveAs.c_str(), static_cast<int>(ofn.nMaxFile));
             return true;
         };
@@ -232,6 +238,7 @@ TEST_F(KeyContentTest, ExportAndImportCommands) {
     HKEY sub = nullptr;
     ::RegCreateKeyExW(Scratch.Key, L"\u044F", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr);
     ::RegCloseKey(sub);
+    ::DeleteFileA(SaveAs.c_str());  // no question about replacing it
     frmMain->mnitmExportRegistryKey->Click();
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
     const std::string report = Boxes.Boxes.back().Text;
@@ -281,4 +288,21 @@ TEST_F(KeyContentTest, ALargeKeyIsShownWhole) {
     };
     frmMain->pppmnitmKeyContent->Click();
     EXPECT_GT(length, 2 * 65536 * 3);
+}
+
+TEST_F(KeyContentTest, ExportAndSaveAsAskBeforeReplacingAFile) {
+    Scratch.SetString("name", "value");
+    Select(Scratch.Path);
+    SaveAs = TempFile("existing.reg");
+    FilesToRemove.push_back(SaveAs);
+    WriteFile(SaveAs, "keep me");
+    Boxes.Answers = {IDNO, IDNO, IDNO};
+    frmMain->mnitmExportRegistryKey->Click();
+    frmMain->mnitmExportAllKey->Click();
+    EXPECT_FALSE(Editor->svdlgContent.Execute());
+    EXPECT_EQ(Boxes.Boxes.size(), 3u);
+    EXPECT_EQ(ReadFile(SaveAs), "keep me");
+    Boxes.Answers = {IDYES};
+    frmMain->mnitmExportRegistryKey->Click();
+    EXPECT_NE(ReadFile(SaveAs).find("\"name\"=\"value\""), std::string::npos);
 }

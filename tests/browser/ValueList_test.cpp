@@ -1,4 +1,5 @@
 #include "BrowserFixture.h"
+#include "UnitKeyContent.h"
 #include "zrvRegistry.h"
 
 using namespace classlib;
@@ -140,4 +141,22 @@ TEST_F(ValueListTest, DataColumnTakesTheRemainingWidth) {
     frmMain->SetBounds(0, 0, 700, 500);
     EXPECT_EQ(frmMain->lstvwValues.ColumnWidth(2), wide - 100);
     EXPECT_EQ(frmMain->lstvwValues.ColumnWidth(0), 176);
+}
+
+TEST_F(ValueListTest, AKeyThatMayOnlyBeReadIsBrowsedListedAndExported) {
+    Scratch.SetString("v", "seen", "ReadOnly");
+    Scratch.AddKey("ReadOnly\\sub\\deeper");
+    SetAccess(HKEY_CURRENT_USER, Scratch.Path + "\\ReadOnly", L"D:P(A;;KR;;;WD)");
+    TTreeNode node = frmMain->FindKeyNode(HKEY_CURRENT_USER, Scratch.Path + "\\ReadOnly");
+    ASSERT_TRUE(node);
+    node.Expand(false);
+    EXPECT_EQ(ChildTexts(node), (std::vector<std::string>{"sub"}));
+    EXPECT_TRUE(Child(node, "sub").HasChildren());
+    frmMain->trvwKeys.SetSelected(node);
+    frmMain->trvwKeysClick(nullptr);
+    ASSERT_EQ(frmMain->lstvwValues.Count(), 1);
+    EXPECT_EQ(frmMain->lstvwValues.Item(0).SubItem(1), "\"seen\"");
+    ASSERT_TRUE(frmMain->FillKeyContent(node));
+    EXPECT_NE(frmKeyContent->rchedtContent.Text().find("\"v\"=\"seen\""), std::string::npos);
+    Unlock(HKEY_CURRENT_USER, Scratch.Path + "\\ReadOnly");
 }

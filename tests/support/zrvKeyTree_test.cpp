@@ -1,7 +1,5 @@
 #include "zrvRegistry.h"
 
-#include <sddl.h>
-
 #include <gtest/gtest.h>
 
 #include <map>
