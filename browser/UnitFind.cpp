@@ -58,12 +58,12 @@ void TfrmFind::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmFind::WindowMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+INT_PTR TfrmFind::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
         handled = true;
         return TRUE;
     }
-    return 0;
+    return TForm::WindowMessage(msg, wp, lp, handled);
 }
 
 void TfrmFind::FormShow(TObject*) {

@@ -27,12 +27,12 @@ void TfrmFinding::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmFinding::WindowMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+INT_PTR TfrmFinding::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
         handled = true;
         return TRUE;
     }
-    return 0;
+    return TForm::WindowMessage(msg, wp, lp, handled);
 }
 
 void TfrmFinding::FormShow(TObject*) {

@@ -219,7 +219,7 @@ void TfrmMain::BindComponents() {
     clbrMain.AddBand(tlbrTool, toolSize.cy, false);
     pnlAddress.SetBounds(0, 0, 52, 22);
     pnlRoot.SetBounds(0, 0, 36, 22);
-    pnlGo.SetBounds(0, 0, 28, 22);
+    pnlGo.SetBounds(0, 0, 36, 22);
     pnlRoot.Hint = "Input a rootkey's name";
     cmbbxAddress.Hint = "Input key's address here,then you could jump to it quickly";
     pnlGo.Hint = "Goto key special in address combobox";
@@ -256,7 +256,6 @@ void TfrmMain::BindComponents() {
     mnitmRefreshAll->OnClick = Handler(this, &TfrmMain::mnitmRefreshAllClick);
     mnitmValueSelectAll->OnClick = pppmnitmValueSelectAll->OnClick =
         Handler(this, &TfrmMain::pppmnitmValueSelectAllClick);
-    pnlRoot.OnClick = Handler(this, &TfrmMain::pnlRootClick);
     trvwKeys.OnClick = Handler(this, &TfrmMain::trvwKeysClick);
     lstvwValues.OnResize = Handler(this, &TfrmMain::lstvwValuesResize);
     BindValueEditing();
@@ -266,6 +265,7 @@ void TfrmMain::BindComponents() {
     trvwKeys.OnEditing = [this](TObject* s, TTreeNode n, bool& a) { trvwKeysEditing(s, n, a); };
     BindKeyCommands();
     BindContentCommands();
+    BindAddressCommands();
 }
 
 void TfrmMain::LayOut() {
@@ -474,12 +474,6 @@ void TfrmMain::mnitmAboutClick(TObject*) { frmAbout->ShowModal(); }
 
 void TfrmMain::pppmnitmValueSelectAllClick(TObject*) { lstvwValues.SelectAll(); }
 
-void TfrmMain::pnlRootClick(TObject*) {
-    RECT r{};
-    ::GetWindowRect(pnlRoot.Handle, &r);
-    pppmnRootKey.Popup(r.left, r.bottom);
-}
-
 // ---- Key tree ------------------------------------------------------------------
 
 TTreeData* TfrmMain::NodeData(TTreeNode node) { return dynamic_cast<TTreeData*>(node.Data()); }
@@ -505,7 +499,7 @@ void TfrmMain::LoadRootKeys() {
         AddRootNode(root, name);
         if (atStart) {
             cmbbxAddress.AddItem(name + ":");
-            pppmnRootKey.Root.Add(name, 0, nullptr);
+            AddRootKeyMenuItem(name);
         }
     }
 }
@@ -838,12 +832,6 @@ INT_PTR TfrmMain::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
 void TfrmMain::lstvwValuesResize(TObject*) {
     const int rest = pnlValues.Width() - lstvwValues.ColumnWidth(0) - lstvwValues.ColumnWidth(1);
     lstvwValues.SetColumnWidth(2, rest);
-}
-
-void TfrmMain::AddAddressHistory(const std::string& address) {
-    const int existing = cmbbxAddress.IndexOf(address);
-    if (existing < 0) cmbbxAddress.AddItem(address);
-    cmbbxAddress.SetText(address);
 }
 
 void TfrmMain::UpdateMenuStates() {}

@@ -161,9 +161,33 @@ public:
     void LoadValues(TTreeNode node);
     void lstvwValuesResize(TObject* sender);
     static TViewData* ItemData(classlib::TListItem item);
-    void AddAddressHistory(const std::string& address);
     void UpdateMenuStates();
     void UpdateKeyMenuStates();
+
+    // ---- Address bar, Go To and Current Key ----
+    // Selects the key, lists its values and records its address; on failure
+    // tells the user and changes nothing else.
+    bool GoToKey(HKEY rootKey, const std::string& keyPath);
+    // "ROOT:path"; an address without a full root name does nothing.
+    void GoToAddress(const std::string& address);
+    // Adds the address once (letter case aside); with show, also shows it.
+    void AddAddressHistory(const std::string& address, bool show = true);
+    void AddRootKeyMenuItem(const std::string& rootName);
+    void RootKeyAdd(TObject* sender);
+    void cmbbxAddressClick(TObject* sender);
+    void cmbbxAddressKeyDown(TObject* sender, WORD& key, UINT shift);
+    void cmbbxAddressDropDown(TObject* sender);
+    void pnlGoMouseMove(TObject* sender, UINT shift, int x, int y);
+    void pnlGoMouseDown(TObject* sender, classlib::TMouseButton button, UINT shift, int x, int y);
+    void pnlGoMouseUp(TObject* sender, classlib::TMouseButton button, UINT shift, int x, int y);
+    void pnlRootMouseMove(TObject* sender, UINT shift, int x, int y);
+    void pnlRootMouseDown(TObject* sender, classlib::TMouseButton button, UINT shift, int x, int y);
+    void pnlRootMouseUp(TObject* sender, classlib::TMouseButton button, UINT shift, int x, int y);
+    void mnitmGoToClick(TObject* sender);
+    void mnitmGoToLastClick(TObject* sender);
+    void pppmnitmKeyCurrentClick(TObject* sender);
+    void BindAddressCommands();
+    bool FGoPressed = false, FRootPressed = false;
 
     // ---- Creating, renaming and deleting keys and values ----
     void pppmnitmKeyNewKeyClick(TObject* sender);
@@ -223,7 +247,6 @@ public:
     void mnitmRefreshClick(TObject* sender);
     void mnitmRefreshAllClick(TObject* sender);
     void pppmnitmValueSelectAllClick(TObject* sender);
-    void pnlRootClick(TObject* sender);
     void trvwKeysClick(TObject* sender);
     void trvwKeysKeyUp(TObject* sender, WORD& key, UINT shift);
     void trvwKeysExpanding(TObject* sender, TTreeNode node, bool& allowExpansion);

@@ -48,12 +48,12 @@ void TfrmReplace::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmReplace::WindowMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+INT_PTR TfrmReplace::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
         handled = true;
         return TRUE;
     }
-    return 0;
+    return TForm::WindowMessage(msg, wp, lp, handled);
 }
 
 void TfrmReplace::FormShow(TObject*) {

@@ -28,12 +28,12 @@ void TfrmReplaceConfirm::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmReplaceConfirm::WindowMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+INT_PTR TfrmReplaceConfirm::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
         handled = true;
         return TRUE;
     }
-    return 0;
+    return TForm::WindowMessage(msg, wp, lp, handled);
 }
 
 void TfrmReplaceConfirm::FormShow(TObject*) { btnAll.SetVisible(ShowAllButton); }

@@ -26,10 +26,10 @@ void TfrmValueReplaceConfirm::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmValueReplaceConfirm::WindowMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+INT_PTR TfrmValueReplaceConfirm::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
         handled = true;
         return TRUE;
     }
-    return 0;
+    return TForm::WindowMessage(msg, wp, lp, handled);
 }

@@ -1,4 +1,6 @@
 #include "Components.h"
+
+#include <commctrl.h>
 #include "StdCtrls.h"
 
 #include <windowsx.h>
@@ -189,8 +191,16 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
             result = ::SendMessageA(::GetParent(Handle), msg, wp, lp);
             return true;
         case WM_LBUTTONUP:
+            MouseMessage(msg, wp, lp);
             if (OnClick) OnClick(this);
             return false;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+        case WM_MOUSEMOVE:
+            return MouseMessage(msg, wp, lp);
         case WM_CLOSE:
             // A child control asks its dialog to close (Esc in a multi-line edit).
             result = ::SendMessageA(::GetParent(Handle), msg, wp, lp);
@@ -204,6 +214,8 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
             RECT r;
             ::GetClientRect(Handle, &r);
             ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+            if (FBevel != TBevelCut::bvNone)
+                ::DrawEdge(dc, &r, FBevel == TBevelCut::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
             const std::string text = Caption();
             if (!text.empty()) {
                 TSelectObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
@@ -220,6 +232,35 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
             ::InvalidateRect(Handle, nullptr, TRUE);
             return true;
         default: return false;
+    }
+}
+
+void TPanel::SetBevel(TBevelCut bevel) {
+    if (bevel == FBevel) return;
+    FBevel = bevel;
+    ::InvalidateRect(Handle, nullptr, TRUE);
+}
+
+bool TPanel::MouseMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
+    const UINT shift = KeyboardShiftState();
+    const TMouseButton button = (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP)   ? TMouseButton::mbRight
+                                : (msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP) ? TMouseButton::mbMiddle
+                                                                                 : TMouseButton::mbLeft;
+    switch (msg) {
+        case WM_MOUSEMOVE:
+            if (OnMouseMove) OnMouseMove(this, static_cast<UINT>(wp), x, y);
+            return false;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            ::SetCapture(Handle);  // the release comes here wherever the pointer is
+            if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+            return false;
+        default:
+            if (::GetCapture() == Handle) ::ReleaseCapture();
+            if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+            return false;
     }
 }
 
@@ -347,6 +388,35 @@ int TComboBox::IndexOf(const std::string& s) const {
 
 void TComboBox::HandleCommand(WORD code) {
     if ((code == CBN_EDITCHANGE || code == CBN_SELCHANGE) && OnChange) OnChange(this);
+    if (code == CBN_SELCHANGE && OnClick) OnClick(this);
+    if (code == CBN_DROPDOWN && OnDropDown) OnDropDown(this);
+}
+
+TComboBox::~TComboBox() {
+    if (FEdit && ::IsWindow(FEdit)) ::RemoveWindowSubclass(FEdit, EditProc, 1);
+}
+
+void TComboBox::WatchKeys() {
+    if (FEdit) return;
+    FEdit = ::GetWindow(Handle, GW_CHILD);
+    if (FEdit) ::SetWindowSubclass(FEdit, EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK TComboBox::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+    auto* box = reinterpret_cast<TComboBox*>(self);
+    if (msg == WM_GETDLGCODE && lp && reinterpret_cast<const MSG*>(lp)->message == WM_KEYDOWN &&
+        reinterpret_cast<const MSG*>(lp)->wParam == VK_RETURN)
+        return ::DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTALLKEYS;  // Enter goes to the box, not the dialog
+    if (msg == WM_KEYDOWN && box->OnKeyDown) {
+        WORD key = static_cast<WORD>(wp);
+        box->OnKeyDown(box, key, KeyboardShiftState());
+        if (key == 0) return 0;
+    }
+    if (msg == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, EditProc, 1);
+        box->FEdit = nullptr;
+    }
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 void TComboBox::PlaceAt(int left, int top, int width, int) {

@@ -97,12 +97,28 @@ using TKeyEvent = std::function<void(TObject* sender, WORD& key, UINT shift)>;
 // A typed character; a handler that sets it to 0 drops it.
 using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
 
-// A plain panel: optional caption, forwards the commands and notifications
-// of its children to its parent, and reports clicks.
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, UINT shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, UINT shift, int x, int y)>;
+
+enum class TBevelCut { bvNone, bvLowered, bvRaised };
+
+// A plain panel: optional caption and bevel, forwards the commands and
+// notifications of its children to its parent, and reports clicks and the
+// mouse (a button pressed on the panel reports its release wherever the
+// pointer is then).
 class TPanel : public TControl {
 public:
     static void RegisterClass(HINSTANCE instance);
+    TMouseEvent OnMouseDown, OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TBevelCut Bevel() const { return FBevel; }
+    void SetBevel(TBevelCut bevel);
     bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    bool MouseMessage(UINT msg, WPARAM wp, LPARAM lp);
+    TBevelCut FBevel = TBevelCut::bvNone;
 };
 
 // The splitter between two aligned controls: dragging it changes the width
@@ -141,9 +157,17 @@ public:
     void SetText(const std::string& s) { SetCaption(s); }
 };
 
+// A drop-down combo box. OnClick: an entry was chosen from the list (by
+// mouse, or by the arrow keys in the closed box); OnDropDown: the list
+// opens; OnKeyDown: a key went down in the edit part (Enter included).
 class TComboBox : public TControl {
 public:
+    ~TComboBox() override;
     TNotifyEvent OnChange;
+    TNotifyEvent OnDropDown;
+    TKeyEvent OnKeyDown;
+    // Starts reporting the keys of the edit part.
+    void WatchKeys();
     std::string Text() const { return Caption(); }
     void SetText(const std::string& s) { SetCaption(s); }
     int ItemCount() const;
@@ -155,6 +179,10 @@ public:
     int IndexOf(const std::string& s) const;  // exact, case-insensitive
     void HandleCommand(WORD code) override;
     void PlaceAt(int left, int top, int width, int height) override;
+
+private:
+    static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    HWND FEdit = nullptr;
 };
 
 // The image list with the program's 16x16 images.

@@ -9,9 +9,6 @@
 
 namespace classlib {
 
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
-using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, UINT shift, int x, int y)>;
-using TMouseMoveEvent = std::function<void(TObject* sender, UINT shift, int x, int y)>;
 using TMouseWheelEvent = std::function<void(TObject* sender, int delta)>;  // +120 a notch away from the user
 
 // The shift state of the keyboard as the MK_ flags of the key events.

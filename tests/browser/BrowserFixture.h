@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "../TestSupport.h"
 #include "Program.h"
@@ -46,6 +47,17 @@ protected:
         for (TTreeNode c = node.FirstChild(); c; c = c.NextSibling()) texts.push_back(c.Text());
         return texts;
     }
+
+    // Runs the next modal dialogs through the seam: each call of a script
+    // gets the dialog (already filled and shown by its OnShow) and returns
+    // its modal result.
+    void ScriptDialogs(std::function<int(classlib::TForm&)> script) {
+        classlib::Seams().ShowModal = [this, script](classlib::TForm& form) {
+            ++DialogsShown;
+            return script(form);
+        };
+    }
+    int DialogsShown = 0;
 
     MessageBoxRecorder Boxes;
     std::vector<std::string> FilesToRemove;

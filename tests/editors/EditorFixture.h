@@ -12,17 +12,6 @@ class EditorTest : public BrowserTest {
 protected:
     void SetUp() override { StartProgram(); }
 
-    // Runs the next modal dialogs through the seam: each call of a script
-    // gets the dialog (already filled and shown by its OnShow) and returns
-    // its modal result.
-    void ScriptDialogs(std::function<int(classlib::TForm&)> script) {
-        classlib::Seams().ShowModal = [this, script](classlib::TForm& form) {
-            ++DialogsShown;
-            return script(form);
-        };
-    }
-    int DialogsShown = 0;
-
     // Typed characters, as WM_CHAR.
     static void Type(HWND h, const std::string& keys) {
         for (char k : keys) ::SendMessageA(h, WM_CHAR, static_cast<unsigned char>(k), 1);

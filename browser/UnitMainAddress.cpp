@@ -1,0 +1,172 @@
+// The main window's ways to a key by its address: the address bar with its
+// history, Root and Go panels, the Go To dialog, Go To Last, and the
+// Current Key dialog.
+#include "UnitCurrentKey.h"
+#include "UnitGoTo.h"
+#include "UnitMain.h"
+#include "zrvDialog.h"
+#include "zrvRegistry.h"
+#include "zrvString.h"
+
+using namespace classlib;
+
+namespace {
+
+// Whether a point of a panel lies strictly inside its inset rectangle.
+bool InsideInset(const TPanel& panel, int x, int y, int left, int right) {
+    return x > left && x < panel.Width() - right && y > 5 && y < panel.Height() - 10;
+}
+
+// Raised while the pointer is inside the inset, no bevel elsewhere.
+void TrackBevel(TPanel& panel, bool pressed, int x, int y, int left, int right) {
+    if (pressed) return;
+    panel.SetBevel(InsideInset(panel, x, y, left, right) ? TBevelCut::bvRaised : TBevelCut::bvNone);
+}
+
+}  // namespace
+
+void TfrmMain::BindAddressCommands() {
+    cmbbxAddress.WatchKeys();
+    cmbbxAddress.OnClick = Handler(this, &TfrmMain::cmbbxAddressClick);
+    cmbbxAddress.OnKeyDown = [this](TObject* s, WORD& k, UINT sh) { cmbbxAddressKeyDown(s, k, sh); };
+    cmbbxAddress.OnDropDown = Handler(this, &TfrmMain::cmbbxAddressDropDown);
+    pnlGo.OnMouseMove = [this](TObject* s, UINT sh, int x, int y) { pnlGoMouseMove(s, sh, x, y); };
+    pnlGo.OnMouseDown = [this](TObject* s, TMouseButton b, UINT sh, int x, int y) { pnlGoMouseDown(s, b, sh, x, y); };
+    pnlGo.OnMouseUp = [this](TObject* s, TMouseButton b, UINT sh, int x, int y) { pnlGoMouseUp(s, b, sh, x, y); };
+    pnlRoot.OnMouseMove = [this](TObject* s, UINT sh, int x, int y) { pnlRootMouseMove(s, sh, x, y); };
+    pnlRoot.OnMouseDown = [this](TObject* s, TMouseButton b, UINT sh, int x, int y) {
+        pnlRootMouseDown(s, b, sh, x, y);
+    };
+    pnlRoot.OnMouseUp = [this](TObject* s, TMouseButton b, UINT sh, int x, int y) { pnlRootMouseUp(s, b, sh, x, y); };
+    mnitmGoTo->OnClick = tlbrGoTo.OnClick = Handler(this, &TfrmMain::mnitmGoToClick);
+    mnitmGoToLast->OnClick = Handler(this, &TfrmMain::mnitmGoToLastClick);
+    mnitmKeyCurrent->OnClick = pppmnitmKeyCurrent->OnClick = Handler(this, &TfrmMain::pppmnitmKeyCurrentClick);
+}
+
+bool TfrmMain::GoToKey(HKEY rootKey, const std::string& keyPath) {
+    try {
+        TTreeNode node = FindKeyNode(rootKey, keyPath);
+        // The tree may still hold a key that another program has deleted.
+        TRegKey key;
+        if (node && NodeData(node) && key.Open(rootKey, GetNodeKeyPath(node), KEY_READ) == ERROR_SUCCESS) {
+            TTreeNode parent = node.Parent();
+            (parent ? parent : node).Expand(false);
+            trvwKeys.SetSelected(node);
+            ClearValueList();
+            LoadValues(node);
+            frmGoTo->GoToDone = true;
+            sttsbrMain.SetPanelText(0, GetNodeLongName(node));
+            AddAddressHistory(RootKeyToName(NodeData(node)->RootKey) + ":" + GetNodePath(node), true);
+            return true;
+        }
+    } catch (...) {
+        // Reported below like a key that is not there.
+    }
+    frmGoTo->GoToDone = false;
+    const std::string root = RootKeyToName(rootKey);
+    // LF, then CR: the message puts the key on a line of its own.
+    NotifyError(msgWithoutKey + "\n\r" + (keyPath.empty() ? "[" + root + "]" : "[" + root + "\\" + keyPath + "]"));
+    return false;
+}
+
+void TfrmMain::GoToAddress(const std::string& address) {
+    const HKEY root = NameToRootKey(UpperCaseAscii(BeforeText(address, ":")));
+    if (!root) return;
+    GoToKey(root, AfterText(address, ":"));
+}
+
+void TfrmMain::AddAddressHistory(const std::string& address, bool show) {
+    const std::string upper = UpperCaseAscii(address);
+    bool known = false;
+    for (int i = 0; i < cmbbxAddress.ItemCount() && !known; ++i) known = UpperCaseAscii(cmbbxAddress.Item(i)) == upper;
+    if (!known) cmbbxAddress.AddItem(address);
+    if (show) cmbbxAddress.SetText(address);
+}
+
+void TfrmMain::AddRootKeyMenuItem(const std::string& rootName) {
+    pppmnRootKey.Root.Add(rootName, 0, Handler(this, &TfrmMain::RootKeyAdd));
+}
+
+void TfrmMain::RootKeyAdd(TObject* sender) {
+    if (auto* item = dynamic_cast<TMenuItem*>(sender)) cmbbxAddress.SetText(item->Caption() + ":");
+}
+
+void TfrmMain::cmbbxAddressClick(TObject*) {
+    const std::string text = cmbbxAddress.Text();
+    if (TrimSpaces(text).empty()) return;
+    try {
+        GoToAddress(text);
+    } catch (...) {
+        NotifyError(msgWithoutKey + ":" + text);
+    }
+}
+
+void TfrmMain::cmbbxAddressKeyDown(TObject* sender, WORD& key, UINT) {
+    // Moving through the closed list with the arrow keys only changes the
+    // text; opening the list lets a choice go to its key again.
+    cmbbxAddress.OnClick = nullptr;
+    if (key != VK_RETURN) return;
+    key = 0;
+    cmbbxAddressClick(sender);
+}
+
+void TfrmMain::cmbbxAddressDropDown(TObject*) { cmbbxAddress.OnClick = Handler(this, &TfrmMain::cmbbxAddressClick); }
+
+void TfrmMain::pnlGoMouseMove(TObject*, UINT, int x, int y) { TrackBevel(pnlGo, FGoPressed, x, y, 8, 16); }
+
+void TfrmMain::pnlGoMouseDown(TObject*, TMouseButton, UINT, int, int) {
+    FGoPressed = true;
+    pnlGo.SetBevel(TBevelCut::bvLowered);
+}
+
+void TfrmMain::pnlGoMouseUp(TObject*, TMouseButton, UINT, int, int) {
+    pnlGo.SetBevel(TBevelCut::bvNone);
+    const std::string text = cmbbxAddress.Text();
+    if (!TrimSpaces(text).empty()) {
+        try {
+            GoToAddress(text);
+        } catch (...) {
+            NotifyError("Key:" + text + " not exists!");
+        }
+    }
+    FGoPressed = false;
+}
+
+void TfrmMain::pnlRootMouseMove(TObject*, UINT, int x, int y) { TrackBevel(pnlRoot, FRootPressed, x, y, 5, 10); }
+
+void TfrmMain::pnlRootMouseDown(TObject*, TMouseButton, UINT, int, int) {
+    pnlRoot.SetBevel(TBevelCut::bvLowered);
+    FRootPressed = true;
+}
+
+void TfrmMain::pnlRootMouseUp(TObject*, TMouseButton, UINT, int, int) {
+    POINT at{};
+    ::GetCursorPos(&at);
+    pnlRoot.SetBevel(TBevelCut::bvNone);
+    FRootPressed = false;
+    pppmnRootKey.Popup(at.x, at.y);
+}
+
+void TfrmMain::mnitmGoToClick(TObject*) {
+    if (frmGoTo->ShowModal() != mrOk) return;
+    THourGlass wait;
+    GoToKey(frmGoTo->RootKey, frmGoTo->edtKey.Text());
+}
+
+void TfrmMain::mnitmGoToLastClick(TObject* sender) {
+    if (!frmGoTo->GoToDone) return mnitmGoToClick(sender);
+    THourGlass wait;
+    GoToKey(frmGoTo->RootKey, frmGoTo->edtKey.Text());
+}
+
+void TfrmMain::pppmnitmKeyCurrentClick(TObject*) {
+    TTreeNode node = trvwKeys.Selected();
+    TTreeData* data = NodeData(node);
+    if (!node || !data) {
+        NotifyInfo(msgNoneCurrentKey);
+        return;
+    }
+    frmCurrentKey->edtShortName.SetText(GetNodePath(node));
+    frmCurrentKey->edtLongName.SetText(GetNodeLongName(node));
+    frmCurrentKey->ShowModal();
+}
