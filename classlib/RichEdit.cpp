@@ -16,7 +16,10 @@ struct StreamBuffer {
 DWORD CALLBACK StreamInProc(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
     auto* s = reinterpret_cast<StreamBuffer*>(cookie);
     const size_t left = s->In->size() - s->Pos;
-    const size_t n = std::min(left, static_cast<size_t>(count));
+    size_t n = std::min(left, static_cast<size_t>(count));
+    // The control reads each block on its own: a CR at the end of one and the
+    // LF at the start of the next would become two line breaks.
+    if (n > 1 && n < left && s->In->data()[s->Pos + n - 1] == '\r' && s->In->data()[s->Pos + n] == '\n') --n;
     memcpy(buffer, s->In->data() + s->Pos, n);
     s->Pos += n;
     *done = static_cast<LONG>(n);

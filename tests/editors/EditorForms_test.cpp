@@ -1,5 +1,6 @@
 // The string and DWORD editors on their own.
 #include "EditorFixture.h"
+#include "UnitKeyContent.h"
 
 using namespace classlib;
 
@@ -47,6 +48,27 @@ TEST_F(EditorTest, StringEditorWritesLineBreaksAsTheDataDid) {
     EXPECT_EQ(KeepLineBreaks("x\r\ny\r\n", "a\rb"), "x\ry\r");
     EXPECT_EQ(KeepLineBreaks("x\r\ny", "plain"), "x\r\ny");
     EXPECT_EQ(KeepLineBreaks("x\r\ny", "a\nb\rc"), "x\r\ny");
+}
+
+TEST_F(EditorTest, LineBreaksAtStreamingBlockBoundariesStayAsTheyAre) {
+    // The rich edit takes text in blocks of 4 KB: a CR LF pair, or two, on
+    // each side of every block boundary.
+    for (size_t boundary = 4096; boundary <= 3 * 4096; boundary += 4096) {
+        for (size_t at = boundary - 3; at <= boundary + 2; ++at) {
+            for (const std::string breaks : {"\r\n", "\r\n\r\n"}) {
+                std::string text;
+                while (text.size() + 64 <= at) text += std::string(62, 'a') + "\r\n";
+                text += std::string(at - text.size(), 'a') + breaks + "bbb";
+                frmStr->SetData(text);
+                frmStr->mmValue.SetSelection(frmStr->mmValue.TextLength(), -1);
+                Type(frmStr->mmValue.Handle, "Q");
+                EXPECT_EQ(frmStr->Data(), text + "Q") << "string editor, break at " << at;
+                frmKeyContent->rchedtContent.SetText(text);
+                frmKeyContent->FormShow(nullptr);
+                EXPECT_EQ(frmKeyContent->rchedtContent.Text(), text) << "key content, break at " << at;
+            }
+        }
+    }
 }
 
 TEST_F(EditorTest, StringEditorLabelsShowLengthAndMaximum) {
