@@ -71,6 +71,114 @@ TEST_F(EditorTest, LineBreaksAtStreamingBlockBoundariesStayAsTheyAre) {
     }
 }
 
+namespace {
+
+// What a form relies on in its rich edit, besides the text.
+struct RichEditState {
+    LONG_PTR Style, ExStyle, Id;
+    HWND Parent, Before;
+    RECT Place;
+    std::string Face;
+    LONG Height;
+    BYTE CharSet;
+    LRESULT Limit, EventMask, Options;
+};
+
+void ExpectSameState(const RichEditState& a, const RichEditState& b) {
+    EXPECT_EQ(a.Style, b.Style);
+    EXPECT_EQ(a.ExStyle, b.ExStyle);
+    EXPECT_EQ(a.Id, b.Id);
+    EXPECT_EQ(a.Parent, b.Parent);
+    EXPECT_EQ(a.Before, b.Before);
+    EXPECT_TRUE(::EqualRect(&a.Place, &b.Place));
+    EXPECT_EQ(a.Face, b.Face);
+    EXPECT_EQ(a.Height, b.Height);
+    EXPECT_EQ(a.CharSet, b.CharSet);
+    EXPECT_EQ(a.Limit, b.Limit);
+    EXPECT_EQ(a.EventMask, b.EventMask);
+    EXPECT_EQ(a.Options, b.Options);
+}
+
+RichEditState StateOf(HWND h) {
+    RichEditState s{};
+    s.Style = ::GetWindowLongPtrA(h, GWL_STYLE);
+    s.ExStyle = ::GetWindowLongPtrA(h, GWL_EXSTYLE);
+    s.Id = ::GetWindowLongPtrA(h, GWLP_ID);
+    s.Parent = ::GetParent(h);
+    s.Before = ::GetWindow(h, GW_HWNDPREV);
+    ::GetWindowRect(h, &s.Place);
+    CHARFORMAT2A f{};
+    f.cbSize = sizeof f;
+    ::SendMessageA(h, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&f));
+    s.Face = f.szFaceName;
+    s.Height = f.yHeight;
+    s.CharSet = f.bCharSet;
+    s.Limit = ::SendMessageA(h, EM_GETLIMITTEXT, 0, 0);
+    s.EventMask = ::SendMessageA(h, EM_GETEVENTMASK, 0, 0);
+    s.Options = ::SendMessageA(h, EM_GETOPTIONS, 0, 0);
+    return s;
+}
+
+std::string LongText() {
+    std::string text;
+    while (text.size() <= 2 * TRichEdit::LongText) text += "\"Value\"=hex:ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab\r\n";
+    return text;
+}
+
+}  // namespace
+
+TEST_F(EditorTest, ALongTextGoesWithItsControlAndTheEditorsWorkOnAsBefore) {
+    // The key content editor: read-only, focused, without wrapping.
+    TfrmKeyContent& kc = *frmKeyContent;
+    kc.Show();
+    kc.rchedtContent.SetReadOnly(true);
+    kc.rchedtContent.SetText(LongText());
+    kc.rchedtContent.SetFocus();
+    const HWND old = kc.rchedtContent.Handle;
+    ASSERT_GT(kc.rchedtContent.TextLength(), TRichEdit::LongText);
+    const RichEditState before = StateOf(old);
+    kc.ClearContent();
+    const std::string line = "[" + std::string(300, 'k') + "]";
+    kc.rchedtContent.SetText(line);
+    kc.FormShow(nullptr);
+    HWND now = kc.rchedtContent.Handle;
+    ASSERT_NE(now, old);  // the long text went with its control
+    ExpectSameState(StateOf(now), before);
+    EXPECT_EQ(::GetDlgItem(kc.Handle, IDC_RCHEDTCONTENT), now);
+    EXPECT_EQ(::GetFocus(), now);
+    EXPECT_EQ(kc.rchedtContent.VisualLineCount(), 1);  // still no wrapping
+    EXPECT_EQ(kc.mnitmReadonly->Caption(), kc.sCancelReadonlyCaption);
+    Press(now, VK_ESCAPE);  // key events reach the form
+    EXPECT_TRUE(kc.FEscPressed);
+    kc.rchedtContent.SetReadOnly(false);
+    kc.rchedtContent.SetSelection(0, 0);
+    ::SendMessageA(now, WM_CHAR, 'x', 1);  // change events too
+    EXPECT_EQ(kc.sttsbrContent.PanelText(1), "Size:303 bytes");
+    Pump();
+    EXPECT_FALSE(::IsWindow(old));  // gone once the program was idle
+
+    // Clear on a long text: empty, modified, counted.
+    kc.rchedtContent.SetText(LongText());
+    kc.rchedtContent.SetModified(false);
+    Boxes.Answers = {IDYES};
+    kc.mnitmClearClick(nullptr);
+    EXPECT_EQ(kc.rchedtContent.TextLength(), 0);
+    EXPECT_TRUE(kc.rchedtContent.Modified());
+    EXPECT_EQ(kc.sttsbrContent.PanelText(0), "Lines:0");
+    kc.Hide();
+
+    // The string editor after Cancel on a long string.
+    const RichEditState strBefore = StateOf(frmStr->mmValue.Handle);
+    frmStr->SetData(LongText());
+    frmStr->SetData("");
+    frmStr->SetData("abc");
+    ExpectSameState(StateOf(frmStr->mmValue.Handle), strBefore);
+    frmStr->mmValue.SetSelection(3, 3);
+    Type(frmStr->mmValue.Handle, "d");
+    EXPECT_EQ(frmStr->Data(), "abcd");
+    EXPECT_EQ(frmStr->lblLength.Caption(), "length:4  bytes");
+}
+
 TEST_F(EditorTest, StringEditorLabelsShowLengthAndMaximum) {
     frmStr->SetData("twelve chars");
     ScriptDialogs([](TForm&) {
