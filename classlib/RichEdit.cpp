@@ -1,10 +1,10 @@
 #include "RichEdit.h"
 
-#include "Forms.h"
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#include "Forms.h"
 
 namespace classlib {
 
@@ -80,13 +80,9 @@ void TRichEdit::SetBackground(COLORREF color) {
     ::SendMessageA(Handle, EM_SETBKGNDCOLOR, 0, color);
 }
 
-bool TRichEdit::DropLongText() {
-    if (TextLength() <= LongText) return false;
-    Recreate();
-    return true;
-}
+bool TRichEdit::DropLongText() { return TextLength() > LongText && Recreate(); }
 
-void TRichEdit::Recreate() {
+bool TRichEdit::Recreate() {
     HWND old = Handle;
     HWND parent = ::GetParent(old);
     char className[64] = {};
@@ -99,7 +95,7 @@ void TRichEdit::Recreate() {
         static_cast<DWORD>(::GetWindowLongPtrA(old, GWL_STYLE)), r.left, r.top, r.right - r.left, r.bottom - r.top,
         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(::GetDlgCtrlID(old))),
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(old, GWLP_HINSTANCE)), nullptr);
-    if (!created) throw EInvalidOperation(std::string("Cannot create a control of class ") + className);
+    if (!created) return false;
     // The old one's place in the tab order.
     const HWND before = ::GetWindow(old, GW_HWNDPREV);
     ::SetWindowPos(created, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -126,6 +122,7 @@ void TRichEdit::Recreate() {
     DestroyWhenIdle(old);
     SetProgramEditsOnly(FProgramEditsOnly);
     Subclass();
+    return true;
 }
 
 std::string TRichEdit::Text() const {
@@ -231,8 +228,7 @@ std::string TRichEdit::SelText() const {
 }
 
 void TRichEdit::ReplaceSel(const std::string& text, bool canUndo) {
-    const CHARRANGE r = Selection();
-    if (text.empty() && r.cpMin == 0 && r.cpMax >= TextLength() && DropLongText()) {
+    if (text.empty() && Selection().cpMin == 0 && Selection().cpMax >= TextLength() && DropLongText()) {
         SetModified(true);
         if (OnChange) OnChange(this);
         return;

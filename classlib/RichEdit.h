@@ -70,9 +70,10 @@ private:
     // in place of this one: same class, style, place, tab order, focus, id,
     // default character format, limit, event mask, options, wrapping and
     // background, subclassed and bound to this object. The old one is hidden
-    // and destroyed when the thread is next idle.
-    void Recreate();
-    // Recreates the control when it holds a long text.
+    // and destroyed when the thread is next idle. False when no window could
+    // be made (nothing changed then).
+    bool Recreate();
+    // Recreates the control when it holds a long text; true when it did.
     bool DropLongText();
     bool FProgramEditsOnly = false;
     int FWrapTarget = -1;  // as last set through SetWordWrap, -1: never set
