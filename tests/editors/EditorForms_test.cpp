@@ -1,4 +1,6 @@
 // The string and DWORD editors on their own.
+#include <sstream>
+
 #include "EditorFixture.h"
 #include "UnitKeyContent.h"
 
@@ -74,49 +76,19 @@ TEST_F(EditorTest, LineBreaksAtStreamingBlockBoundariesStayAsTheyAre) {
 namespace {
 
 // What a form relies on in its rich edit, besides the text.
-struct RichEditState {
-    LONG_PTR Style, ExStyle, Id;
-    HWND Parent, Before;
-    RECT Place;
-    std::string Face;
-    LONG Height;
-    BYTE CharSet;
-    LRESULT Limit, EventMask, Options;
-};
-
-void ExpectSameState(const RichEditState& a, const RichEditState& b) {
-    EXPECT_EQ(a.Style, b.Style);
-    EXPECT_EQ(a.ExStyle, b.ExStyle);
-    EXPECT_EQ(a.Id, b.Id);
-    EXPECT_EQ(a.Parent, b.Parent);
-    EXPECT_EQ(a.Before, b.Before);
-    EXPECT_TRUE(::EqualRect(&a.Place, &b.Place));
-    EXPECT_EQ(a.Face, b.Face);
-    EXPECT_EQ(a.Height, b.Height);
-    EXPECT_EQ(a.CharSet, b.CharSet);
-    EXPECT_EQ(a.Limit, b.Limit);
-    EXPECT_EQ(a.EventMask, b.EventMask);
-    EXPECT_EQ(a.Options, b.Options);
-}
-
-RichEditState StateOf(HWND h) {
-    RichEditState s{};
-    s.Style = ::GetWindowLongPtrA(h, GWL_STYLE);
-    s.ExStyle = ::GetWindowLongPtrA(h, GWL_EXSTYLE);
-    s.Id = ::GetWindowLongPtrA(h, GWLP_ID);
-    s.Parent = ::GetParent(h);
-    s.Before = ::GetWindow(h, GW_HWNDPREV);
-    ::GetWindowRect(h, &s.Place);
+std::string StateOf(HWND h) {
+    RECT r{};
+    ::GetWindowRect(h, &r);
     CHARFORMAT2A f{};
     f.cbSize = sizeof f;
     ::SendMessageA(h, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&f));
-    s.Face = f.szFaceName;
-    s.Height = f.yHeight;
-    s.CharSet = f.bCharSet;
-    s.Limit = ::SendMessageA(h, EM_GETLIMITTEXT, 0, 0);
-    s.EventMask = ::SendMessageA(h, EM_GETEVENTMASK, 0, 0);
-    s.Options = ::SendMessageA(h, EM_GETOPTIONS, 0, 0);
-    return s;
+    std::ostringstream s;
+    s << "style " << std::hex << ::GetWindowLongPtrA(h, GWL_STYLE) << " ex " << ::GetWindowLongPtrA(h, GWL_EXSTYLE)
+      << " id " << ::GetDlgCtrlID(h) << " parent " << ::GetParent(h) << " after " << ::GetWindow(h, GW_HWNDPREV)
+      << " at " << std::dec << r.left << "," << r.top << "," << r.right << "," << r.bottom << " font " << f.szFaceName
+      << " " << f.yHeight << " " << int(f.bCharSet) << " limit " << ::SendMessageA(h, EM_GETLIMITTEXT, 0, 0)
+      << " events " << ::SendMessageA(h, EM_GETEVENTMASK, 0, 0) << " options " << ::SendMessageA(h, EM_GETOPTIONS, 0, 0);
+    return s.str();
 }
 
 std::string LongText() {
@@ -136,14 +108,14 @@ TEST_F(EditorTest, ALongTextGoesWithItsControlAndTheEditorsWorkOnAsBefore) {
     kc.rchedtContent.SetFocus();
     const HWND old = kc.rchedtContent.Handle;
     ASSERT_GT(kc.rchedtContent.TextLength(), TRichEdit::LongText);
-    const RichEditState before = StateOf(old);
+    const std::string before = StateOf(old);
     kc.ClearContent();
     const std::string line = "[" + std::string(300, 'k') + "]";
     kc.rchedtContent.SetText(line);
     kc.FormShow(nullptr);
     HWND now = kc.rchedtContent.Handle;
     ASSERT_NE(now, old);  // the long text went with its control
-    ExpectSameState(StateOf(now), before);
+    EXPECT_EQ(StateOf(now), before);
     EXPECT_EQ(::GetDlgItem(kc.Handle, IDC_RCHEDTCONTENT), now);
     EXPECT_EQ(::GetFocus(), now);
     EXPECT_EQ(kc.rchedtContent.VisualLineCount(), 1);  // still no wrapping
@@ -168,11 +140,11 @@ TEST_F(EditorTest, ALongTextGoesWithItsControlAndTheEditorsWorkOnAsBefore) {
     kc.Hide();
 
     // The string editor after Cancel on a long string.
-    const RichEditState strBefore = StateOf(frmStr->mmValue.Handle);
+    const std::string strBefore = StateOf(frmStr->mmValue.Handle);
     frmStr->SetData(LongText());
     frmStr->SetData("");
     frmStr->SetData("abc");
-    ExpectSameState(StateOf(frmStr->mmValue.Handle), strBefore);
+    EXPECT_EQ(StateOf(frmStr->mmValue.Handle), strBefore);
     frmStr->mmValue.SetSelection(3, 3);
     Type(frmStr->mmValue.Handle, "d");
     EXPECT_EQ(frmStr->Data(), "abcd");
