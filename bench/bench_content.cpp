@@ -1,22 +1,106 @@
 // Filling the key content editor: a key of 20,000 values of mixed types,
-// and a key with one binary value of 64 KB (one long line).
+// and a key with one binary value of 64 KB (one long line). Then a small key
+// shown after a 5 MB file, Cancel in the string editor on a 1 MB string.
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "Program.h"
 #include "Registry.h"
+#include "Seams.h"
 #include "UnitKeyContent.h"
 #include "UnitMain.h"
+#include "UnitStr.h"
 #include "zrvRegFile.h"
 
 namespace {
 
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+void SelectKey(const std::string& path) {
+    TTreeNode node = frmMain->FindKeyNode(HKEY_CURRENT_USER, path);
+    node.MakeVisible();
+    frmMain->trvwKeys.SetSelected(node);
+    frmMain->trvwKeysClick(nullptr);
+}
+
+// Key Content on the selected key, closed at once; the time until it stood.
+double ShowKeyContent() {
+    const auto start = Clock::now();
+    frmMain->pppmnitmKeyContentClick(nullptr);
+    return Seconds(start);
+}
+
+// A one-value key in the key content editor: as the first thing shown, and
+// after the editor held a 5 MB file.
+void SmallKeyAfterLargeText(const std::string& base) {
+    char dir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    const std::string file = std::string(dir) + "tessmorel_bench_" + std::to_string(::GetCurrentProcessId()) + ".reg";
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\TessmorelBenchLarge]\r\n";
+        char line[128];
+        for (size_t size = 0, i = 0; size < 5u * 1024 * 1024; ++i) {
+            const int n = std::snprintf(line, sizeof line, "\"Value%06zu\"=hex:0a,1b,2c,3d,4e,5f,60,71,82,93,a4,b5,c6\r\n", i);
+            out.write(line, n);
+            size += static_cast<size_t>(n);
+        }
+    }
+    classlib::Seams().OpenFileName = [&](OPENFILENAMEA& ofn) {
+        lstrcpynA(ofn.lpstrFile, file.c_str(), static_cast<int>(ofn.nMaxFile));
+        return true;
+    };
+    classlib::Seams().ShowModal = [](classlib::TForm&) { return classlib::mrOk; };
+
+    SelectKey(base + "\\one");
+    frmKeyContent->ClearContent();
+    const double bare = ShowKeyContent();
+    const auto t0 = Clock::now();
+    frmMain->mnitmEditRegFileClick(nullptr);
+    const double large = Seconds(t0);
+    const int largeLength = frmKeyContent->rchedtContent.TextLength();
+    const double after = ShowKeyContent();
+    // The dropped control goes when the program is next idle.
+    const auto t1 = Clock::now();
+    ::Sleep(20);
+    classlib::Application().ProcessMessages();
+    const double idle = Seconds(t1) - 0.020;
+    const bool right = frmKeyContent->rchedtContent.Text().find("\"only\"=\"value\"") != std::string::npos &&
+                       frmKeyContent->rchedtContent.LineCount() < 5;
+    std::printf("a one-value key: %.3f s as the first text, %.3f s after a file of %d characters (%.3f s to show it); "
+                "%+.3f s against the bare fill (target: within 1 s)%s; then %.3f s of idle time to free the file\n",
+                bare, after, largeLength, large, after - bare, right ? "" : "   (WRONG RESULT)", idle);
+    ::DeleteFileA(file.c_str());
+    classlib::ResetSeams();
+}
+
+// Cancel in the string editor: the time from the closed dialog to the end of
+// the command, on a short and on a 1 MB string.
+void CancelOnLongString(const std::string& base) {
+    SelectKey(base + "\\str");
+    Clock::time_point closed;
+    classlib::Seams().ShowModal = [&](classlib::TForm&) {
+        closed = Clock::now();
+        return classlib::mrCancel;
+    };
+    double times[2] = {};
+    const char* names[2] = {"short", "long"};
+    for (int i = 0; i < 2; ++i) {
+        classlib::TListView& list = frmMain->lstvwValues;
+        for (int j = 0; j < list.Count(); ++j) list.Item(j).SetSelected(list.Item(j).Caption() == names[i]);
+        frmMain->lstvwValuesDblClick(nullptr);
+        times[i] = Seconds(closed);
+    }
+    std::printf("string editor, Cancel: %.3f s on a short string, %.3f s on a 1 MB string%s\n", times[0], times[1],
+                frmStr->mmValue.TextLength() == 0 ? "" : "   (WRONG RESULT)");
+    classlib::ResetSeams();
 }
 
 void Measure(const char* what, const std::string& path) {
@@ -33,6 +117,41 @@ void Measure(const char* what, const std::string& path) {
     const double shown = Seconds(t2);
     std::printf("%s: %zu characters; export %.3f s, filling the editor %.3f s, showing %.3f s\n", what, text.size(),
                 exported, filled, shown);
+}
+
+// Replace All over the 20,000 value names in the editor, against a plain
+// replace of the same text in a string.
+void ReplaceAllValues() {
+    const std::string text = frmKeyContent->rchedtContent.Text();
+    const auto t0 = Clock::now();
+    std::string plain;
+    size_t hits = 0, copied = 0;
+    for (size_t at = text.find("Value"); at != std::string::npos; at = text.find("Value", copied)) {
+        plain.append(text, copied, at - copied).append("Entry");
+        copied = at + 5;
+        ++hits;
+    }
+    plain.append(text, copied, std::string::npos);
+    const double bare = Seconds(t0);
+
+    classlib::Seams().MessageBox = [](HWND, const std::string&, const std::string&, UINT) { return IDOK; };
+    frmKeyContent->rchedtContent.SetSelection(0, 0);
+    frmKeyContent->rplcdlgContent.FindText = "Value";
+    frmKeyContent->rplcdlgContent.ReplaceText = "Entry";
+    frmKeyContent->rplcdlgContent.MatchCase = false;
+    const auto t1 = Clock::now();
+    frmKeyContent->rplcdlgContentReplaceAll(nullptr);
+    const double all = Seconds(t1);
+    const bool right = frmKeyContent->rchedtContent.Text() == plain;
+    // Most of it is the one fill of the edit.
+    frmKeyContent->rchedtContent.SetText("");
+    const auto t2 = Clock::now();
+    frmKeyContent->rchedtContent.SetText(plain);
+    const double fill = Seconds(t2);
+    std::printf("Replace All, %zu hits in %zu characters: %.3f s; a plain string replace %.4f s, ratio %.0f; "
+                "against the plain replace and one fill of the edit (%.3f s), ratio %.2f%s\n",
+                hits, text.size(), all, bare, all / bare, fill, all / (bare + fill), right ? "" : "   (WRONG RESULT)");
+    classlib::ResetSeams();
 }
 
 }  // namespace
@@ -64,11 +183,26 @@ int main() {
     for (int i = 0; i < 1; ++i)
         ::RegSetValueExA(key, ("blob" + std::to_string(i)).c_str(), 0, REG_BINARY, blob.data(), 65536);
     ::RegCloseKey(key);
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, (base + "\\one").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr);
+    ::RegSetValueExA(key, "only", 0, REG_SZ, reinterpret_cast<const BYTE*>("value"), 6);
+    ::RegCloseKey(key);
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, (base + "\\str").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr);
+    std::string data;
+    while (data.size() < 1024 * 1024) data += "a line of text in a long string value\r\n";
+    ::RegSetValueExA(key, "long", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                     static_cast<DWORD>(data.size() + 1));
+    ::RegSetValueExA(key, "short", 0, REG_SZ, reinterpret_cast<const BYTE*>("short"), 6);
+    ::RegCloseKey(key);
 
     CreateTessmorelForms(::GetModuleHandleA(nullptr));
+    SmallKeyAfterLargeText(base);
+    CancelOnLongString(base);
     Measure("one binary of 64 KB (a line of 196,607 characters)", base + "\\long");
     frmKeyContent->ClearContent();
     Measure("20,000 values", base + "\\many");
+    ReplaceAllValues();
     classlib::Application().DestroyForms();
     classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base);
     return 0;

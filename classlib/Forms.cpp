@@ -77,6 +77,11 @@ void TForm::BindControl(TControl& control, int id, const std::string& name, TAli
     control.Subclass();
 }
 
+void TForm::ControlWindowChanged(TControl& control, HWND oldWindow) {
+    FControls.erase(oldWindow);
+    FControls[control.Handle] = &control;
+}
+
 TComponent* TForm::FindComponent(const std::string& name) const {
     for (TComponent* c : FComponents)
         if (::lstrcmpiA(c->Name.c_str(), name.c_str()) == 0) return c;

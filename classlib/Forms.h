@@ -55,6 +55,8 @@ public:
         return control;
     }
     void Register(TComponent& component, const std::string& name);
+    // A bound control that replaced its window: the new one reports to it.
+    void ControlWindowChanged(TControl& control, HWND oldWindow);
 
     // Finds the shortcut of the focused control's pop-up menu, then of the
     // main menu, and runs it. True when the key was a shortcut.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "Forms.h"
 
 namespace classlib {
 
@@ -16,7 +19,10 @@ struct StreamBuffer {
 DWORD CALLBACK StreamInProc(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
     auto* s = reinterpret_cast<StreamBuffer*>(cookie);
     const size_t left = s->In->size() - s->Pos;
-    const size_t n = std::min(left, static_cast<size_t>(count));
+    size_t n = std::min(left, static_cast<size_t>(count));
+    // The control reads each block on its own: a CR at the end of one and the
+    // LF at the start of the next would become two line breaks.
+    if (n > 1 && n < left && s->In->data()[s->Pos + n - 1] == '\r' && s->In->data()[s->Pos + n] == '\n') --n;
     memcpy(buffer, s->In->data() + s->Pos, n);
     s->Pos += n;
     *done = static_cast<LONG>(n);
@@ -30,6 +36,31 @@ DWORD CALLBACK StreamOutProc(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* 
     return 0;
 }
 
+// Controls dropped with their long texts. Destroying one takes a second for
+// 5 MB under Wine, so it is done when the thread is next idle, after the new
+// text has been painted.
+std::vector<HWND> gDropped;
+UINT_PTR gDropTimer = 0;
+
+void CALLBACK DestroyDropped(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    gDropTimer = 0;
+    std::vector<HWND> windows;
+    windows.swap(gDropped);
+    for (HWND w : windows)
+        if (::IsWindow(w)) ::DestroyWindow(w);
+}
+
+void DestroyWhenIdle(HWND window) {
+    // Out of sight and out of the way: no id, so GetDlgItem finds the new one.
+    ::ShowWindow(window, SW_HIDE);
+    ::EnableWindow(window, FALSE);
+    ::SetWindowLongPtrA(window, GWLP_ID, 0);
+    gDropped.push_back(window);
+    if (!gDropTimer) gDropTimer = ::SetTimer(nullptr, 0, 0, &DestroyDropped);
+    if (!gDropTimer) DestroyDropped(nullptr, 0, 0, 0);
+}
+
 }  // namespace
 
 void TRichEdit::Setup() {
@@ -39,7 +70,59 @@ void TRichEdit::Setup() {
 
 void TRichEdit::SetWordWrap(bool wrap) {
     // Without wrapping every line stays one line on the screen.
-    ::SendMessageA(Handle, EM_SETTARGETDEVICE, 0, wrap ? 0 : 1);
+    FWrapTarget = wrap ? 0 : 1;
+    ::SendMessageA(Handle, EM_SETTARGETDEVICE, 0, FWrapTarget);
+}
+
+void TRichEdit::SetBackground(COLORREF color) {
+    FBackgroundSet = true;
+    FBackground = color;
+    ::SendMessageA(Handle, EM_SETBKGNDCOLOR, 0, color);
+}
+
+bool TRichEdit::DropLongText() { return TextLength() > LongText && Recreate(); }
+
+bool TRichEdit::Recreate() {
+    HWND old = Handle;
+    HWND parent = ::GetParent(old);
+    char className[64] = {};
+    ::GetClassNameA(old, className, sizeof className);
+    RECT r{};
+    ::GetWindowRect(old, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    HWND created = ::CreateWindowExA(
+        static_cast<DWORD>(::GetWindowLongPtrA(old, GWL_EXSTYLE)), className, "",
+        static_cast<DWORD>(::GetWindowLongPtrA(old, GWL_STYLE)), r.left, r.top, r.right - r.left, r.bottom - r.top,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(::GetDlgCtrlID(old))),
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(old, GWLP_HINSTANCE)), nullptr);
+    if (!created) return false;
+    // The old one's place in the tab order.
+    const HWND before = ::GetWindow(old, GW_HWNDPREV);
+    ::SetWindowPos(created, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (const auto font = ::SendMessageA(old, WM_GETFONT, 0, 0)) ::SendMessageA(created, WM_SETFONT, font, FALSE);
+    CHARFORMAT2A format{};
+    format.cbSize = sizeof format;
+    ::SendMessageA(old, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    ::SendMessageA(created, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    const auto mode = ::SendMessageA(old, EM_GETTEXTMODE, 0, 0);
+    if (mode != ::SendMessageA(created, EM_GETTEXTMODE, 0, 0)) ::SendMessageA(created, EM_SETTEXTMODE, mode, 0);
+    ::SendMessageA(created, EM_EXLIMITTEXT, 0, ::SendMessageA(old, EM_GETLIMITTEXT, 0, 0));
+    ::SendMessageA(created, EM_SETOPTIONS, ECOOP_SET, ::SendMessageA(old, EM_GETOPTIONS, 0, 0));
+    ::SendMessageA(created, EM_SETEVENTMASK, 0, ::SendMessageA(old, EM_GETEVENTMASK, 0, 0));
+    if (FWrapTarget >= 0) ::SendMessageA(created, EM_SETTARGETDEVICE, 0, FWrapTarget);
+    if (FBackgroundSet) ::SendMessageA(created, EM_SETBKGNDCOLOR, 0, FBackground);
+    const bool focused = ::GetFocus() == old;
+    // The old window leaves without events: it no longer answers to this object.
+    ::SetWindowLongPtrA(old, GWLP_USERDATA, 0);
+    ::SetWindowLongPtrA(old, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldProc));
+    FOldProc = nullptr;
+    Handle = created;
+    if (Owner) Owner->ControlWindowChanged(*this, old);
+    if (focused) ::SetFocus(created);
+    DestroyWhenIdle(old);
+    SetProgramEditsOnly(FProgramEditsOnly);
+    Subclass();
+    return true;
 }
 
 std::string TRichEdit::Text() const {
@@ -54,6 +137,7 @@ std::string TRichEdit::Text() const {
 }
 
 void TRichEdit::SetText(const std::string& text) {
+    DropLongText();
     StreamBuffer buf;
     buf.In = &text;
     EDITSTREAM es{};
@@ -67,6 +151,7 @@ void TRichEdit::SetText(const std::string& text) {
 }
 
 void TRichEdit::LoadContent(const std::string& content) {
+    DropLongText();
     StreamBuffer buf;
     buf.In = &content;
     EDITSTREAM es{};
@@ -143,6 +228,11 @@ std::string TRichEdit::SelText() const {
 }
 
 void TRichEdit::ReplaceSel(const std::string& text, bool canUndo) {
+    if (text.empty() && Selection().cpMin == 0 && Selection().cpMax >= TextLength() && DropLongText()) {
+        SetModified(true);
+        if (OnChange) OnChange(this);
+        return;
+    }
     ::SendMessageA(Handle, EM_REPLACESEL, canUndo ? TRUE : FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 

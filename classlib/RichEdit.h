@@ -26,7 +26,9 @@ public:
     // Prepares the control after binding: no size limit, change events.
     void Setup();
     void SetWordWrap(bool wrap);
+    void SetBackground(COLORREF color);
     std::string Text() const;            // lines end in CR LF
+    // Replaces the whole text (a long one goes with the control, see Recreate).
     void SetText(const std::string& text);
     int TextLength() const;              // characters, a line break counts as one
     int LineCount() const;               // an empty text has no lines
@@ -38,6 +40,7 @@ public:
     CHARRANGE Selection() const;
     void SetSelection(LONG start, LONG end);
     std::string SelText() const;
+    // Deleting the whole of a long text is done as SetText("") (no undo).
     void ReplaceSel(const std::string& text, bool canUndo = true);
     // Wrapped lines as the control counts them (at least 1), and scrolling.
     int VisualLineCount() const;
@@ -58,8 +61,24 @@ public:
     void HandleCommand(WORD code) override;
     bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
+    // Texts longer than this are dropped by recreating the control.
+    static constexpr int LongText = 16 * 1024;
+
 private:
+    // Emptying a rich edit that holds a long text costs minutes per megabyte
+    // under Wine, making a new one next to nothing. Puts a new, empty control
+    // in place of this one: same class, style, place, tab order, focus, id,
+    // default character format, limit, event mask, options, wrapping and
+    // background, subclassed and bound to this object. The old one is hidden
+    // and destroyed when the thread is next idle. False when no window could
+    // be made (nothing changed then).
+    bool Recreate();
+    // Recreates the control when it holds a long text; true when it did.
+    bool DropLongText();
     bool FProgramEditsOnly = false;
+    int FWrapTarget = -1;  // as last set through SetWordWrap, -1: never set
+    bool FBackgroundSet = false;
+    COLORREF FBackground = 0;
 };
 
 }  // namespace classlib

@@ -184,7 +184,7 @@ void TfrmBin::FormCreate() {
     }
     mm_HexValue.RemoveLimit();
     mm_HexValue.ProgramEditsOnly = true;
-    ::SendMessageA(mmAddress.Handle, EM_SETBKGNDCOLOR, 0, ::GetSysColor(COLOR_BTNFACE));
+    mmAddress.SetBackground(::GetSysColor(COLOR_BTNFACE));
     mmHexValue.SetVisible(FRichHex);
     mm_HexValue.SetVisible(!FRichHex);
     lblData.FocusControl = &HexColumn();

@@ -16,6 +16,40 @@ namespace {
 const char* const kHeaderLines[] = {"Windows Registry Editor Version 5.00", "REGEDIT4", "REGEDIT3", "REGEDIT2"};
 const char kFilter[] = "Registry file(*.reg)|*.reg";
 
+std::wstring Widen(const std::string& s) {
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    return w;
+}
+
+std::string Narrow(const std::wstring& w) {
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    if (n > 0) ::WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+// The edit counts a CR LF line break as one position.
+size_t IndexOfPosition(const std::wstring& text, LONG position) {
+    size_t i = 0;
+    for (LONG p = 0; p < position && i < text.size(); ++p)
+        i += (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ? 2 : 1;
+    return i;
+}
+
+LONG PositionOfIndex(const std::wstring& text, size_t index) {
+    LONG p = 0;
+    for (size_t i = 0; i < index; ++i)
+        if (!(text[i] == L'\n' && i > 0 && text[i - 1] == L'\r')) ++p;
+    return p;
+}
+
+bool IsWholeWord(const std::wstring& text, size_t at, size_t length) {
+    return (at == 0 || !::IsCharAlphaNumericW(text[at - 1])) &&
+           (at + length >= text.size() || !::IsCharAlphaNumericW(text[at + length]));
+}
+
 }  // namespace
 
 void TfrmKeyContent::BindComponents() {
@@ -391,25 +425,49 @@ void TfrmKeyContent::rplcdlgContentReplaceAll(TObject*) {
         const std::string findText = rplcdlgContent.FindText, replaceText = rplcdlgContent.ReplaceText;
         const bool matchCase = rplcdlgContent.MatchCase, wholeWord = rplcdlgContent.WholeWord;
         FEscPressed = false;
-        if (rchedtContent.ReadOnly()) FReplaceRunning = false;
-        while (!FEscPressed && FReplaceRunning) {
-            Application().ProcessMessages();
-            const LONG from = rchedtContent.Selection().cpMin;
-            const CHARRANGE hit = rchedtContent.Find(findText, from, -1, matchCase, wholeWord);
-            if (hit.cpMin < 0 || findText.empty()) {
-                FReplaceRunning = false;
-                break;
-            }
-            rchedtContent.SetSelection(hit.cpMin, hit.cpMax);
-            rchedtContent.ReplaceSel(replaceText);
-            // A replacement leaves the caret behind the new text; a selection
-            // still standing means the edit refused it, and the same hit
-            // would be found for ever.
-            const CHARRANGE after = rchedtContent.Selection();
-            if (after.cpMin != after.cpMax) FReplaceRunning = false;
-        }
+        // A read-only text is left alone.
+        if (!rchedtContent.ReadOnly() && !findText.empty()) ReplaceAllOnce(findText, replaceText, matchCase, wholeWord);
         FReplaceRunning = false;
     }
     NotifyInfo(FEscPressed ? smsgReplaceBroken : smsgReplaceFinish);
     UpdatePosition();
+}
+
+void TfrmKeyContent::ReplaceAllOnce(const std::string& findText, const std::string& replaceText, bool matchCase,
+                                    bool wholeWord) {
+    Application().ProcessMessages();  // an Esc already on its way
+    if (FEscPressed) return;
+    // The hits the edit's own search would find one after another, from the
+    // start of the selection on, each search starting behind the last
+    // replacement; found in one pass and put into the edit in one fill.
+    const std::wstring text = Widen(rchedtContent.Text()), find = Widen(findText), with = Widen(replaceText);
+    std::wstring folded, needle = find;
+    if (!matchCase) {
+        folded = text;
+        if (!folded.empty()) ::CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+        ::CharUpperBuffW(&needle[0], static_cast<DWORD>(needle.size()));
+    }
+    const std::wstring& haystack = matchCase ? text : folded;
+    const size_t from = IndexOfPosition(text, rchedtContent.Selection().cpMin);
+    std::wstring out(text, 0, from);
+    size_t copied = from, hits = 0;
+    for (size_t at = haystack.find(needle, from); at != std::wstring::npos; at = haystack.find(needle, at)) {
+        if (wholeWord && !IsWholeWord(text, at, find.size())) {
+            ++at;
+            continue;
+        }
+        out.append(text, copied, at - copied).append(with);
+        at = copied = at + find.size();
+        // Esc is looked for now and then; what is replaced by then stays.
+        if (++hits % 1024 == 0) {
+            Application().ProcessMessages();
+            if (FEscPressed) break;
+        }
+    }
+    if (hits == 0) return;
+    const LONG caret = PositionOfIndex(out, out.size());
+    out.append(text, copied, std::wstring::npos);
+    rchedtContent.SetText(Narrow(out));
+    rchedtContent.SetModified(true);
+    rchedtContent.SetSelection(caret, caret);
 }

@@ -78,6 +78,7 @@ private:
     void InsertHeader();
     std::string FirstLine() const;
     bool SearchFrom(LONG from, const classlib::TFindDialog& dialog);
+    void ReplaceAllOnce(const std::string& findText, const std::string& replaceText, bool matchCase, bool wholeWord);
     // Asks whether to save a modified text: IDYES, IDNO or IDCANCEL.
     int AskSaveChanges();
 };

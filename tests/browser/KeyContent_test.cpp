@@ -204,6 +204,69 @@ TEST_F(KeyContentTest, FindAndReplaceAll) {
     Editor->rchedtContent.SetReadOnly(false);
 }
 
+TEST_F(KeyContentTest, ReplaceAllReplacesWhatTheEditsOwnSearchFinds) {
+    struct Case {
+        std::string Text, Find, With;
+        bool MatchCase, WholeWord;
+        LONG Start;
+    };
+    const Case cases[] = {
+        {"aXa\r\naxa AXA\r\n\r\nxaXax aXa", "axa", "[aXa]", false, false, 0},
+        {"aXa\r\naxa AXA\r\n\r\nxaXax aXa", "aXa", "-", true, false, 3},
+        {"word words sword word\r\nword_ word", "word", "W", false, true, 0},
+        {"aaaaa", "aa", "a", true, false, 1},
+        {"no hit here", "zz", "y", false, false, 0},
+    };
+    TRichEdit& edit = Editor->rchedtContent;
+    for (const Case& c : cases) {
+        // What the edit's own search and replacement give, hit after hit.
+        SetText(c.Text);
+        edit.SetSelection(c.Start, c.Start);
+        for (CHARRANGE hit; (hit = edit.Find(c.Find, edit.Selection().cpMin, -1, c.MatchCase, c.WholeWord)).cpMin >= 0;) {
+            edit.SetSelection(hit.cpMin, hit.cpMax);
+            edit.ReplaceSel(c.With);
+        }
+        const std::string expected = Text();
+        const CHARRANGE caret = edit.Selection();
+
+        SetText(c.Text);
+        edit.SetSelection(c.Start, c.Start);
+        Editor->rplcdlgContent.FindText = c.Find;
+        Editor->rplcdlgContent.ReplaceText = c.With;
+        Editor->rplcdlgContent.MatchCase = c.MatchCase;
+        Editor->rplcdlgContent.WholeWord = c.WholeWord;
+        Editor->rplcdlgContentReplaceAll(nullptr);
+        EXPECT_EQ(Text(), expected) << c.Text;
+        EXPECT_EQ(edit.Selection().cpMin, caret.cpMin) << c.Text;
+        EXPECT_EQ(edit.Modified(), expected != c.Text) << c.Text;
+        EXPECT_EQ(Boxes.Boxes.back().Text, "Replace finished!");
+    }
+
+    // One fill of the edit, however many hits.
+    std::string many;
+    for (int i = 0; i < 50; ++i) many += "\"Value\"=dword:00000001\r\n";
+    SetText(many);
+    int changes = 0;
+    const TNotifyEvent onChange = edit.OnChange;
+    edit.OnChange = [&](TObject* sender) {
+        ++changes;
+        onChange(sender);
+    };
+    Editor->rplcdlgContent.FindText = "Value";
+    Editor->rplcdlgContentReplaceAll(nullptr);
+    edit.OnChange = onChange;
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(Editor->sttsbrContent.PanelText(0), "Lines:50");
+
+    // Esc stops it; what was replaced by then stays.
+    SetText("aXa aXa");
+    Editor->rplcdlgContent.FindText = "aXa";
+    ::PostMessageA(edit.Handle, WM_KEYDOWN, VK_ESCAPE, 1);
+    Editor->rplcdlgContentReplaceAll(nullptr);
+    EXPECT_EQ(Text(), "aXa aXa");
+    EXPECT_EQ(Boxes.Boxes.back().Text, "Replace be broken!");
+}
+
 TEST_F(KeyContentTest, PrintingWithoutAPrinterIsReported) {
     Select(Scratch.Path);
     ResetSeams();  // the real printing: no printer is installed here
