@@ -34,12 +34,6 @@ const int kCommonRoots[] = {0, 1, 2, 3, 5};
 
 }  // namespace
 
-TfrmMain::~TfrmMain() {
-    // Free the data of nodes and items while the controls still exist.
-    if (trvwKeys.Handle) trvwKeys.Clear();
-    if (lstvwValues.Handle) lstvwValues.Clear();
-}
-
 // ---- Binding table -----------------------------------------------------------
 
 void TfrmMain::BindComponents() {

@@ -263,8 +263,7 @@ bool TTreeView::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result
     }
     if (msg == WM_KEYUP && OnKeyUp) {
         WORD key = static_cast<WORD>(wp);
-        UINT shift = (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
-        OnKeyUp(this, key, shift);
+        OnKeyUp(this, key, KeyboardShiftState());
     }
     return false;
 }
@@ -517,8 +516,6 @@ LRESULT TListView::HandleNotify(NMHDR* hdr, bool& handled) {
     }
 }
 
-void TListView::AfterResize() {}
-
 // ---- TStatusBar ------------------------------------------------------------
 
 void TStatusBar::SetPanels(const std::vector<int>& widths) {
@@ -607,11 +604,6 @@ SIZE TToolBar::IdealSize() const {
         s.cy = r.bottom;
     }
     return s;
-}
-
-LRESULT TToolBar::HandleNotify(NMHDR*, bool& handled) {
-    handled = false;
-    return 0;
 }
 
 // ---- TCoolBar ----------------------------------------------------------------

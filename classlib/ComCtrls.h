@@ -150,7 +150,6 @@ public:
     int IndexOfCaption(const std::string& caption) const;  // case-insensitive
 
     LRESULT HandleNotify(NMHDR* hdr, bool& handled) override;
-    void AfterResize() override;
 
 private:
     int FUpdateCount = 0;
@@ -187,7 +186,6 @@ public:
     TToolButton* ButtonById(int id) const;
     int ButtonCount() const { return static_cast<int>(FButtons.size()); }
     std::vector<TToolButton*>& Buttons() { return FButtons; }
-    LRESULT HandleNotify(NMHDR* hdr, bool& handled) override;
     SIZE IdealSize() const;
 
 private:

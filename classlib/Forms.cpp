@@ -42,10 +42,17 @@ bool IsEditWindow(HWND hwnd) {
 
 TForm::~TForm() {
     if (Handle) {
+        // Too late for the form's own handlers: let the window go quietly.
         ForgetForm(Handle);
         ::SetWindowLongPtrA(Handle, DWLP_USER, 0);
         ::DestroyWindow(Handle);
+        Handle = nullptr;
     }
+}
+
+void TForm::DestroyHandle() {
+    // The dialog procedure forgets the form on WM_NCDESTROY.
+    if (Handle) ::DestroyWindow(Handle);
 }
 
 void TForm::Create(int templateId, HWND owner) {
@@ -85,7 +92,12 @@ TComponent* TForm::FindComponent(const std::string& name) const {
 
 TControl* TForm::ControlOf(HWND hwnd) const {
     auto it = FControls.find(hwnd);
-    return it == FControls.end() ? nullptr : it->second;
+    if (it == FControls.end()) return nullptr;
+    if (!it->second->Alive()) {
+        CountDeadMessage();
+        return nullptr;
+    }
+    return it->second;
 }
 
 TMenuItem* TForm::MenuItemOfCommand(int id) const {
@@ -243,6 +255,13 @@ INT_PTR CALLBACK TForm::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         self->Handle = hwnd;
     }
     if (!self) return FALSE;
+    if (msg == WM_NCDESTROY) {
+        ForgetForm(hwnd);
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        self->Handle = nullptr;
+        self->FControls.clear();
+        return FALSE;
+    }
     bool handled = false;
     INT_PTR result = 0;
     try {
@@ -450,7 +469,11 @@ void TApplication::DoMinimize() {
 }
 
 void TApplication::DestroyForms() {
-    for (auto it = FForms.rbegin(); it != FForms.rend(); ++it) it->reset();
+    for (auto it = FForms.rbegin(); it != FForms.rend(); ++it) it->Form->DestroyHandle();
+    for (auto it = FForms.rbegin(); it != FForms.rend(); ++it) {
+        it->ResetRef();
+        it->Form.reset();
+    }
     FForms.clear();
     MainForm = nullptr;
 }

@@ -25,7 +25,6 @@ protected:
     }
     void TearDown() override {
         classlib::Application().DestroyForms();
-        frmMain = nullptr;
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
