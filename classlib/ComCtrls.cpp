@@ -234,10 +234,15 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
             auto* nm = reinterpret_cast<NMTVDISPINFOA*>(hdr);
             bool allow = true;
             if (OnEditing) OnEditing(this, TTreeNode(this, nm->item.hItem), allow);
+            FLabelEditing = allow;
             return allow ? FALSE : TRUE;
         }
         case TVN_ENDLABELEDITA: {
             auto* nm = reinterpret_cast<NMTVDISPINFOA*>(hdr);
+            // Wine's tree may report the end of one edit twice (seen when
+            // the handler refused the name): one edit, one end.
+            if (!FLabelEditing) return FALSE;
+            FLabelEditing = false;
             if (!nm->item.pszText) return FALSE;  // cancelled
             std::string text = nm->item.pszText;
             TTreeNode node(this, nm->item.hItem);
@@ -498,8 +503,13 @@ LRESULT TListView::HandleNotify(NMHDR* hdr, bool& handled) {
         case NM_CLICK:
             if (OnClick) OnClick(this);
             return 0;
+        case LVN_BEGINLABELEDITA:
+            FLabelEditing = true;
+            return FALSE;
         case LVN_ENDLABELEDITA: {
             auto* nm = reinterpret_cast<NMLVDISPINFOA*>(hdr);
+            if (!FLabelEditing) return FALSE;  // one edit, one end (as in the tree)
+            FLabelEditing = false;
             if (!nm->item.pszText) return FALSE;
             std::string text = nm->item.pszText;
             TListItem item(this, nm->item.iItem);

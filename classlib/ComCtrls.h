@@ -84,6 +84,7 @@ public:
 private:
     int FUpdateCount = 0;
     bool FExpandingByCode = false;
+    bool FLabelEditing = false;
 };
 
 class TListView;
@@ -153,6 +154,7 @@ public:
 
 private:
     int FUpdateCount = 0;
+    bool FLabelEditing = false;
     int InsertAt(int index, TListItemSpec& spec);
 };
 
