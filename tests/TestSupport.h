@@ -3,6 +3,7 @@
 // HKEY_CURRENT_USER\Software, and recorded message boxes.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -83,3 +84,72 @@ inline void PretendWindows(DWORD platform, DWORD major, DWORD minor = 0) {
         return TRUE;
     };
 }
+
+// The ANSI and the wide registry functions, for walking a key tree with either.
+template <class Char>
+struct RegText;
+template <>
+struct RegText<char> {
+    static LONG EnumValue(HKEY k, DWORD i, char* name, DWORD* len, DWORD* type, BYTE* data, DWORD* size) {
+        return ::RegEnumValueA(k, i, name, len, nullptr, type, data, size);
+    }
+    static LONG EnumKey(HKEY k, DWORD i, char* name, DWORD* len) {
+        return ::RegEnumKeyExA(k, i, name, len, nullptr, nullptr, nullptr, nullptr);
+    }
+    static LONG Open(HKEY k, const char* name, HKEY* out) { return ::RegOpenKeyExA(k, name, 0, KEY_READ, out); }
+};
+template <>
+struct RegText<wchar_t> {
+    static LONG EnumValue(HKEY k, DWORD i, wchar_t* name, DWORD* len, DWORD* type, BYTE* data, DWORD* size) {
+        return ::RegEnumValueW(k, i, name, len, nullptr, type, data, size);
+    }
+    static LONG EnumKey(HKEY k, DWORD i, wchar_t* name, DWORD* len) {
+        return ::RegEnumKeyExW(k, i, name, len, nullptr, nullptr, nullptr, nullptr);
+    }
+    static LONG Open(HKEY k, const wchar_t* name, HKEY* out) { return ::RegOpenKeyExW(k, name, 0, KEY_READ, out); }
+};
+
+// Walks a key tree as stored, depth first. Paths are below the top key ("" for
+// the top, "a\\b" below it). onKey sees every key that opened, onValue every
+// value with its raw type and bytes, onUnreadable every subkey that did not
+// open. Only the wide functions reach paths longer than 260 characters.
+template <class Char>
+struct TreeWalk {
+    using Text = std::basic_string<Char>;
+    std::function<void(const Text& path)> OnKey;
+    std::function<void(const Text& path, const Text& name, DWORD type, std::vector<BYTE> data)> OnValue;
+    std::function<void(const Text& path)> OnUnreadable;
+
+    void Walk(HKEY key, const Text& path = Text()) const {
+        if (OnKey) OnKey(path);
+        std::vector<Char> name(16384);
+        std::vector<BYTE> data(1 << 20);
+        for (DWORD i = 0;; ++i) {
+            DWORD len = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size()), type = 0;
+            if (RegText<Char>::EnumValue(key, i, name.data(), &len, &type, data.data(), &size) != ERROR_SUCCESS)
+                break;
+            if (OnValue) OnValue(path, Text(name.data(), len), type, std::vector<BYTE>(data.begin(), data.begin() + size));
+        }
+        for (DWORD i = 0;; ++i) {
+            DWORD len = static_cast<DWORD>(name.size());
+            if (RegText<Char>::EnumKey(key, i, name.data(), &len) != ERROR_SUCCESS) break;
+            const Text sub(name.data(), len);
+            const Text subPath = path.empty() ? sub : path + Char('\\') + sub;
+            HKEY child = nullptr;
+            if (RegText<Char>::Open(key, sub.c_str(), &child) != ERROR_SUCCESS) {
+                if (OnUnreadable) OnUnreadable(subPath);
+                continue;
+            }
+            Walk(child, subPath);
+            ::RegCloseKey(child);
+        }
+    }
+    // Walks the tree at root\path; false when it cannot be opened.
+    bool WalkAt(HKEY root, const Text& path) const {
+        HKEY key = nullptr;
+        if (RegText<Char>::Open(root, path.c_str(), &key) != ERROR_SUCCESS) return false;
+        Walk(key);
+        ::RegCloseKey(key);
+        return true;
+    }
+};

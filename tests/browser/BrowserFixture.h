@@ -2,11 +2,26 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 #include "../TestSupport.h"
 #include "Program.h"
 #include "UnitMain.h"
 #include "resource.h"
+
+inline std::string ReadFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A file name in the temporary folder, apart from other test processes.
+inline std::string TempFile(const std::string& name) {
+    char dir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "tessmorel_" + std::to_string(::GetCurrentProcessId()) + "_" + name;
+}
 
 // The child of a node with the given text; none when there is no such child.
 inline TTreeNode Child(TTreeNode node, const std::string& text) {

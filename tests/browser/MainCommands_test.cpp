@@ -1,7 +1,5 @@
 // Main-window commands as the user reaches them: keys while a label is
 // being edited, Export All, Edit Reg File.
-#include <sstream>
-
 #include "BrowserFixture.h"
 #include "UnitKeyContent.h"
 
@@ -39,19 +37,6 @@ std::string ClipboardText() {
     }
     ::CloseClipboard();
     return text;
-}
-
-std::string ReadFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string TempFile(const std::string& name) {
-    char dir[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + "tessmorel_" + std::to_string(::GetCurrentProcessId()) + "_" + name;
 }
 
 }  // namespace

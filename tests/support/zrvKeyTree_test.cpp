@@ -20,38 +20,18 @@ struct TreeImage {
     bool operator==(const TreeImage& o) const { return Keys == o.Keys && Values == o.Values; }
 };
 
-void ReadTree(HKEY key, const std::wstring& rel, TreeImage& image) {
-    image.Keys[rel] = 1;
-    std::vector<WCHAR> name(16384);
-    std::vector<BYTE> data(1 << 20);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS)
-            break;
-        image.Values[rel + L":" + std::wstring(name.data(), nameLen)] = {
-            type, std::vector<BYTE>(data.begin(), data.begin() + dataLen)};
-    }
-    for (DWORD i = 0;; ++i) {
-        WCHAR sub[300];
-        DWORD len = 300;
-        if (::RegEnumKeyExW(key, i, sub, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        HKEY child = nullptr;
-        if (::RegOpenKeyExW(key, sub, 0, KEY_READ, &child) != ERROR_SUCCESS) {
-            image.Keys[rel + L"\\" + sub + L" (unreadable)"] = 1;
-            continue;
-        }
-        ReadTree(child, rel + L"\\" + sub, image);
-        ::RegCloseKey(child);
-    }
-}
-
+// Keys by their path with a leading backslash ("" for the top key), values by
+// that path, a colon and their name.
 TreeImage Image(HKEY root, const std::string& path) {
     TreeImage image;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, W(path).c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        ReadTree(key, L"", image);
-        ::RegCloseKey(key);
-    }
+    TreeWalk<wchar_t> walk;
+    auto rel = [](const std::wstring& p) { return p.empty() ? p : L"\\" + p; };
+    walk.OnKey = [&](const std::wstring& p) { image.Keys[rel(p)] = 1; };
+    walk.OnValue = [&](const std::wstring& p, const std::wstring& name, DWORD type, std::vector<BYTE> data) {
+        image.Values[rel(p) + L":" + name] = {type, std::move(data)};
+    };
+    walk.OnUnreadable = [&](const std::wstring& p) { image.Keys[rel(p) + L" (unreadable)"] = 1; };
+    walk.WalkAt(root, W(path));
     return image;
 }
 
@@ -501,7 +481,10 @@ TEST(KeyTreeRegistryClass, MoveKeyKeepsTheSourceUnlessAllArrived) {
     s.AddKey("taken");
     const TreeImage before = Image(s.Key, "src");
     classlib::TRegistry reg;
-    // An existing destination, and one inside the source, are refused.
+    // A missing source, an existing destination, and one inside the source
+    // are refused.
+    EXPECT_FALSE(reg.MoveKey(s.Path + "\\absent", s.Path + "\\x", true));
+    EXPECT_FALSE(Exists(s.Key, "x"));
     EXPECT_FALSE(reg.MoveKey(s.Path + "\\src", s.Path + "\\taken", true));
     EXPECT_FALSE(reg.MoveKey(s.Path + "\\src", s.Path + "\\SRC\\a\\inner", true));
     EXPECT_TRUE(Image(s.Key, "src") == before);

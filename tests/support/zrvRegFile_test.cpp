@@ -84,34 +84,14 @@ std::ostream& operator<<(std::ostream& os, const RawValue& v) {
     return os;
 }
 
-void ReadTree(HKEY key, const std::string& path, Tree& tree) {
-    auto& values = tree[UpperCaseAscii(path)];
-    std::vector<char> name(16384);
-    std::vector<BYTE> data(1 << 16);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS)
-            break;
-        const std::string n(name.data(), nameLen);
-        values[UpperCaseAscii(n)] = {n, type, std::vector<BYTE>(data.begin(), data.begin() + dataLen)};
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD len = static_cast<DWORD>(name.size());
-        if (::RegEnumKeyExA(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        const std::string sub(name.data(), len);
-        HKEY k = nullptr;
-        if (::RegOpenKeyExA(key, sub.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) continue;
-        ReadTree(k, path.empty() ? sub : path + "\\" + sub, tree);
-        ::RegCloseKey(k);
-    }
-}
-
 Tree ReadTree(const std::string& path) {
     Tree tree;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return tree;
-    ReadTree(key, "", tree);
-    ::RegCloseKey(key);
+    TreeWalk<char> walk;
+    walk.OnKey = [&](const std::string& p) { tree[UpperCaseAscii(p)]; };
+    walk.OnValue = [&](const std::string& p, const std::string& name, DWORD type, std::vector<BYTE> data) {
+        tree[UpperCaseAscii(p)][UpperCaseAscii(name)] = {name, type, std::move(data)};
+    };
+    walk.WalkAt(HKEY_CURRENT_USER, path);
     return tree;
 }
 
