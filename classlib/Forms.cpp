@@ -207,7 +207,9 @@ bool TForm::IsShortCut(const MSG& msg) {
     const WORD key = static_cast<WORD>(msg.wParam);
     const bool ctrl = ::GetKeyState(VK_CONTROL) < 0, alt = ::GetKeyState(VK_MENU) < 0,
                shift = ::GetKeyState(VK_SHIFT) < 0;
-    HWND focus = ::GetFocus();
+    // A key goes to the window that had the focus when it was pressed; the
+    // focus may have moved since (another program's window came up).
+    HWND focus = msg.hwnd;
     // A transient edit box (in-place label editing) keeps its editing keys;
     // an edit that is a component of the form leaves them to the menu.
     if (focus && IsEditWindow(focus) && !ControlOf(focus)) {

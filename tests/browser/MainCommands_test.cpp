@@ -15,28 +15,18 @@ void HoldCtrl(bool down) {
 }
 
 // One key through the program's message loop: shortcuts first, then the
-// window with the focus.
-void PressInLoop(HWND focus, WORD key, bool ctrl) {
+// window it was pressed in.
+void PressInLoop(HWND window, WORD key, bool ctrl, bool shortcut) {
     HoldCtrl(ctrl);
-    MSG down{focus, WM_KEYDOWN, key, 1, 0, {}};
-    if (!frmMain->HandleDialogMessage(down)) {
+    MSG down{window, WM_KEYDOWN, key, 1, 0, {}};
+    EXPECT_EQ(frmMain->HandleDialogMessage(down), shortcut);
+    if (!shortcut) {
         ::TranslateMessage(&down);
         ::DispatchMessageA(&down);
     }
     MSG msg;
-    while (::PeekMessageA(&msg, focus, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    while (::PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     HoldCtrl(false);
-}
-
-std::string ClipboardText() {
-    std::string text;
-    if (!::OpenClipboard(nullptr)) return text;
-    if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(::GlobalLock(h))) text = p;
-        ::GlobalUnlock(h);
-    }
-    ::CloseClipboard();
-    return text;
 }
 
 }  // namespace
@@ -68,19 +58,30 @@ protected:
                                 frmMain->mnitmValueCopy, frmMain->pppmnitmValueCopy})
             item->OnClick = [this](TObject*) { ++Commands; };
     }
-    // Del and Ctrl+C in the edit box of an in-place rename.
-    void CheckEditingKeys(HWND edit) {
-        ASSERT_NE(edit, nullptr);
+    // Del and Ctrl+C in the edit box of an in-place rename: the edit box
+    // deletes and copies, no command runs. The box goes when the focus moves
+    // to another program's window (test programs run side by side); false
+    // then, and the caller tries again.
+    bool CheckEditingKeys(HWND edit) {
+        EXPECT_NE(edit, nullptr);
         ::SetWindowTextA(edit, "abc");
-        ::SendMessageA(edit, EM_SETSEL, 0, -1);
-        PressInLoop(edit, 'C', true);
-        EXPECT_EQ(ClipboardText(), "abc");
         ::SendMessageA(edit, EM_SETSEL, 0, 1);
-        PressInLoop(edit, VK_DELETE, false);
+        if (!::IsWindow(edit)) return false;
+        PressInLoop(edit, VK_DELETE, false, false);
+        if (!::IsWindow(edit)) return false;
+        PressInLoop(edit, 'C', true, false);
         char text[16] = {};
         ::GetWindowTextA(edit, text, sizeof text);
+        if (!::IsWindow(edit)) return false;
         EXPECT_STREQ(text, "bc");
         EXPECT_EQ(Commands, 0);
+        return true;
+    }
+    template <class StartEditing>
+    void CheckEditingKeysOf(StartEditing start) {
+        bool checked = false;
+        for (int attempt = 0; attempt < 5 && !checked; ++attempt) checked = CheckEditingKeys(start());
+        EXPECT_TRUE(checked);
     }
     ScratchKey Scratch;
     TTreeNode Node;
@@ -91,17 +92,20 @@ protected:
 TEST_F(MainCommandsTest, DelAndCtrlCWhileALabelIsEditedGoToTheEditBox) {
     CountCommands();
     Node.Expand(false);
-    Child(Node, "Child").EditText();
-    CheckEditingKeys(TreeView_GetEditControl(frmMain->trvwKeys.Handle));
+    CheckEditingKeysOf([&] {
+        TreeView_EndEditLabelNow(frmMain->trvwKeys.Handle, TRUE);
+        Child(Node, "Child").EditText();
+        return TreeView_GetEditControl(frmMain->trvwKeys.Handle);
+    });
     TreeView_EndEditLabelNow(frmMain->trvwKeys.Handle, TRUE);
-
-    frmMain->lstvwValues.Item(0).EditCaption();
-    CheckEditingKeys(ListView_GetEditControl(frmMain->lstvwValues.Handle));
+    CheckEditingKeysOf([&] {
+        frmMain->lstvwValues.Item(0).EditCaption();
+        return ListView_GetEditControl(frmMain->lstvwValues.Handle);
+    });
     ::SendMessageA(ListView_GetEditControl(frmMain->lstvwValues.Handle), WM_KEYDOWN, VK_ESCAPE, 0);
 
     // Without an edit box the same keys are the menus' again.
-    ::SetFocus(frmMain->trvwKeys.Handle);
-    PressInLoop(frmMain->trvwKeys.Handle, 'C', true);
+    PressInLoop(frmMain->trvwKeys.Handle, 'C', true, true);
     EXPECT_EQ(Commands, 1);
     EXPECT_TRUE(Boxes.Boxes.empty());
 }
