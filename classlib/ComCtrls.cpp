@@ -239,8 +239,8 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
         }
         case TVN_ENDLABELEDITA: {
             auto* nm = reinterpret_cast<NMTVDISPINFOA*>(hdr);
-            // Wine's tree may report the end of one edit twice (seen when
-            // the handler refused the name): one edit, one end.
+            // Wine's tree may report the end of one edit twice (a refused
+            // name was reported twice): one edit, one end.
             if (!FLabelEditing) return FALSE;
             FLabelEditing = false;
             if (!nm->item.pszText) return FALSE;  // cancelled
@@ -503,13 +503,8 @@ LRESULT TListView::HandleNotify(NMHDR* hdr, bool& handled) {
         case NM_CLICK:
             if (OnClick) OnClick(this);
             return 0;
-        case LVN_BEGINLABELEDITA:
-            FLabelEditing = true;
-            return FALSE;
         case LVN_ENDLABELEDITA: {
             auto* nm = reinterpret_cast<NMLVDISPINFOA*>(hdr);
-            if (!FLabelEditing) return FALSE;  // one edit, one end (as in the tree)
-            FLabelEditing = false;
             if (!nm->item.pszText) return FALSE;
             std::string text = nm->item.pszText;
             TListItem item(this, nm->item.iItem);

@@ -154,7 +154,6 @@ public:
 
 private:
     int FUpdateCount = 0;
-    bool FLabelEditing = false;
     int InsertAt(int index, TListItemSpec& spec);
 };
 
