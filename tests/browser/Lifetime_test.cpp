@@ -25,6 +25,25 @@ std::vector<TForm*> EveryForm() {
             frmFavorites, frmValueReplaceConfirm, frmAbout, frmKeyContent, frmBinFind, frmFinding};
 }
 
+// The visible top-level windows of one process.
+struct ProgramWindows {
+    DWORD Pid;
+    HWND Main = nullptr;
+    int MessageBoxes = 0;
+};
+
+BOOL CALLBACK CollectWindow(HWND w, LPARAM lp) {
+    auto* f = reinterpret_cast<ProgramWindows*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(w, &pid);
+    if (pid != f->Pid || !::IsWindowVisible(w)) return TRUE;
+    char title[64] = {};
+    ::GetWindowTextA(w, title, sizeof title);
+    if (std::string(title) == "Zarvo Tessmorel") f->Main = w;
+    if (::GetDlgItem(w, 0xFFFF)) ++f->MessageBoxes;  // the text of a message box
+    return TRUE;
+}
+
 }  // namespace
 
 TEST(Lifetime, AControlThatDiesFirstHandsItsWindowBack) {
@@ -103,26 +122,10 @@ TEST(WholeProgram, StartsAndClosesWithoutAReport) {
     ASSERT_TRUE(::CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
     ::CloseHandle(out);
 
-    struct Found {
-        DWORD Pid;
-        HWND Main = nullptr;
-        int MessageBoxes = 0;
-    } found{pi.dwProcessId};
+    ProgramWindows found{pi.dwProcessId};
     for (int i = 0; i < 300 && !found.Main; ++i) {
         ::Sleep(100);
-        ::EnumWindows(
-            [](HWND w, LPARAM lp) {
-                auto* f = reinterpret_cast<Found*>(lp);
-                DWORD pid = 0;
-                ::GetWindowThreadProcessId(w, &pid);
-                if (pid != f->Pid || !::IsWindowVisible(w)) return TRUE;
-                char title[64] = {};
-                ::GetWindowTextA(w, title, sizeof title);
-                if (std::string(title) == "Zarvo Tessmorel") f->Main = w;
-                if (::GetDlgItem(w, 0xFFFF)) ++f->MessageBoxes;  // the text of a message box
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
+        ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
     }
     ASSERT_NE(found.Main, nullptr) << "the main window did not appear";
     EXPECT_EQ(found.MessageBoxes, 0);
