@@ -31,12 +31,6 @@ const int kFavoriteTag = 9999;
 
 }  // namespace
 
-TfrmMain::~TfrmMain() {
-    // Free the data of nodes and items while the controls still exist.
-    if (trvwKeys.Handle) trvwKeys.Clear();
-    if (lstvwValues.Handle) lstvwValues.Clear();
-}
-
 // ---- Binding table -----------------------------------------------------------
 
 void TfrmMain::BindComponents() {

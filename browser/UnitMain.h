@@ -70,7 +70,6 @@ struct TValueCopyData {
 
 class TfrmMain : public classlib::TForm {
 public:
-    ~TfrmMain() override;
     // ---- Components ----
     classlib::TImageList imglstMain;
     classlib::TCoolBar clbrMain;

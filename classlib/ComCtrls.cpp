@@ -245,10 +245,15 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
             auto* nm = reinterpret_cast<NMTVDISPINFOA*>(hdr);
             bool allow = true;
             if (OnEditing) OnEditing(this, TTreeNode(this, nm->item.hItem), allow);
+            FLabelEditing = allow;
             return allow ? FALSE : TRUE;
         }
         case TVN_ENDLABELEDITA: {
             auto* nm = reinterpret_cast<NMTVDISPINFOA*>(hdr);
+            // Wine's tree may report the end of one edit twice (a refused
+            // name was reported twice): one edit, one end.
+            if (!FLabelEditing) return FALSE;
+            FLabelEditing = false;
             if (!nm->item.pszText) return FALSE;  // cancelled
             std::string text = nm->item.pszText;
             TTreeNode node(this, nm->item.hItem);
@@ -274,8 +279,7 @@ bool TTreeView::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result
     }
     if (msg == WM_KEYUP && OnKeyUp) {
         WORD key = static_cast<WORD>(wp);
-        UINT shift = (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
-        OnKeyUp(this, key, shift);
+        OnKeyUp(this, key, KeyboardShiftState());
     }
     return false;
 }
@@ -532,8 +536,6 @@ LRESULT TListView::HandleNotify(NMHDR* hdr, bool& handled) {
     }
 }
 
-void TListView::AfterResize() {}
-
 // ---- TStatusBar ------------------------------------------------------------
 
 void TStatusBar::SetPanels(const std::vector<int>& widths) {
@@ -622,11 +624,6 @@ SIZE TToolBar::IdealSize() const {
         s.cy = r.bottom;
     }
     return s;
-}
-
-LRESULT TToolBar::HandleNotify(NMHDR*, bool& handled) {
-    handled = false;
-    return 0;
 }
 
 // ---- TCoolBar ----------------------------------------------------------------

@@ -89,6 +89,7 @@ private:
                      TNodeSort where);
     int FUpdateCount = 0;
     bool FExpandingByCode = false;
+    bool FLabelEditing = false;
 };
 
 class TListView;
@@ -156,7 +157,6 @@ public:
     int IndexOfCaption(const std::string& caption) const;  // case-insensitive
 
     LRESULT HandleNotify(NMHDR* hdr, bool& handled) override;
-    void AfterResize() override;
 
 private:
     int FUpdateCount = 0;
@@ -193,7 +193,6 @@ public:
     TToolButton* ButtonById(int id) const;
     int ButtonCount() const { return static_cast<int>(FButtons.size()); }
     std::vector<TToolButton*>& Buttons() { return FButtons; }
-    LRESULT HandleNotify(NMHDR* hdr, bool& handled) override;
     SIZE IdealSize() const;
 
 private:

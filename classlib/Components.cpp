@@ -95,7 +95,6 @@ void TControl::Realign() {
                 case TAlign::alNone: break;
             }
             c->Realign();
-            c->AfterResize();
             if (c->OnResize) c->OnResize(c);
         }
     };
@@ -121,6 +120,23 @@ std::string TControl::GetTextProperty(const std::string& prop) const {
     return {};
 }
 
+UINT KeyboardShiftState() {
+    return (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
+}
+
+namespace {
+int gDeadMessages = 0;
+}  // namespace
+
+int TControl::DeadMessages() { return gDeadMessages; }
+
+void TControl::CountDeadMessage() { ++gDeadMessages; }
+
+TControl::~TControl() {
+    Unhook();
+    FCanary = kDead;
+}
+
 void TControl::Subclass() {
     if (!Handle || FOldProc) return;
     // The user-data slot, not a window property: properties cost a trip to
@@ -130,11 +146,24 @@ void TControl::Subclass() {
         ::SetWindowLongPtrA(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TControl::SubclassProc)));
 }
 
+void TControl::Unhook() {
+    if (Handle && FOldProc && ::IsWindow(Handle) &&
+        ::GetWindowLongPtrA(Handle, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
+        ::SetWindowLongPtrA(Handle, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrA(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldProc));
+    }
+    FOldProc = nullptr;
+}
+
 bool TControl::HandleWindowMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TControl*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return ::DefWindowProcA(hwnd, msg, wp, lp);
+    if (!self->Alive()) {
+        CountDeadMessage();
+        return ::DefWindowProcA(hwnd, msg, wp, lp);
+    }
     LRESULT result = 0;
     bool handled = false;
     try {
@@ -146,9 +175,7 @@ LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     if (handled) return result;
     WNDPROC old = self->FOldProc;
     if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-        self->FOldProc = nullptr;
+        self->Unhook();
         self->Handle = nullptr;
     }
     return old ? ::CallWindowProcA(old, hwnd, msg, wp, lp) : ::DefWindowProcA(hwnd, msg, wp, lp);
@@ -315,17 +342,6 @@ void TButton::HandleCommand(WORD code) {
     if (ModalResult != 0 && Owner) Owner->ModalResult = ModalResult;
 }
 
-void TButton::SetGlyph(TImageList& images, int index) {
-    HBITMAP glyph = images.CreateGlyph(index);
-    if (!glyph || !Handle) return;
-    ::SetWindowLongPtrA(Handle, GWL_STYLE, ::GetWindowLongPtrA(Handle, GWL_STYLE) | BS_BITMAP);
-    HBITMAP old = reinterpret_cast<HBITMAP>(
-        ::SendMessageA(Handle, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph)));
-    if (old && old != FGlyph) ::DeleteObject(old);
-    if (FGlyph) ::DeleteObject(FGlyph);
-    FGlyph = glyph;
-}
-
 void TEdit::HandleCommand(WORD code) {
     if (code == EN_CHANGE && OnChange) OnChange(this);
 }
@@ -344,8 +360,7 @@ bool TEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         }
     } else if (msg == WM_KEYDOWN && OnKeyDown) {
         WORD key = static_cast<WORD>(wp);
-        const UINT shift = (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
-        OnKeyDown(this, key, shift);
+        OnKeyDown(this, key, KeyboardShiftState());
         if (key == 0) {
             result = 0;
             return true;
@@ -434,21 +449,6 @@ void TImageList::LoadStrip(HINSTANCE instance, int bitmapId) {
     if (Handle) ImageList_Destroy(Handle);
     Handle = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), 16, 0, RGB(255, 0, 255), IMAGE_BITMAP,
                                   LR_CREATEDIBSECTION);
-}
-
-HBITMAP TImageList::CreateGlyph(int index) const {
-    if (!Handle || index < 0 || index >= Count()) return nullptr;
-    const TWindowDC screen(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen.Get());
-    HBITMAP bmp = ::CreateCompatibleBitmap(screen.Get(), 16, 16);
-    {
-        const TSelectObject selected(dc, bmp);
-        RECT r{0, 0, 16, 16};
-        ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
-        ImageList_Draw(Handle, index, dc, 0, 0, ILD_TRANSPARENT);
-    }
-    ::DeleteDC(dc);
-    return bmp;
 }
 
 // ---- Hourglass --------------------------------------------------------------

@@ -49,6 +49,10 @@ public:
 
 class TControl : public TComponent {
 public:
+    TControl() = default;
+    // A control that dies before its window hands the window back to its
+    // own procedure, so no message reaches the destroyed object.
+    ~TControl() override;
     HWND Handle = nullptr;
     TAlign Align = TAlign::alNone;
     TControl* Parent = nullptr;   // for layout; nullptr means the form
@@ -79,18 +83,32 @@ public:
     // Hooks from the form's message dispatch.
     virtual void HandleCommand(WORD /*code*/) {}
     virtual LRESULT HandleNotify(NMHDR* /*hdr*/, bool& /*handled*/) { return 0; }
-    virtual void AfterResize() {}
     // Places the control; combo boxes keep their own height.
     virtual void PlaceAt(int left, int top, int width, int height);
 
     // Attaches to a window and subclasses it for keyboard and mouse events.
     void Subclass();
+    // Restores the window's own procedure and clears its user-data slot.
+    void Unhook();
     virtual bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // False once the destructor has run.
+    bool Alive() const { return FCanary == kAlive; }
+    // Messages that found a destroyed control and were turned away: a
+    // lifetime fault somewhere (the tests keep it at zero).
+    static int DeadMessages();
 
 protected:
     WNDPROC FOldProc = nullptr;
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static void CountDeadMessage();
+
+private:
+    static constexpr unsigned kAlive = 0x4C697665u, kDead = 0xDEADC0DEu;
+    unsigned FCanary = kAlive;
 };
+
+// The shift state of the keyboard as the MK_ flags of the key events.
+UINT KeyboardShiftState();
 
 // Key events: virtual-key code (changeable) and shift state (MK_ flags).
 using TKeyEvent = std::function<void(TObject* sender, WORD& key, UINT shift)>;
@@ -139,10 +157,6 @@ class TButton : public TControl {
 public:
     int ModalResult = 0;
     void HandleCommand(WORD code) override;
-    void SetGlyph(TImageList& images, int index);
-
-private:
-    HBITMAP FGlyph = nullptr;
 };
 
 class TEdit : public TControl {
@@ -193,8 +207,6 @@ public:
     // Loads a horizontal strip of 16x16 images; magenta is transparent.
     void LoadStrip(HINSTANCE instance, int bitmapId);
     int Count() const { return Handle ? ImageList_GetImageCount(Handle) : 0; }
-    // A new bitmap of one image on the button face colour; caller owns it.
-    HBITMAP CreateGlyph(int index) const;
 };
 
 // Owned RAII handle for a GDI object.

@@ -42,10 +42,17 @@ bool IsEditWindow(HWND hwnd) {
 
 TForm::~TForm() {
     if (Handle) {
+        // Too late for the form's own handlers: let the window go quietly.
         ForgetForm(Handle);
         ::SetWindowLongPtrA(Handle, DWLP_USER, 0);
         ::DestroyWindow(Handle);
+        Handle = nullptr;
     }
+}
+
+void TForm::DestroyHandle() {
+    // The dialog procedure forgets the form on WM_NCDESTROY.
+    if (Handle) ::DestroyWindow(Handle);
 }
 
 void TForm::Create(int templateId, HWND owner) {
@@ -90,7 +97,12 @@ TComponent* TForm::FindComponent(const std::string& name) const {
 
 TControl* TForm::ControlOf(HWND hwnd) const {
     auto it = FControls.find(hwnd);
-    return it == FControls.end() ? nullptr : it->second;
+    if (it == FControls.end()) return nullptr;
+    if (!it->second->Alive()) {
+        CountDeadMessage();
+        return nullptr;
+    }
+    return it->second;
 }
 
 TMenuItem* TForm::MenuItemOfCommand(int id) const {
@@ -200,7 +212,9 @@ bool TForm::IsShortCut(const MSG& msg) {
     const WORD key = static_cast<WORD>(msg.wParam);
     const bool ctrl = ::GetKeyState(VK_CONTROL) < 0, alt = ::GetKeyState(VK_MENU) < 0,
                shift = ::GetKeyState(VK_SHIFT) < 0;
-    HWND focus = ::GetFocus();
+    // A key goes to the window that had the focus when it was pressed; the
+    // focus may have moved since (another program's window came up).
+    HWND focus = msg.hwnd;
     // A transient edit box (in-place label editing) keeps its editing keys;
     // an edit that is a component of the form leaves them to the menu.
     if (focus && IsEditWindow(focus) && !ControlOf(focus)) {
@@ -248,6 +262,13 @@ INT_PTR CALLBACK TForm::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         self->Handle = hwnd;
     }
     if (!self) return FALSE;
+    if (msg == WM_NCDESTROY) {
+        ForgetForm(hwnd);
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        self->Handle = nullptr;
+        self->FControls.clear();
+        return FALSE;
+    }
     bool handled = false;
     INT_PTR result = 0;
     try {
@@ -455,7 +476,11 @@ void TApplication::DoMinimize() {
 }
 
 void TApplication::DestroyForms() {
-    for (auto it = FForms.rbegin(); it != FForms.rend(); ++it) it->reset();
+    for (auto it = FForms.rbegin(); it != FForms.rend(); ++it) it->Form->DestroyHandle();
+    for (auto it = FForms.rbegin(); it != FForms.rend(); ++it) {
+        it->ResetRef();
+        it->Form.reset();
+    }
     FForms.clear();
     MainForm = nullptr;
 }

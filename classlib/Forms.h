@@ -16,6 +16,9 @@ using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 class TForm : public TControl {
 public:
     TForm() = default;
+    // Destroys the window if it still exists. The controls of a derived form
+    // are gone by then (they unhooked themselves), so whoever owns a form
+    // calls DestroyHandle first: TApplication does.
     ~TForm() override;
     TForm(const TForm&) = delete;
     TForm& operator=(const TForm&) = delete;
@@ -23,6 +26,9 @@ public:
     // Creates the window from its template, binds the components and runs
     // the creation handler.
     void Create(int templateId, HWND owner);
+    // Destroys the window and its children while the form and its controls
+    // still live; the nodes and items free their data on the way.
+    void DestroyHandle();
 
     int ModalResult = mrNone;
     TMainMenu* Menu = nullptr;
@@ -93,10 +99,11 @@ public:
 
     void Initialize(HINSTANCE instance);
     // Creates a form: the first one becomes the main form.
+    // The global form pointer is reset when the form is destroyed.
     template <class T>
     void CreateForm(T*& ref, int templateId) {
         ref = new T();
-        FForms.emplace_back(ref);
+        FForms.push_back({std::unique_ptr<TForm>(ref), [&ref] { ref = nullptr; }});
         if (!MainForm) MainForm = ref;
         ref->Create(templateId, MainForm == ref ? nullptr : MainForm->Handle);
     }
@@ -108,12 +115,18 @@ public:
     void ShowException(const std::exception& e);
     void HandleException();  // call inside a catch block
     void DoMinimize();
+    // Destroys every window (last created first) while all forms still
+    // live, then the forms, and resets their global pointers.
     void DestroyForms();
 
     std::string LastExceptionMessage;
 
 private:
-    std::vector<std::unique_ptr<TForm>> FForms;
+    struct TOwnedForm {
+        std::unique_ptr<TForm> Form;
+        std::function<void()> ResetRef;
+    };
+    std::vector<TOwnedForm> FForms;
     bool FTerminated = false;
 };
 

@@ -282,7 +282,7 @@ void TRichEdit::HandleCommand(WORD code) {
 }
 
 bool TRichEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    const UINT shift = (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
+    const UINT shift = KeyboardShiftState();
     if (FProgramEditsOnly) {
         switch (msg) {
             case WM_GETDLGCODE:

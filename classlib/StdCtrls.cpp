@@ -9,10 +9,6 @@
 
 namespace classlib {
 
-UINT KeyboardShiftState() {
-    return (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
-}
-
 bool IsUserEditingMessage(UINT msg, WPARAM wp) {
     switch (msg) {
         case WM_PASTE:

@@ -11,9 +11,6 @@ namespace classlib {
 
 using TMouseWheelEvent = std::function<void(TObject* sender, int delta)>;  // +120 a notch away from the user
 
-// The shift state of the keyboard as the MK_ flags of the key events.
-UINT KeyboardShiftState();
-
 // Whether a message would let the user change an edit control's text by a
 // path of the control's own (paste, cut, clear, undo, input-method strings,
 // dropped files, editing keys): what an edit whose text only the program

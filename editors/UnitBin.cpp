@@ -493,22 +493,38 @@ void TfrmBin::DragTo(HWND column, int x, int y, bool hex) {
     Render();
 }
 
-// ---- Hex column ------------------------------------------------------------------------------
+// ---- Both columns ----------------------------------------------------------------------------
+// The hex and the character column edit, select and mirror the same way; they
+// differ in the model's operation and in which selection leads.
 
-void TfrmBin::mmHexValueKeyPress(TObject*, char& key) {
-    const char typed = key;
-    key = 0;  // the column never types by itself
-    if (FHexSelecting) return;
-    THexEdit edit;
-    if (FModel.TypeHexDigit(typed, FHex.Range(), edit)) ApplyEdit(edit, true);
+HWND TfrmBin::ColumnHandle(bool hex) const { return hex ? HexHandle() : mmValueString.Handle; }
+
+bool& TfrmBin::Selecting(bool hex) { return hex ? FHexSelecting : FCharSelecting; }
+
+void TfrmBin::MirrorFrom(bool hex) {
+    if (hex)
+        MirrorHexToChars();
+    else
+        MirrorCharsToHex();
 }
 
-void TfrmBin::mmHexValueKeyDown(TObject*, WORD& key, UINT shift) {
+void TfrmBin::ColumnKeyPress(bool hex, char& key) {
+    const auto typed = static_cast<unsigned char>(key);
+    key = 0;  // the columns never type by themselves
+    if (Selecting(hex)) return;
+    THexEdit edit;
+    if (hex ? FModel.TypeHexDigit(static_cast<char>(typed), FHex.Range(), edit)
+            : FModel.TypeChar(typed, FChars.Range(), edit))
+        ApplyEdit(edit, hex);
+}
+
+void TfrmBin::ColumnKeyDown(bool hex, WORD& key, UINT shift) {
     if (key == VK_DELETE) {
         key = 0;
-        if (FHexSelecting) return;
+        if (Selecting(hex)) return;
         THexEdit edit;
-        if (FModel.DeleteHex(FHex.Range(), edit)) ApplyEdit(edit, true);
+        if (hex ? FModel.DeleteHex(FHex.Range(), edit) : FModel.DeleteChars(FChars.Range(), edit))
+            ApplyEdit(edit, hex);
         return;
     }
     if (shift & MK_CONTROL) {
@@ -516,103 +532,78 @@ void TfrmBin::mmHexValueKeyDown(TObject*, WORD& key, UINT shift) {
         key = 0;  // no clipboard, undo or other shortcut of the control
         return;
     }
-    if (Navigate(true, key, shift)) key = 0;
+    if (Navigate(hex, key, shift)) key = 0;
 }
 
-void TfrmBin::mmHexValueKeyUp(TObject*, WORD& key, UINT shift) {
-    if (shift & MK_SHIFT) MirrorHexToChars();
+void TfrmBin::ColumnKeyUp(bool hex, WORD key, UINT shift) {
+    if (shift & MK_SHIFT) MirrorFrom(hex);
     if (key == VK_SHIFT) {
-        SnapHexSelection();
-        FHexSelecting = false;
-        MirrorHexToChars();
+        if (hex) {
+            SnapHexSelection();
+            FHexSelecting = false;
+        }
+        MirrorFrom(hex);
     }
 }
 
-void TfrmBin::mmHexValueMouseDown(TObject*, TMouseButton button, UINT shift, int x, int y) {
+void TfrmBin::ColumnMouseDown(bool hex, TMouseButton button, UINT shift, int x, int y) {
     if (button != TMouseButton::mbLeft) return;
-    HWND column = HexHandle();
+    HWND column = ColumnHandle(hex);
     ::SetFocus(column);
     ::SetCapture(column);
-    FHexSelecting = true;
-    FHex.Caret = PositionAt(column, x, y, true);
-    if (!(shift & MK_SHIFT)) FHex.Anchor = FHex.Caret;
+    Selecting(hex) = true;
+    TCaret& sel = hex ? FHex : FChars;
+    sel.Caret = PositionAt(column, x, y, hex);
+    if (!(shift & MK_SHIFT)) sel.Anchor = sel.Caret;
     ShowSelections();
-    MirrorHexToChars();
+    MirrorFrom(hex);
 }
 
-void TfrmBin::mmHexValueMouseMove(TObject*, UINT, int x, int y) {
-    if (!FHexSelecting) return;
-    DragTo(HexHandle(), x, y, true);
-    MirrorHexToChars();
+void TfrmBin::ColumnMouseMove(bool hex, int x, int y) {
+    if (!Selecting(hex)) return;
+    DragTo(ColumnHandle(hex), x, y, hex);
+    MirrorFrom(hex);
 }
 
-void TfrmBin::mmHexValueMouseUp(TObject*) {
-    if (::GetCapture() == HexHandle()) ::ReleaseCapture();
-    if (FHexSelecting) SnapHexSelection();
+void TfrmBin::ColumnMouseUp(bool hex) {
+    if (::GetCapture() == ColumnHandle(hex)) ::ReleaseCapture();
+    if (hex && FHexSelecting) SnapHexSelection();
     FHexSelecting = FCharSelecting = false;
     FAutoScroll = 0;
-    MirrorHexToChars();
+    MirrorFrom(hex);
 }
+
+void TfrmBin::mmHexValueKeyPress(TObject*, char& key) { ColumnKeyPress(true, key); }
+
+void TfrmBin::mmHexValueKeyDown(TObject*, WORD& key, UINT shift) { ColumnKeyDown(true, key, shift); }
+
+void TfrmBin::mmHexValueKeyUp(TObject*, WORD& key, UINT shift) { ColumnKeyUp(true, key, shift); }
+
+void TfrmBin::mmHexValueMouseDown(TObject*, TMouseButton button, UINT shift, int x, int y) {
+    ColumnMouseDown(true, button, shift, x, y);
+}
+
+void TfrmBin::mmHexValueMouseMove(TObject*, UINT, int x, int y) { ColumnMouseMove(true, x, y); }
+
+void TfrmBin::mmHexValueMouseUp(TObject*) { ColumnMouseUp(true); }
 
 void TfrmBin::mmHexValueEnter(TObject*) { FHexLeads = true; }
 
 void TfrmBin::mmHexValueExit(TObject*) { FHexLeads = false; }
 
-// ---- Character column ---------------------------------------------------------------------
+void TfrmBin::mmValueStringKeyPress(TObject*, char& key) { ColumnKeyPress(false, key); }
 
-void TfrmBin::mmValueStringKeyPress(TObject*, char& key) {
-    const auto typed = static_cast<unsigned char>(key);
-    key = 0;
-    if (FCharSelecting) return;
-    THexEdit edit;
-    if (FModel.TypeChar(typed, FChars.Range(), edit)) ApplyEdit(edit, false);
-}
+void TfrmBin::mmValueStringKeyDown(TObject*, WORD& key, UINT shift) { ColumnKeyDown(false, key, shift); }
 
-void TfrmBin::mmValueStringKeyDown(TObject*, WORD& key, UINT shift) {
-    if (key == VK_DELETE) {
-        key = 0;
-        if (FCharSelecting) return;
-        THexEdit edit;
-        if (FModel.DeleteChars(FChars.Range(), edit)) ApplyEdit(edit, false);
-        return;
-    }
-    if (shift & MK_CONTROL) {
-        if (key == 'A') SelectAll();
-        key = 0;
-        return;
-    }
-    if (Navigate(false, key, shift)) key = 0;
-}
-
-void TfrmBin::mmValueStringKeyUp(TObject*, WORD& key, UINT shift) {
-    if (shift & MK_SHIFT) MirrorCharsToHex();
-    if (key == VK_SHIFT) MirrorCharsToHex();
-}
+void TfrmBin::mmValueStringKeyUp(TObject*, WORD& key, UINT shift) { ColumnKeyUp(false, key, shift); }
 
 void TfrmBin::mmValueStringMouseDown(TObject*, TMouseButton button, UINT shift, int x, int y) {
-    if (button != TMouseButton::mbLeft) return;
-    HWND column = mmValueString.Handle;
-    ::SetFocus(column);
-    ::SetCapture(column);
-    FCharSelecting = true;
-    FChars.Caret = PositionAt(column, x, y, false);
-    if (!(shift & MK_SHIFT)) FChars.Anchor = FChars.Caret;
-    ShowSelections();
-    MirrorCharsToHex();
+    ColumnMouseDown(false, button, shift, x, y);
 }
 
-void TfrmBin::mmValueStringMouseMove(TObject*, UINT, int x, int y) {
-    if (!FCharSelecting) return;
-    DragTo(mmValueString.Handle, x, y, false);
-    MirrorCharsToHex();
-}
+void TfrmBin::mmValueStringMouseMove(TObject*, UINT, int x, int y) { ColumnMouseMove(false, x, y); }
 
-void TfrmBin::mmValueStringMouseUp(TObject*) {
-    if (::GetCapture() == mmValueString.Handle) ::ReleaseCapture();
-    MirrorCharsToHex();
-    FHexSelecting = FCharSelecting = false;
-    FAutoScroll = 0;
-}
+void TfrmBin::mmValueStringMouseUp(TObject*) { ColumnMouseUp(false); }
 
 void TfrmBin::mmValueStringEnter(TObject*) { FHexLeads = false; }
 
@@ -673,14 +664,11 @@ void TfrmBin::tmrIndexLineTimer(TObject*) {
         if (++FTicks % 5 == 0) {
             POINT at{};
             ::GetCursorPos(&at);
-            HWND column = FHexSelecting ? HexHandle() : mmValueString.Handle;
+            HWND column = ColumnHandle(FHexSelecting);
             ::ScreenToClient(column, &at);
             FTop += FAutoScroll;
             DragTo(column, at.x, at.y, FHexSelecting);
-            if (FHexSelecting)
-                MirrorHexToChars();
-            else
-                MirrorCharsToHex();
+            MirrorFrom(FHexSelecting);
         }
         return;
     }

@@ -28,10 +28,6 @@ public:
 
     // Set by the caller: true for the hex editor on its own (no name row).
     bool HideValueName = false;
-    bool FHexSelecting = false;  // a mouse selection in the hex column is in progress
-    bool FCharSelecting = false;
-    bool FMirrorBusy = false;
-    bool FHexLeads = true;       // the hex column leads the scrolling
 
     // The hex column in use; the caller fills and reads the whole hex text
     // here, and reads the character view (the character column always shows
@@ -113,6 +109,16 @@ private:
     void DragTo(HWND column, int x, int y, bool hex);
     void SyncFrom(HWND leader);
     HWND HexHandle() const { return FRichHex ? mmHexValue.Handle : mm_HexValue.Handle; }
+    // What the two columns share; hex tells which column.
+    HWND ColumnHandle(bool hex) const;
+    bool& Selecting(bool hex);
+    void MirrorFrom(bool hex);
+    void ColumnKeyPress(bool hex, char& key);
+    void ColumnKeyDown(bool hex, WORD& key, UINT shift);
+    void ColumnKeyUp(bool hex, WORD key, UINT shift);
+    void ColumnMouseDown(bool hex, classlib::TMouseButton button, UINT shift, int x, int y);
+    void ColumnMouseMove(bool hex, int x, int y);
+    void ColumnMouseUp(bool hex);
 
     THexEditModel FModel;
     TCaret FHex, FChars;
@@ -120,6 +126,10 @@ private:
     int FAutoScroll = 0;     // -1 or +1 while a drag holds the mouse above or below the columns
     int FTicks = 0;
     bool FRichHex = true;
+    bool FHexSelecting = false;  // a mouse selection in the hex column is in progress
+    bool FCharSelecting = false;
+    bool FMirrorBusy = false;
+    bool FHexLeads = true;       // the hex column leads the scrolling
     bool FRendering = false;
     bool FShowing = false;
     std::string FShownHex, FShownChars, FShownAddresses;

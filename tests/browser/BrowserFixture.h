@@ -3,11 +3,26 @@
 
 #include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "../TestSupport.h"
 #include "Program.h"
 #include "UnitMain.h"
 #include "resource.h"
+
+inline std::string ReadFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A file name in the temporary folder, apart from other test processes.
+inline std::string TempFile(const std::string& name) {
+    char dir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "tessmorel_" + std::to_string(::GetCurrentProcessId()) + "_" + name;
+}
 
 // The child of a node with the given text; none when there is no such child.
 inline TTreeNode Child(TTreeNode node, const std::string& text) {
@@ -26,7 +41,6 @@ protected:
     }
     void TearDown() override {
         classlib::Application().DestroyForms();
-        frmMain = nullptr;
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }

@@ -37,12 +37,17 @@ protected:
         HWND ledit = ListView_GetEditControl(frmMain->lstvwValues.Handle);
         if (ledit) ::SendMessageA(ledit, WM_KEYDOWN, cancel ? VK_ESCAPE : VK_RETURN, 0);
     }
-    // What the tree does when in-place editing ends: the handler, then the
-    // node takes the text the handler left.
-    std::string Rename(TTreeNode node, std::string text) {
-        frmMain->trvwKeysEdited(nullptr, node, text);
-        node.SetText(text);
-        return text;
+    // Renames as the user does: in-place editing, the new text, Enter; the
+    // tree's own end-of-editing notification runs the handler.
+    std::string Rename(TTreeNode node, const std::string& text) {
+        frmMain->Show();
+        node.EditText();
+        HWND edit = TreeView_GetEditControl(frmMain->trvwKeys.Handle);
+        EXPECT_NE(edit, nullptr);
+        ::SetWindowTextA(edit, text.c_str());
+        TreeView_EndEditLabelNow(frmMain->trvwKeys.Handle, FALSE);
+        EXPECT_FALSE(frmMain->trvwKeys.IsEditing());
+        return node.Text();
     }
     ScratchKey Scratch;
 };
@@ -143,18 +148,26 @@ TEST_F(KeyCommandsTest, ValueRenameKeepsDataAndRefusesTakenNames) {
     Scratch.SetString("taken", "x");
     Select(Scratch.Path);
     TListView& list = frmMain->lstvwValues;
-    auto rename = [&](const std::string& from, std::string to) {
-        frmMain->lstvwValuesEdited(nullptr, list.Item(list.IndexOfCaption(from)), to);
-        return to;
+    // In-place editing ended by Enter: the list's own notification.
+    frmMain->Show();
+    auto rename = [&](const std::string& from, const std::string& to) {
+        const int index = list.IndexOfCaption(from);
+        list.Item(index).EditCaption();
+        HWND edit = ListView_GetEditControl(list.Handle);
+        EXPECT_NE(edit, nullptr);
+        ::SetWindowTextA(edit, to.c_str());
+        ::SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_EQ(ListView_GetEditControl(list.Handle), nullptr);
+        return list.Item(index).Caption();
     };
     EXPECT_EQ(rename("multi", "moved"), "moved");
+    EXPECT_EQ(list.IndexOfCaption("multi"), -1);
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(Scratch.Path, false));
     const TRegRawValue moved = reg.ReadRaw("moved");
     EXPECT_EQ(moved.Type, static_cast<DWORD>(REG_MULTI_SZ));
     EXPECT_EQ(moved.Data.size(), 5u);
     EXPECT_FALSE(reg.ValueExists("multi"));
-    list.Item(list.IndexOfCaption("multi")).SetCaption("moved");
 
     EXPECT_EQ(rename("moved", "TAKEN"), "moved");
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
@@ -167,7 +180,6 @@ TEST_F(KeyCommandsTest, ValueRenameKeepsDataAndRefusesTakenNames) {
     const std::string longest(16383, 'v');
     EXPECT_EQ(rename("moved", longest), longest);
     EXPECT_TRUE(reg.ValueExists(longest));
-    list.Item(list.IndexOfCaption("moved")).SetCaption(longest);
     EXPECT_EQ(rename(longest, longest + "v"), longest);  // over the limit: refused, nothing lost
     EXPECT_TRUE(reg.ValueExists(longest));
 }

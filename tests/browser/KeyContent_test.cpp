@@ -7,23 +7,6 @@
 
 using namespace classlib;
 
-namespace {
-
-std::string ReadFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string TempFile(const std::string& name) {
-    char dir[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + "tessmorel_" + std::to_string(::GetCurrentProcessId()) + "_" + name;
-}
-
-}  // namespace
-
 class KeyContentTest : public BrowserTest {
 protected:
     void SetUp() override {

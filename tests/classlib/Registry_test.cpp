@@ -64,24 +64,6 @@ TEST(RegistryClass, RenameValueKeepsTypeAndBytes) {
     EXPECT_FALSE(reg.ValueExists("x"));
 }
 
-TEST(RegistryClass, MoveKeyCopiesEverythingThenDeletes) {
-    ScratchKey scratch;
-    const DWORD q[2] = {1, 2};
-    scratch.SetValue("qword", REG_QWORD, q, 8, "src\\a\\b");
-    scratch.SetString("", "default", "src");
-    TRegistry reg;
-    ASSERT_TRUE(reg.MoveKey(scratch.Path + "\\src", scratch.Path + "\\dst", true));
-    EXPECT_FALSE(reg.KeyExists(scratch.Path + "\\src"));
-    ASSERT_TRUE(reg.OpenKey(scratch.Path + "\\dst\\a\\b", false));
-    auto v = reg.ReadRaw("qword");
-    EXPECT_EQ(v.Type, static_cast<DWORD>(REG_QWORD));
-    EXPECT_EQ(v.Data.size(), 8u);
-    ASSERT_TRUE(reg.OpenKey(scratch.Path + "\\dst", false));
-    EXPECT_EQ(reg.ReadString(""), "default");
-    EXPECT_FALSE(reg.MoveKey(scratch.Path + "\\absent", scratch.Path + "\\x", true));
-    EXPECT_FALSE(reg.KeyExists(scratch.Path + "\\x"));
-}
-
 TEST(RegistryClass, EnumerationRereadsWhatGrewSinceTheKeyInformation) {
     ScratchKey scratch;
     scratch.SetString("a", "x");

@@ -317,14 +317,14 @@ TEST_F(EditorTest, BinaryEditorLabelsAndNameRow) {
         EXPECT_EQ(frmBin->mmAddress.Text(), "00000000");
         return mrCancel;
     });
-    frmBin->ShowModal();
+    EXPECT_EQ(frmBin->ShowModal(), mrCancel);  // the script ran
     frmBin->HideValueName = true;
     ScriptDialogs([](TForm&) {
         EXPECT_FALSE(::GetWindowLongA(frmBin->edtName.Handle, GWL_STYLE) & WS_VISIBLE);
         EXPECT_FALSE(::GetWindowLongA(frmBin->lblName.Handle, GWL_STYLE) & WS_VISIBLE);
         return mrCancel;
     });
-    frmBin->ShowModal();
+    EXPECT_EQ(frmBin->ShowModal(), mrCancel);  // the script ran
 }
 
 TEST_F(BrowserTest, BinaryEditorShowsTheMaximumOnOlderWindows) {
@@ -334,5 +334,5 @@ TEST_F(BrowserTest, BinaryEditorShowsTheMaximumOnOlderWindows) {
         EXPECT_EQ(frmBin->lblMax.Caption(), "max length:16384  bytes");
         return mrCancel;
     };
-    frmBin->ShowModal();
+    EXPECT_EQ(frmBin->ShowModal(), mrCancel);  // the script ran
 }

@@ -172,7 +172,7 @@ TEST_F(BrowserTest, StringEditorShowsTheSmallerMaximumOnOlderWindows) {
         EXPECT_EQ(frmStr->lblMax.Caption(), "max length:16383 bytes");
         return mrCancel;
     };
-    frmStr->ShowModal();
+    EXPECT_EQ(frmStr->ShowModal(), mrCancel);  // the script ran
 }
 
 TEST_F(EditorTest, StringEditorLoadsAndSavesFiles) {

@@ -462,7 +462,10 @@ TEST(KeyTreeRegistryClass, MoveKeyKeepsTheSourceUnlessAllArrived) {
     s.AddKey("taken");
     const TreeImage before = Image(s.Key, "src");
     classlib::TRegistry reg;
-    // An existing destination, and one inside the source, are refused.
+    // A missing source, an existing destination, and one inside the source
+    // are refused.
+    EXPECT_FALSE(reg.MoveKey(s.Path + "\\absent", s.Path + "\\x", true));
+    EXPECT_FALSE(Exists(s.Key, "x"));
     EXPECT_FALSE(reg.MoveKey(s.Path + "\\src", s.Path + "\\taken", true));
     EXPECT_FALSE(reg.MoveKey(s.Path + "\\src", s.Path + "\\SRC\\a\\inner", true));
     EXPECT_TRUE(Image(s.Key, "src") == before);

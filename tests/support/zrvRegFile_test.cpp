@@ -711,8 +711,8 @@ TEST(RegFileSave, AFailedSaveLeavesTheOldFile) {
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"target.reg"});
 }
 
-// Needs a small file system: TESSMOREL_SMALL_DISK names a folder on one
-// (for example a tmpfs of 64 KB mounted for the test run).
+// Needs writes that run out of room: TESSMOREL_SMALL_DISK names a folder where
+// they do (CTest's full_disk_save runs it under a file-size limit of 200 KB).
 TEST(RegFileSave, AFullDiskLeavesTheOldFile) {
     const char* small = std::getenv("TESSMOREL_SMALL_DISK");
     if (!small || !*small) GTEST_SKIP() << "TESSMOREL_SMALL_DISK is not set";
