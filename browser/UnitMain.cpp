@@ -260,6 +260,7 @@ void TfrmMain::BindComponents() {
     BindKeyCommands();
     BindContentCommands();
     BindAddressCommands();
+    BindFindCommands();
 }
 
 void TfrmMain::LayOut() {
@@ -411,6 +412,14 @@ void TfrmMain::BuildFavoritesMenu() {
 }
 
 void TfrmMain::FormCloseQuery(TObject*, bool& canClose) {
+    if (FSearching) {
+        // Nothing goes while the search still walks the registry: it stops,
+        // and the window closes once it has.
+        canClose = false;
+        StopFinding = true;
+        FCloseAfterSearch = true;
+        return;
+    }
     if (FPinned) {
         canClose = false;
         SetTopMost(true);

@@ -123,6 +123,12 @@ public:
     TFindOptions FFindOptions;
     TFindInfo FFindState;
     bool FFindFound = false;
+    TFindOptions FReplaceOptions;
+    TFindInfo FReplaceState;
+    // A search or a Replace All is under way: no second one starts and the
+    // window does not close under it (it closes when the search is over).
+    bool FSearching = false;
+    bool FCloseAfterSearch = false;
     bool FMenuStateInitialised = false;
     std::array<TTreeNode, 7> FRootNodes;
 
@@ -167,6 +173,7 @@ public:
     // Selects the key, lists its values and records its address; on failure
     // tells the user and changes nothing else.
     bool GoToKey(HKEY rootKey, const std::string& keyPath);
+    bool ShowKeyNode(TTreeNode node, HKEY rootKey, const std::string& keyPath);
     // "ROOT:path"; an address without a full root name does nothing.
     void GoToAddress(const std::string& address);
     // Adds the address once (letter case aside); with show, also shows it.
@@ -187,6 +194,20 @@ public:
     void pppmnitmKeyCurrentClick(TObject* sender);
     void BindAddressCommands();
     bool FGoPressed = false, FRootPressed = false;
+
+    // ---- Find and replace ----
+    void mnitmFindClick(TObject* sender);
+    void mnitmFindNextClick(TObject* sender);
+    void mnitmReplaceClick(TObject* sender);
+    // Selects the key and the value of the hit in FFindState.
+    void ShowSearchHit(HKEY rootKey);
+    // Replaces at the hit in FReplaceState: mrAll with applyAll, else the
+    // answer to the confirmation (0 when none was asked).
+    int ReplaceAtHit(bool applyAll, bool showAll);
+    // The key at a real path, loading tree levels on the way.
+    TTreeNode FindKeyNode(HKEY rootKey, const std::wstring& keyPath);
+    bool GoToKey(HKEY rootKey, const std::wstring& keyPath);
+    void BindFindCommands();
 
     // ---- Creating, renaming and deleting keys and values ----
     void pppmnitmKeyNewKeyClick(TObject* sender);

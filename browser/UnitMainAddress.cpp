@@ -44,8 +44,47 @@ void TfrmMain::BindAddressCommands() {
 }
 
 bool TfrmMain::GoToKey(HKEY rootKey, const std::string& keyPath) {
+    TTreeNode node;
     try {
-        TTreeNode node = FindKeyNode(rootKey, keyPath);
+        node = FindKeyNode(rootKey, keyPath);
+    } catch (...) {
+        node = TTreeNode();
+    }
+    return ShowKeyNode(node, rootKey, keyPath);
+}
+
+bool TfrmMain::GoToKey(HKEY rootKey, const std::wstring& keyPath) {
+    TTreeNode node;
+    try {
+        node = FindKeyNode(rootKey, keyPath);
+    } catch (...) {
+        node = TTreeNode();
+    }
+    return ShowKeyNode(node, rootKey, ToAnsi(keyPath));
+}
+
+TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::wstring& keyPath) {
+    const int index = RootKeyIndex(rootKey);
+    TTreeNode node = index < 0 ? TTreeNode() : FRootNodes.at(static_cast<size_t>(index));
+    for (size_t start = 0; node && start < keyPath.size();) {
+        size_t end = keyPath.find(L'\\', start);
+        if (end == std::wstring::npos) end = keyPath.size();
+        const std::wstring part = keyPath.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) continue;
+        EnsureSubKeysLoaded(node);
+        TTreeNode found;
+        for (TTreeNode c = node.FirstChild(); c && !found; c = c.NextSibling()) {
+            TTreeData* data = NodeData(c);
+            if (data && ::lstrcmpiW(data->WideName.c_str(), part.c_str()) == 0) found = c;
+        }
+        node = found;
+    }
+    return node;
+}
+
+bool TfrmMain::ShowKeyNode(TTreeNode node, HKEY rootKey, const std::string& keyPath) {
+    try {
         // The tree may still hold a key that another program has deleted.
         TRegKey key;
         if (node && NodeData(node) && key.Open(rootKey, GetNodeKeyPath(node), KEY_READ) == ERROR_SUCCESS) {

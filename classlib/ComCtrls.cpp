@@ -500,6 +500,8 @@ TListItem TListView::Selected() const {
 
 int TListView::SelCount() const { return static_cast<int>(ListView_GetSelectedCount(Handle)); }
 
+void TListView::ClearSelection() { ListView_SetItemState(Handle, -1, 0, LVIS_SELECTED); }
+
 void TListView::SelectAll() { ListView_SetItemState(Handle, -1, LVIS_SELECTED, LVIS_SELECTED); }
 
 int TListView::IndexOfCaption(const std::string& caption) const {

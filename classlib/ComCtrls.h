@@ -154,6 +154,7 @@ public:
     TListItem Selected() const;  // the first selected item
     int SelCount() const;
     void SelectAll();
+    void ClearSelection();
     int IndexOfCaption(const std::string& caption) const;  // case-insensitive
 
     LRESULT HandleNotify(NMHDR* hdr, bool& handled) override;

@@ -24,12 +24,6 @@ void LetMessagesThrough() {
     classlib::Application().ProcessMessages();
 }
 
-std::wstring Join(const std::wstring& a, const std::wstring& b) {
-    if (a.empty()) return b;
-    if (b.empty()) return a;
-    return a + L"\\" + b;
-}
-
 void Reset(TFindInfo& info) {
     info.FoundKind = fkNone;
     info.KeyIndex = 0;
@@ -77,7 +71,7 @@ void TakeHit(TFindInfo& info, const TFindInfo& sub, const std::wstring& prefix, 
     info.FoundKind = sub.FoundKind;
     info.FoundValue = sub.FoundValue;
     info.KeyIndex = sub.FoundPath.empty() ? i : sub.KeyIndex;
-    info.FoundPath = Join(Join(prefix, name), sub.FoundPath);
+    info.FoundPath = JoinKeyPath(JoinKeyPath(prefix, name), sub.FoundPath);
 }
 
 // Tests subkey i of the open key by name, then searches it; true on a hit.
@@ -88,7 +82,7 @@ bool SearchSubKey(const std::string& text, TFindInfo& info, HKEY key, const std:
         info.ValueIndex = 0;
         info.FoundKind = fkKeyName;
         info.FoundValue.clear();
-        info.FoundPath = Join(prefix, name);
+        info.FoundPath = JoinKeyPath(prefix, name);
         return true;
     }
     TFindInfo sub = Below(info, key, name);
@@ -98,6 +92,30 @@ bool SearchSubKey(const std::string& text, TFindInfo& info, HKEY key, const std:
 }
 
 }  // namespace
+
+std::wstring JoinKeyPath(const std::wstring& a, const std::wstring& b) {
+    if (a.empty()) return b;
+    if (b.empty()) return a;
+    return a + L"\\" + b;
+}
+
+std::wstring ReplaceAllIgnoringCase(const std::wstring& text, const std::wstring& find, const std::wstring& with) {
+    if (find.empty()) return text;
+    auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; };
+    std::wstring out;
+    size_t i = 0;
+    while (i < text.size()) {
+        bool match = i + find.size() <= text.size();
+        for (size_t k = 0; match && k < find.size(); ++k) match = upper(text[i + k]) == upper(find[k]);
+        if (match) {
+            out += with;
+            i += find.size();
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
 
 std::string SearchCandidate(const std::wstring& name) {
     if (name.empty()) return std::string();
@@ -149,7 +167,7 @@ bool RegFindFirst(const std::string& text, TFindInfo& info) {
 bool RegFindNext(const std::string& text, TFindInfo& info) {
     TFindInfo copy = info;
     if (info.FoundKind > fkKeyName) ++copy.ValueIndex;
-    copy.StartPath = Join(info.StartPath, info.FoundPath);
+    copy.StartPath = JoinKeyPath(info.StartPath, info.FoundPath);
     copy.FoundPath.clear();
     copy.FoundValue.clear();
     copy.FoundKind = fkNone;
@@ -159,7 +177,7 @@ bool RegFindNext(const std::string& text, TFindInfo& info) {
         info.KeyIndex = copy.FoundPath.empty() ? info.KeyIndex : copy.KeyIndex;
         info.FoundKind = copy.FoundKind;
         info.FoundValue = copy.FoundValue;
-        info.FoundPath = Join(info.FoundPath, copy.FoundPath);
+        info.FoundPath = JoinKeyPath(info.FoundPath, copy.FoundPath);
         return true;
     }
     if (info.FoundPath.empty()) return false;
@@ -174,7 +192,7 @@ bool RegFindInSiblings(const std::string& text, TFindInfo& info, bool useKeyInde
     const std::wstring parent = slash == std::wstring::npos ? std::wstring() : info.FoundPath.substr(0, slash);
     const std::wstring last = slash == std::wstring::npos ? info.FoundPath : info.FoundPath.substr(slash + 1);
     TRegKey key;
-    if (key.Open(info.RootKey, Join(info.StartPath, parent), KEY_READ) != ERROR_SUCCESS) return false;
+    if (key.Open(info.RootKey, JoinKeyPath(info.StartPath, parent), KEY_READ) != ERROR_SUCCESS) return false;
     try {
         classlib::TSubKeyEnum subKeys(key.Get());
         int index = -1;

@@ -51,6 +51,13 @@ bool RegFindNext(const std::string& searchText, TFindInfo& info);
 // its parent, and so on; KeyIndex places it when useKeyIndex is set.
 bool RegFindInSiblings(const std::string& searchText, TFindInfo& info, bool useKeyIndex);
 
+// a "\\" b, or whichever of the two is not empty.
+std::wstring JoinKeyPath(const std::wstring& a, const std::wstring& b);
+
+// Every occurrence of find in text replaced, letters compared without
+// regard to (ASCII) case, the rest of the text kept as it is.
+std::wstring ReplaceAllIgnoringCase(const std::wstring& text, const std::wstring& find, const std::wstring& with);
+
 // A name as the search sees it: in the code page, with characters the code
 // page cannot hold turned into one that no search text holds.
 std::string SearchCandidate(const std::wstring& name);
