@@ -14,7 +14,14 @@ protected:
         Top = frmMain->FindKeyNode(HKEY_CURRENT_USER, Scratch.Path);
         ASSERT_TRUE(Top);
     }
-    void SelectTop() { frmMain->trvwKeys.SetSelected(frmMain->FindKeyNode(HKEY_CURRENT_USER, Scratch.Path)); }
+    // Selects the scratch key; every search and replacement starts there.
+    void SelectTop() {
+        TTreeNode top = frmMain->FindKeyNode(HKEY_CURRENT_USER, Scratch.Path);
+        ASSERT_TRUE(top);
+        top.MakeVisible();  // expanding the levels above selects each of them
+        frmMain->trvwKeys.SetSelected(top);
+        ASSERT_EQ(frmMain->GetNodeKeyPath(frmMain->trvwKeys.Selected()), classlib::ToWide(Scratch.Path));
+    }
     // Find and Replace answered from a script; confirmations with answer.
     void Script(const std::string& findItem, int confirm = mrYes) {
         ScriptDialogs([=](TForm& form) {
@@ -112,7 +119,11 @@ TEST_F(FindReplaceTest, ReplaceKeepsCaseAndTypeAndRefusesTakenNames) {
     frmMain->mnitmReplace->Click();
     EXPECT_TRUE(reg.KeyExists(Scratch.Path + "\\MyNode\\Inner"));
     EXPECT_FALSE(reg.KeyExists(Scratch.Path + "\\MyKey"));
-    frmMain->trvwKeys.SetSelected(frmMain->FindKeyNode(HKEY_CURRENT_USER, Scratch.Path + "\\Taken"));
+    TTreeNode taken = frmMain->FindKeyNode(HKEY_CURRENT_USER, Scratch.Path + "\\Taken");
+    ASSERT_TRUE(taken);
+    taken.MakeVisible();
+    frmMain->trvwKeys.SetSelected(taken);
+    ASSERT_EQ(frmMain->GetNodeKeyPath(frmMain->trvwKeys.Selected()), classlib::ToWide(Scratch.Path + "\\Taken"));
     ReplaceWith("Val", "Data", false, true, false);
     Boxes.Boxes.clear();
     frmMain->mnitmReplace->Click();
