@@ -2,6 +2,9 @@
 // The registry key class: one root, at most one open key, and the value and
 // key operations the program needs. Failures of reads and writes raise
 // ERegistryException; opening and the existence tests answer with a Boolean.
+// Also what every registry walk of the program shares: the key-information
+// record, an owned key handle, the enumerators, and the copy, move and
+// delete of whole key trees.
 #include <windows.h>
 
 #include <cstdint>
