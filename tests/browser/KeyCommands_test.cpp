@@ -289,6 +289,8 @@ TEST_F(KeyCommandsTest, NamesOutsideTheCodePageActOnTheirOwnKeyOrValue) {
     // Registry-file text names keys in the code page: it never shows the other key.
     EXPECT_FALSE(frmMain->FillKeyContent(own));
 
+    // An address in the code page finds the key that it names exactly.
+    EXPECT_EQ(NodeTextW(frmMain->FindKeyNode(HKEY_CURRENT_USER, Scratch.Path + "\\Names\\A1")), L"A1");
     // Rename and delete act on that key, never on the one that reads the same.
     EXPECT_EQ(Rename(own, "B1"), "B1");
     EXPECT_FALSE(KeyExistsW(base + macron1));
