@@ -85,7 +85,8 @@ private:
 
 // Enumerates the subkeys of an open key by index with one name buffer sized
 // from the key information; a name that grew since is read again with the
-// size the system reports now.
+// size the system reports now. Names are wide: their lengths need no
+// far-east doubling, and Info() is as the system counts.
 class TSubKeyEnum {
 public:
     explicit TSubKeyEnum(HKEY key);
