@@ -587,6 +587,13 @@ std::string TfrmMain::GetNodeLongName(TTreeNode node) const {
     return path.empty() ? "[" + root + "]" : "[" + root + "\\" + path + "]";
 }
 
+void TfrmMain::ShowNodeLongName(TTreeNode node) {
+    TTreeData* data = NodeData(node);
+    const std::wstring path = GetNodeKeyPath(node);
+    const std::wstring root = ToWide(RootKeyToName(data ? data->RootKey : nullptr));
+    sttsbrMain.SetPanelText(0, L"[" + (path.empty() ? root : root + L"\\" + path) + L"]");
+}
+
 TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::string& keyPath) {
     const int index = RootKeyIndex(rootKey);
     if (index < 0) return {};
@@ -649,7 +656,7 @@ void TfrmMain::trvwKeysClick(TObject*) {
     ClearValueList();
     const std::string path = GetNodePath(node);
     LoadValues(node);
-    sttsbrMain.SetPanelText(0, GetNodeLongName(node));
+    ShowNodeLongName(node);
     AddAddressHistory(RootKeyToName(data->RootKey) + ":" + path);
 }
 

@@ -157,6 +157,8 @@ public:
     // The node's real key path below its root, from the keys' real names.
     std::wstring GetNodeKeyPath(TTreeNode node) const;
     std::string GetNodeLongName(TTreeNode node) const;
+    // Shows the node's long name in the status bar, with the keys' real names.
+    void ShowNodeLongName(TTreeNode node);
     TTreeNode FindKeyNode(HKEY rootKey, const std::string& keyPath);
     void RefreshNode(TTreeNode node);
     static TTreeData* NodeData(TTreeNode node);

@@ -202,10 +202,10 @@ void TfrmMain::trvwKeysEdited(TObject*, TTreeNode node, std::string& text) {
         if (node.Selected()) {
             ClearValueList();
             LoadValues(node);
+            ShowNodeLongName(node);
             const std::string parentPath = GetNodePath(parent);
-            const std::string path = parentPath.empty() ? text : parentPath + "\\" + text;
-            sttsbrMain.SetPanelText(0, "[" + RootKeyToName(data->RootKey) + "\\" + path + "]");
-            AddAddressHistory(RootKeyToName(data->RootKey) + ":" + path);
+            AddAddressHistory(RootKeyToName(data->RootKey) + ":" +
+                              (parentPath.empty() ? text : parentPath + "\\" + text));
         }
     } else {
         text = data->KeyName;

@@ -566,6 +566,10 @@ void TStatusBar::SetPanelText(int i, const std::string& text) {
     ::SendMessageA(Handle, SB_SETTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void TStatusBar::SetPanelText(int i, const std::wstring& text) {
+    ::SendMessageW(Handle, SB_SETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 void TStatusBar::PlaceAt(int left, int top, int width, int height) {
     TControl::PlaceAt(left, top, width, height);
     ::SendMessageA(Handle, WM_SIZE, 0, 0);

@@ -169,6 +169,7 @@ public:
     void SetPanels(const std::vector<int>& widths);  // -1 = rest of the bar
     std::string PanelText(int i) const;
     void SetPanelText(int i, const std::string& text);
+    void SetPanelText(int i, const std::wstring& text);  // a text the code page may not hold
     void PlaceAt(int left, int top, int width, int height) override;
 };
 

@@ -114,11 +114,21 @@ bool SetValueExact(HKEY key, const WCHAR* name, DWORD type, const void* data, DW
 
 // ---- Key information, text, handles and enumeration --------------------------------
 
-bool ReadKeyInfo(HKEY key, TKeyInfo& info) {
+namespace {
+
+// The key information as the wide functions count it: what the wide walks
+// size their buffers by (a name in wide characters needs no doubling).
+bool QueryKeyInfo(HKEY key, TKeyInfo& info) {
     info = TKeyInfo{};
-    const bool ok = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &info.NumSubKeys, &info.MaxSubKeyLen, nullptr,
-                                       &info.NumValues, &info.MaxValueNameLen, &info.MaxDataLen, nullptr,
-                                       &info.LastWriteTime) == ERROR_SUCCESS;
+    return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &info.NumSubKeys, &info.MaxSubKeyLen, nullptr,
+                              &info.NumValues, &info.MaxValueNameLen, &info.MaxDataLen, nullptr,
+                              &info.LastWriteTime) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool ReadKeyInfo(HKEY key, TKeyInfo& info) {
+    const bool ok = QueryKeyInfo(key, info);
     if (Seams().FarEastLocale() && IsNTFamily()) {
         info.MaxSubKeyLen *= 2;
         info.MaxValueNameLen *= 2;
@@ -158,7 +168,7 @@ LONG TRegKey::Open(HKEY parent, const std::wstring& path, REGSAM access, DWORD o
     return ::RegOpenKeyExW(parent, path.c_str(), options, access, &FKey);
 }
 
-TSubKeyEnum::TSubKeyEnum(HKEY key) : FKey(key), FOk(ReadKeyInfo(key, FInfo)) { SizeBuffers(); }
+TSubKeyEnum::TSubKeyEnum(HKEY key) : FKey(key), FOk(QueryKeyInfo(key, FInfo)) { SizeBuffers(); }
 
 TSubKeyEnum::TSubKeyEnum(HKEY key, const TKeyInfo& info) : FKey(key), FInfo(info), FOk(true) { SizeBuffers(); }
 
@@ -171,12 +181,12 @@ LONG TSubKeyEnum::Read(DWORD index) {
         if (rc != ERROR_MORE_DATA || attempt == kGrowRetries) return rc;
         // The name grew since the key was sized: take what it reports now.
         TKeyInfo now;
-        ReadKeyInfo(FKey, now);
+        QueryKeyInfo(FKey, now);
         FName.resize(std::max<size_t>(now.MaxSubKeyLen + 1, FName.size() * 2));
     }
 }
 
-TValueEnum::TValueEnum(HKEY key, bool withData) : FKey(key), FOk(ReadKeyInfo(key, FInfo)), FWithData(withData) {
+TValueEnum::TValueEnum(HKEY key, bool withData) : FKey(key), FOk(QueryKeyInfo(key, FInfo)), FWithData(withData) {
     SizeBuffers();
 }
 
@@ -203,7 +213,7 @@ LONG TValueEnum::Read(DWORD index) {
         // the system reports now and ask again.
         const DWORD reported = FSize;
         TKeyInfo now;
-        ReadKeyInfo(FKey, now);
+        QueryKeyInfo(FKey, now);
         size_t name = std::max<size_t>(now.MaxValueNameLen + 1, FName.size());
         size_t data = FWithData ? std::max<size_t>({static_cast<size_t>(now.MaxDataLen) + 1,
                                                     static_cast<size_t>(reported) + 1, FData.size()})
@@ -476,7 +486,7 @@ public:
     // this copy; rel: its path below the destination (kept for a journal).
     void CopyKey(HKEY src, HKEY dst, bool dstIsNew, const std::wstring& rel, int depth) {
         TKeyInfo info;
-        if (!ReadKeyInfo(src, info)) {
+        if (!QueryKeyInfo(src, info)) {
             FOk = false;
             return;
         }

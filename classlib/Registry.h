@@ -2,6 +2,9 @@
 // The registry key class: one root, at most one open key, and the value and
 // key operations the program needs. Failures of reads and writes raise
 // ERegistryException; opening and the existence tests answer with a Boolean.
+// Also what every registry walk of the program shares: the key-information
+// record, an owned key handle, the enumerators, and the copy, move and
+// delete of whole key trees.
 #include <windows.h>
 
 #include <cstdint>
@@ -82,7 +85,8 @@ private:
 
 // Enumerates the subkeys of an open key by index with one name buffer sized
 // from the key information; a name that grew since is read again with the
-// size the system reports now.
+// size the system reports now. Names are wide: their lengths need no
+// far-east doubling, and Info() is as the system counts.
 class TSubKeyEnum {
 public:
     explicit TSubKeyEnum(HKEY key);

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-
 namespace {
 
 struct RootKeyEntry {

@@ -295,9 +295,14 @@ TEST_F(KeyCommandsTest, NamesOutsideTheCodePageActOnTheirOwnKeyOrValue) {
     frmMain->trvwKeysClick(nullptr);
     ASSERT_EQ(frmMain->lstvwValues.Count(), 1);
     EXPECT_EQ(frmMain->lstvwValues.Item(0).SubItem(1), "\"mine\"");
+    WCHAR bar[512] = {};
+    ::SendMessageW(frmMain->sttsbrMain.Handle, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(bar));
+    EXPECT_NE(std::wstring(bar).find(L"Names\\" + macron1 + L"]"), std::wstring::npos);
     // Registry-file text names keys in the code page: it never shows the other key.
     EXPECT_FALSE(frmMain->FillKeyContent(own));
 
+    // An address in the code page finds the key that it names exactly.
+    EXPECT_EQ(NodeTextW(frmMain->FindKeyNode(HKEY_CURRENT_USER, Scratch.Path + "\\Names\\A1")), L"A1");
     // Rename and delete act on that key, never on the one that reads the same.
     EXPECT_EQ(Rename(own, "B1"), "B1");
     EXPECT_FALSE(KeyExistsW(base + macron1));
