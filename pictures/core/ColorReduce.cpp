@@ -60,7 +60,7 @@ void ReduceRows(std::int32_t width, std::int32_t height, std::uint8_t* pixels, F
 class Histogram {
 public:
     static constexpr int kEntries = 2049;
-    static constexpr int kSlots = 5191;
+    static constexpr int kSlots = 8192;  // open addressing, under a quarter full
     struct Entry {
         std::uint8_t b, g, r;
         std::int32_t count;
@@ -69,21 +69,21 @@ public:
 
     Histogram() { slots_.fill(0xFFFF); }
 
-    // The entry of a raw colour; adds one pixel. False when the table is full.
-    bool Count(std::uint8_t b, std::uint8_t g, std::uint8_t r) {
+    // Adds pixels of a raw colour. False when the table is full.
+    bool Count(std::uint8_t b, std::uint8_t g, std::uint8_t r, std::int32_t pixels) {
         b &= mb_; g &= mg_; r &= mr_;
         std::size_t slot = Hash(r, g, b);
         while (slots_[slot] != 0xFFFF) {
             Entry& e = entries_[slots_[slot]];
             if (e.r == r && e.g == g && e.b == b) {
-                ++e.count;
+                e.count += pixels;
                 return true;
             }
-            slot = slot + 1 == kSlots ? 0 : slot + 1;
+            slot = (slot + 1) & (kSlots - 1);
         }
         if (entries_.size() == kEntries) return false;
         slots_[slot] = std::uint16_t(entries_.size());
-        entries_.push_back(Entry{b, g, r, 1, 0});
+        entries_.push_back(Entry{b, g, r, pixels, 0});
         return true;
     }
 
@@ -149,14 +149,14 @@ public:
 
 private:
     static std::size_t Hash(unsigned r, unsigned g, unsigned b) {
-        return ((r + g) * (g + b) * (r + b)) % kSlots;
+        return ((r << 16 | g << 8 | b) * 2654435761u) >> 19;
     }
     std::size_t Lookup(unsigned b, unsigned g, unsigned r) const {
         std::size_t slot = Hash(r, g, b);
         while (slots_[slot] != 0xFFFF) {
             const Entry& e = entries_[slots_[slot]];
             if (e.r == r && e.g == g && e.b == b) break;
-            slot = slot + 1 == kSlots ? 0 : slot + 1;
+            slot = (slot + 1) & (kSlots - 1);
         }
         return slot;
     }
@@ -168,13 +168,28 @@ void ReducePopular(std::int32_t width, std::int32_t height, std::uint8_t* pixels
                    int wanted) {
     auto h = std::make_unique<Histogram>();
     const std::size_t in = RowBytes24(width);
+    std::uint32_t lastRaw = 0xFFFFFFFFu;  // a run of one colour is counted at once
+    std::int32_t run = 0;
+    auto flush = [&] {
+        if (run == 0) return;
+        const std::uint8_t b = std::uint8_t(lastRaw), g = std::uint8_t(lastRaw >> 8), r = std::uint8_t(lastRaw >> 16);
+        while (!h->Count(b, g, r, run)) h->Coarsen();
+        run = 0;
+    };
     for (std::int32_t y = 0; y < height; ++y) {
         const std::uint8_t* p = pixels + std::size_t(y) * in;
-        for (std::int32_t x = 0; x < width; ++x, p += 3)
-            while (!h->Count(p[0], p[1], p[2])) h->Coarsen();
+        for (std::int32_t x = 0; x < width; ++x, p += 3) {
+            const std::uint32_t raw = p[0] | (p[1] << 8) | (std::uint32_t(p[2]) << 16);
+            if (raw != lastRaw) {
+                flush();
+                lastRaw = raw;
+            }
+            ++run;
+        }
     }
+    flush();
     h->ChoosePalette(wanted, palette);
-    std::uint32_t lastRaw = 0xFFFFFFFFu;
+    lastRaw = 0xFFFFFFFFu;
     std::uint8_t lastIndex = 0;
     ReduceRows(width, height, pixels, [&](std::uint8_t b, std::uint8_t g, std::uint8_t r) {
         const std::uint32_t raw = b | (g << 8) | (std::uint32_t(r) << 16);
