@@ -16,6 +16,17 @@ std::uint32_t ColorToRGB(std::uint32_t color) {
 
 void Abort() { throw EAbort(); }
 
+BITMAPINFOHEADER DibHeader(int width, int height, int bits) {
+    BITMAPINFOHEADER h{};
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = WORD(bits);
+    h.biCompression = BI_RGB;
+    return h;
+}
+
 // ---- TGraphic ----------------------------------------------------------------
 
 void TGraphic::AssignError(const TGraphic* source) const {
@@ -195,12 +206,8 @@ void TBitmap::SetSize(int width, int height) {
     DIBSECTION ds{};
     std::vector<RGBQUAD> table = ColorTable();
     if (FHandle && ::GetObject(FHandle, sizeof ds, &ds) == sizeof ds) bits = ds.dsBmih.biBitCount;
-    info.header.biSize = sizeof(BITMAPINFOHEADER);
-    info.header.biWidth = std::max(width, 0);
-    info.header.biHeight = std::max(height, 0);
-    info.header.biPlanes = 1;
-    info.header.biBitCount = WORD(bits);
-    if (bits == 16 || bits == 32) bits = 24, info.header.biBitCount = 24;
+    if (bits == 16 || bits == 32) bits = 24;
+    info.header = DibHeader(std::max(width, 0), std::max(height, 0), bits);
     std::copy(table.begin(), table.end(), info.colors);
     FreeHandle();
     if (width <= 0 || height <= 0) {
@@ -223,11 +230,7 @@ void TBitmap::LoadFromStream(const std::uint8_t* data, std::size_t size) {
     gifcore::BmpView view;
     if (!gifcore::ParseBMP(data, size, view, true)) throw EInvalidGraphicOperation("Bitmap image is not valid");
     DibInfo info{};
-    info.header.biSize = sizeof(BITMAPINFOHEADER);
-    info.header.biWidth = view.Width;
-    info.header.biHeight = view.Height;
-    info.header.biPlanes = 1;
-    info.header.biBitCount = WORD(view.Bits);
+    info.header = DibHeader(view.Width, view.Height, view.Bits);
     info.header.biClrUsed = view.PaletteCount;
     if (view.PaletteCount) std::memcpy(info.colors, view.Palette, 4 * std::size_t(view.PaletteCount));
     void* bits = nullptr;
@@ -265,12 +268,7 @@ TBytes TBitmap::SaveToBMPAt(int bits) {
         BITMAPINFOHEADER h;
         RGBQUAD colors[256];
     } info{};
-    info.h.biSize = sizeof(BITMAPINFOHEADER);
-    info.h.biWidth = FWidth;
-    info.h.biHeight = FHeight;
-    info.h.biPlanes = 1;
-    info.h.biBitCount = WORD(bits);
-    info.h.biCompression = BI_RGB;
+    info.h = DibHeader(FWidth, FHeight, bits);
     const std::size_t row = gifcore::RowBytes32(std::uint64_t(FWidth) * unsigned(bits));
     TBytes rows(row * std::size_t(FHeight));
     ReleaseCanvas();  // GetDIBits wants the bitmap outside any device context

@@ -34,6 +34,9 @@ public:
 };
 [[noreturn]] void Abort();
 
+// A BI_RGB info header of that size and depth (positive height: bottom-up rows).
+BITMAPINFOHEADER DibHeader(int width, int height, int bits);
+
 enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 
 class TGraphic : public TObject {

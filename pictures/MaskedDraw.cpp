@@ -115,11 +115,7 @@ HBITMAP IndexMask(TBitmap& bitmap, int index) {
         BITMAPINFOHEADER h;
         RGBQUAD colors[2];
     } info{};
-    info.h.biSize = sizeof(BITMAPINFOHEADER);
-    info.h.biWidth = w;
-    info.h.biHeight = h;
-    info.h.biPlanes = 1;
-    info.h.biBitCount = 1;
+    info.h = DibHeader(w, h, 1);
     info.colors[1] = RGBQUAD{255, 255, 255, 0};
     std::vector<std::uint8_t> rows(outRow * std::size_t(h), 0);
     const auto* pixels = static_cast<const std::uint8_t*>(ds.dsBm.bmBits);

@@ -300,6 +300,22 @@ int MedianCut(std::int32_t width, std::int32_t height, std::uint8_t* pixels, std
     return int(boxes.size());
 }
 
+// Methods 2 and 3: each channel to its nearest level; the rest of the palette grey.
+int Truncate(const Levels& lr, const Levels& lg, const Levels& lb, std::int32_t width, std::int32_t height,
+             std::uint8_t* pixels, std::uint8_t* palette) {
+    const int rStep = lg.count * lb.count, gStep = lb.count;
+    std::memset(palette, 128, 1024);
+    for (int r = 0; r < lr.count; ++r)
+        for (int g = 0; g < lg.count; ++g)
+            for (int b = 0; b < lb.count; ++b)
+                SetEntry(palette, rStep * r + gStep * g + b, lr.values[std::size_t(r)], lg.values[std::size_t(g)],
+                         lb.values[std::size_t(b)]);
+    ReduceRows(width, height, pixels, [&](std::uint8_t b, std::uint8_t g, std::uint8_t r) {
+        return std::uint8_t(rStep * lr.nearest[r] + gStep * lg.nearest[g] + lb.nearest[b]);
+    });
+    return lr.count * rStep;
+}
+
 }  // namespace
 
 int ReduceColors(int method, std::int32_t width, std::int32_t height, std::uint8_t* pixels, std::uint8_t* palette) {
@@ -310,32 +326,10 @@ int ReduceColors(int method, std::int32_t width, std::int32_t height, std::uint8
         return 0;
     case rmMedianCut:
         return MedianCut(width, height, pixels, palette, 256);
-    case rm7R8G4B: {
-        const Levels &l7 = Levels7(), &l8 = Levels8(), &l4 = Levels4();
-        std::memset(palette, 128, 1024);
-        for (int r = 0; r < 7; ++r)
-            for (int g = 0; g < 8; ++g)
-                for (int b = 0; b < 4; ++b)
-                    SetEntry(palette, 32 * r + 4 * g + b, l7.values[std::size_t(r)], l8.values[std::size_t(g)],
-                             l4.values[std::size_t(b)]);
-        ReduceRows(width, height, pixels, [&](std::uint8_t b, std::uint8_t g, std::uint8_t r) {
-            return std::uint8_t(32 * l7.nearest[r] + 4 * l8.nearest[g] + l4.nearest[b]);
-        });
-        return 224;
-    }
-    case rm6R6G6B: {
-        const Levels& l6 = Levels6();
-        std::memset(palette, 128, 1024);
-        for (int r = 0; r < 6; ++r)
-            for (int g = 0; g < 6; ++g)
-                for (int b = 0; b < 6; ++b)
-                    SetEntry(palette, 36 * r + 6 * g + b, l6.values[std::size_t(r)], l6.values[std::size_t(g)],
-                             l6.values[std::size_t(b)]);
-        ReduceRows(width, height, pixels, [&](std::uint8_t b, std::uint8_t g, std::uint8_t r) {
-            return std::uint8_t(36 * l6.nearest[r] + 6 * l6.nearest[g] + l6.nearest[b]);
-        });
-        return 216;
-    }
+    case rm7R8G4B:
+        return Truncate(Levels7(), Levels8(), Levels4(), width, height, pixels, palette);
+    case rm6R6G6B:
+        return Truncate(Levels6(), Levels6(), Levels6(), width, height, pixels, palette);
     case rmChannelPattern: {
         std::memset(palette, 0, 1024);
         for (int k = 0; k < 64; ++k) {

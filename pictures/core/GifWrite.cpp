@@ -208,7 +208,7 @@ void EncodeDIBStream(GifFrameData& frame, GifScreen& screen, const std::uint8_t*
     }
     frame.TransparentIndex = -1;
     auto packed = std::make_unique<Bytes>();
-    packed->reserve(std::size_t(view.Width) * std::size_t(view.Height) / 2 + 64);
+    packed->reserve(std::size_t(std::min<std::uint64_t>(std::uint64_t(view.Width) * std::uint64_t(view.Height) / 2, 1u << 24)) + 64);
     EncodeGIFData(*packed, view.Width, view.Height, view.Bits, view.Pixels, progress);
     item.PackedData = std::move(packed);
     item.PixelBits = std::uint8_t(BitsForCount(item.LocalTable.EntryCount));

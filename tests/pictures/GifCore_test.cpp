@@ -136,6 +136,10 @@ TEST(GifReader, ExtensionsDelaysLoopAndComments)
     const char loop10[] = "\x21\xFF\x0ANETSCAPE2.0\x03\x01\xE8";
     c.insert(c.end(), loop10, loop10 + 17);
     EXPECT_FALSE(Read(c).screen.LoopFlag);
+    // A comment cut by the end of the stream keeps the bytes present.
+    Bytes cutComment = Head(1, 1, 2);
+    cutComment.insert(cutComment.end(), {0x21, 0xFE, 5, 'a', 'b'});
+    EXPECT_EQ(Read(cutComment).screen.GlobalData->CommentLines, Lines{"ab"});
     // Delays clamp at 65,535 ms.
     Bytes d = Head(1, 1, 2);
     Gce(d, 0, 60000, 0);

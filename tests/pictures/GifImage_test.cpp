@@ -131,6 +131,10 @@ TEST(GifImageClasses, AssignmentSizesAndStreaming)
     TGIFImage copy;
     copy.Assign(&image);
     EXPECT_TRUE(copy.Equals(&image));
+    // Registered under "gif" and the "GIF Image" clipboard format.
+    EXPECT_NE(dynamic_cast<TGIFImage*>(GraphicForExtension("GIF").get()), nullptr);
+    EXPECT_NE(dynamic_cast<TGIFImage*>(GraphicForClipboardFormat(::RegisterClipboardFormatA("GIF Image")).get()), nullptr);
+    EXPECT_EQ(FileFormatDescription("gif"), "CompuServe GIF Image");
 
     // Screen sizes clamp at 65,535 and undecoded frames are measured, not decoded.
     Bytes b = Head(1, 1, 2);
