@@ -3,10 +3,10 @@
 #include "ColorDepth.h"
 #include "GIFImage.h"
 #include "GifFixtures.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -206,6 +206,13 @@ TEST(GifImageDepth, BitFieldSectionsReachTheMethodsAsPlainRows)
             }
         TBitmap bitmap;
         bitmap.TakeHandle(h);
+        {
+            // A depth it does not offer: the notice, then the silent abort.
+            MessageBoxRecorder boxes;
+            EXPECT_THROW(ConvertBitmapDepth(bitmap, TPixelFormat::pf15bit, 0), EAbort);
+            ASSERT_EQ(boxes.Boxes.size(), 1u);
+            EXPECT_EQ(boxes.Boxes[0].Text, "Function not yet implemented");
+        }
         const TBytes bmp24 = ConvertBitmapDepth(bitmap, TPixelFormat::pf24bit, 0);
         gifcore::BmpView v;
         ASSERT_TRUE(gifcore::ParseBMP(bmp24.data(), bmp24.size(), v, true)) << bits;
@@ -235,14 +242,21 @@ TEST(GifImageDepth, BitmapSavedAsGifKeepsItsPixels)
         for (int x = 0; x < 7; ++x) ::SetPixel(dc, x, y, (x * y) % 3 == 0 ? RGB(10, 20, 30) : RGB(200, 100, x * 30));
     TGIFImage image;
     image.Assign(&bitmap);
-    char path[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, path);
-    const std::string file = std::string(path) + "tessmorel_frombitmap.gif";
-    image.SaveToFile(file);
-    std::ifstream f(file, std::ios::binary);
+    // Left beside the test program with the expected RGB bytes: giflib reads the file back afterwards.
+    char exe[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string base(exe, n);
+    base = base.substr(0, base.find_last_of("\\/") + 1) + "frombitmap";
+    image.SaveToFile(base + ".gif");
+    std::ofstream rgb(base + ".rgb", std::ios::binary | std::ios::trunc);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) {
+            const COLORREF c = ::GetPixel(dc, x, y);
+            rgb << char(GetRValue(c)) << char(GetGValue(c)) << char(GetBValue(c));
+        }
+    rgb.close();
+    std::ifstream f(base + ".gif", std::ios::binary);
     const Bytes gif((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    f.close();
-    std::remove(file.c_str());
     EXPECT_EQ(std::string(gif.begin(), gif.begin() + 6), "GIF87a");
     gifcore::GifScreen screen;
     std::vector<gifcore::GifFrameData> frames;
