@@ -2,6 +2,7 @@
 #include "GifCore.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -400,7 +401,9 @@ struct RowOrder {
 
 bool DecodeChecked(const std::uint8_t* data, std::size_t size, std::int32_t width, std::int32_t height,
                    int pixelBits, bool tolerate, Bytes& linear, const ProgressFn* progress) {
-    const std::size_t total = std::size_t(width) * std::size_t(height);
+    const std::uint64_t pixels = std::uint64_t(std::max(width, 0)) * std::uint64_t(std::max(height, 0));
+    if (pixels > std::uint64_t(SIZE_MAX / 2)) RaiseGifError(msgCorruptData);
+    const std::size_t total = std::size_t(pixels);
     linear.assign(total, 0);
     bool corrupt = false;
     if (progress && *progress) (*progress)(0, 0, std::string());
