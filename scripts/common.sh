@@ -19,6 +19,10 @@ ensure_packages() {
   done
   [ -d /usr/src/googletest/googletest ] || missing="$missing googletest"
   ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || missing="$missing libclang-rt-dev"
+  # giflib and the picture makers for the GIF comparison tests.
+  [ -f /usr/include/gif_lib.h ] || missing="$missing libgif-dev"
+  command -v gifbuild >/dev/null 2>&1 || missing="$missing giflib-tools"
+  command -v pamtogif >/dev/null 2>&1 || missing="$missing netpbm"
   if [ -n "$missing" ]; then
     echo "Installing:$missing"
     export DEBIAN_FRONTEND=noninteractive
