@@ -26,7 +26,7 @@ void TfrmCurrentKey::BindComponents() {
 }
 
 void TfrmCurrentKey::FormCreate() {
-    btnOk.SetGlyph(frmMain->imglstMain, 32);
+    btnOk.SetGlyph(frmMain->imglstMain, iiGlyphOk);
     CenterOnScreen();
 }
 

@@ -53,8 +53,8 @@ void TfrmFind::BindComponents() {
 }
 
 void TfrmFind::FormCreate() {
-    btnOk.SetGlyph(frmMain->imglstMain, 32);
-    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    btnOk.SetGlyph(frmMain->imglstMain, iiGlyphOk);
+    btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
     CenterOnScreen();
 }
 

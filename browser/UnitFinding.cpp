@@ -22,7 +22,7 @@ void TfrmFinding::BindComponents() {
 }
 
 void TfrmFinding::FormCreate() {
-    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
     SetTopMost(true);
     CenterOnScreen();
 }

@@ -44,8 +44,8 @@ void TfrmGoTo::FormCreate() {
     if (frmMain->FVersionInfo.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS) items.pop_back();
     rdgrpHKey.SetItems(items);
     rdgrpHKey.SetItemIndex(2);
-    btnOk.SetGlyph(frmMain->imglstMain, 32);
-    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    btnOk.SetGlyph(frmMain->imglstMain, iiGlyphOk);
+    btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
     CenterOnScreen();
 }
 

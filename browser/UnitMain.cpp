@@ -27,7 +27,6 @@ TfrmMain* frmMain = nullptr;
 namespace {
 
 const char kFavoritesFile[] = "\\TESSMOREL_FAVORITES.INI";
-const int kFavoriteTag = 9999;
 
 }  // namespace
 
@@ -78,20 +77,20 @@ void TfrmMain::BindComponents() {
         {&mnitmEdit, ID_MNITMEDIT, "mnitmEdit", 0},
         {&mnitmNew, ID_MNITMNEW, "mnitmNew", 0},
         {&mnitmNewKey, ID_MNITMNEWKEY, "mnitmNewKey", 0},
-        {&mnitmNewDwordValue, ID_MNITMNEWDWORDVALUE, "mnitmNewDwordValue", 2},
-        {&mnitmNewStringValue, ID_MNITMNEWSTRINGVALUE, "mnitmNewStringValue", 3},
-        {&mnitmNewBinaryValue, ID_MNITMNEWBINARYVALUE, "mnitmNewBinaryValue", 1},
+        {&mnitmNewDwordValue, ID_MNITMNEWDWORDVALUE, "mnitmNewDwordValue", mtNewDword},
+        {&mnitmNewStringValue, ID_MNITMNEWSTRINGVALUE, "mnitmNewStringValue", mtNewString},
+        {&mnitmNewBinaryValue, ID_MNITMNEWBINARYVALUE, "mnitmNewBinaryValue", mtNewBinary},
         {&mnitmKey, ID_MNITMKEY, "mnitmKey", 0},
-        {&mnitmKeyCopy, ID_MNITMKEYCOPY, "mnitmKeyCopy", 0},
-        {&mnitmKeyPaste, ID_MNITMKEYPASTE, "mnitmKeyPaste", 0},
-        {&mnitmKeyRename, ID_MNITMKEYRENAME, "mnitmKeyRename", 0},
-        {&mnitmKeyDel, ID_MNITMKEYDEL, "mnitmKeyDel", 0},
+        {&mnitmKeyCopy, ID_MNITMKEYCOPY, "mnitmKeyCopy", mtKey},
+        {&mnitmKeyPaste, ID_MNITMKEYPASTE, "mnitmKeyPaste", mtKey},
+        {&mnitmKeyRename, ID_MNITMKEYRENAME, "mnitmKeyRename", mtKey},
+        {&mnitmKeyDel, ID_MNITMKEYDEL, "mnitmKeyDel", mtKey},
         {&mnitmValue, ID_MNITMVALUE, "mnitmValue", 0},
-        {&mnitmValueEdit, ID_MNITMVALUEEDIT, "mnitmValueEdit", 1},
-        {&mnitmValueCopy, ID_MNITMVALUECOPY, "mnitmValueCopy", 1},
-        {&mnitmValuePaste, ID_MNITMVALUEPASTE, "mnitmValuePaste", 1},
-        {&mnitmValueRename, ID_MNITMVALUERENAME, "mnitmValueRename", 1},
-        {&mnitmValueDel, ID_MNITMVALUEDEL, "mnitmValueDel", 1},
+        {&mnitmValueEdit, ID_MNITMVALUEEDIT, "mnitmValueEdit", mtValue},
+        {&mnitmValueCopy, ID_MNITMVALUECOPY, "mnitmValueCopy", mtValue},
+        {&mnitmValuePaste, ID_MNITMVALUEPASTE, "mnitmValuePaste", mtValue},
+        {&mnitmValueRename, ID_MNITMVALUERENAME, "mnitmValueRename", mtValue},
+        {&mnitmValueDel, ID_MNITMVALUEDEL, "mnitmValueDel", mtValue},
         {&mnitmValueSelectAll, ID_MNITMVALUESELECTALL, "mnitmValueSelectAll", 0},
         {&mnitmFind, ID_MNITMFIND, "mnitmFind", 0},
         {&mnitmFindNext, ID_MNITMFINDNEXT, "mnitmFindNext", 0},
@@ -120,13 +119,13 @@ void TfrmMain::BindComponents() {
     const MenuBinding keyItems[] = {
         {&pppmnitmKeyNew, ID_PPPMNITMKEYNEW, "pppmnitmKeyNew", 0},
         {&pppmnitmKeyNewKey, ID_PPPMNITMKEYNEWKEY, "pppmnitmKeyNewKey", 0},
-        {&pppmnitmKeyNewDwordValue, ID_PPPMNITMKEYNEWDWORDVALUE, "pppmnitmKeyNewDwordValue", 2},
-        {&pppmnitmKeyNewStringValue, ID_PPPMNITMKEYNEWSTRINGVALUE, "pppmnitmKeyNewStringValue", 3},
-        {&pppmnitmKeyNewBinaryValue, ID_PPPMNITMKEYNEWBINARYVALUE, "pppmnitmKeyNewBinaryValue", 1},
-        {&pppmnitmKeyCopy, ID_PPPMNITMKEYCOPY, "pppmnitmKeyCopy", 0},
-        {&pppmnitmKeyPaste, ID_PPPMNITMKEYPASTE, "pppmnitmKeyPaste", 0},
-        {&pppmnitmKeyRename, ID_PPPMNITMKEYRENAME, "pppmnitmKeyRename", 0},
-        {&pppmnitmKeyDel, ID_PPPMNITMKEYDEL, "pppmnitmKeyDel", 0},
+        {&pppmnitmKeyNewDwordValue, ID_PPPMNITMKEYNEWDWORDVALUE, "pppmnitmKeyNewDwordValue", mtNewDword},
+        {&pppmnitmKeyNewStringValue, ID_PPPMNITMKEYNEWSTRINGVALUE, "pppmnitmKeyNewStringValue", mtNewString},
+        {&pppmnitmKeyNewBinaryValue, ID_PPPMNITMKEYNEWBINARYVALUE, "pppmnitmKeyNewBinaryValue", mtNewBinary},
+        {&pppmnitmKeyCopy, ID_PPPMNITMKEYCOPY, "pppmnitmKeyCopy", mtKey},
+        {&pppmnitmKeyPaste, ID_PPPMNITMKEYPASTE, "pppmnitmKeyPaste", mtKey},
+        {&pppmnitmKeyRename, ID_PPPMNITMKEYRENAME, "pppmnitmKeyRename", mtKey},
+        {&pppmnitmKeyDel, ID_PPPMNITMKEYDEL, "pppmnitmKeyDel", mtKey},
         {&pppmnitmKeyContent, ID_PPPMNITMKEYCONTENT, "pppmnitmKeyContent", 0},
         {&pppmnitmExportRegistryKey, ID_PPPMNITMEXPORTREGISTRYKEY, "pppmnitmExportRegistryKey", 0},
         {&pppmnitmKeyCurrent, ID_PPPMNITMKEYCURRENT, "pppmnitmKeyCurrent", 0},
@@ -138,15 +137,15 @@ void TfrmMain::BindComponents() {
     pppmnValue.Load(*this, IDM_VALUEPOPUP, true);
     Register(pppmnValue, "pppmnValue");
     const MenuBinding valueItems[] = {
-        {&pppmnitmValueEdit, ID_PPPMNITMVALUEEDIT, "pppmnitmValueEdit", 1},
+        {&pppmnitmValueEdit, ID_PPPMNITMVALUEEDIT, "pppmnitmValueEdit", mtValue},
         {&pppmnitmValueNew, ID_PPPMNITMVALUENEW, "pppmnitmValueNew", 0},
-        {&pppmnitmValueNewDwordValue, ID_PPPMNITMVALUENEWDWORDVALUE, "pppmnitmValueNewDwordValue", 2},
-        {&pppmnitmValueNewStringValue, ID_PPPMNITMVALUENEWSTRINGVALUE, "pppmnitmValueNewStringValue", 3},
-        {&pppmnitmValueNewBinaryValue, ID_PPPMNITMVALUENEWBINARYVALUE, "pppmnitmValueNewBinaryValue", 1},
-        {&pppmnitmValueCopy, ID_PPPMNITMVALUECOPY, "pppmnitmValueCopy", 1},
-        {&pppmnitmValuePaste, ID_PPPMNITMVALUEPASTE, "pppmnitmValuePaste", 1},
-        {&pppmnitmValueRename, ID_PPPMNITMVALUERENAME, "pppmnitmValueRename", 1},
-        {&pppmnitmValueDel, ID_PPPMNITMVALUEDEL, "pppmnitmValueDel", 1},
+        {&pppmnitmValueNewDwordValue, ID_PPPMNITMVALUENEWDWORDVALUE, "pppmnitmValueNewDwordValue", mtNewDword},
+        {&pppmnitmValueNewStringValue, ID_PPPMNITMVALUENEWSTRINGVALUE, "pppmnitmValueNewStringValue", mtNewString},
+        {&pppmnitmValueNewBinaryValue, ID_PPPMNITMVALUENEWBINARYVALUE, "pppmnitmValueNewBinaryValue", mtNewBinary},
+        {&pppmnitmValueCopy, ID_PPPMNITMVALUECOPY, "pppmnitmValueCopy", mtValue},
+        {&pppmnitmValuePaste, ID_PPPMNITMVALUEPASTE, "pppmnitmValuePaste", mtValue},
+        {&pppmnitmValueRename, ID_PPPMNITMVALUERENAME, "pppmnitmValueRename", mtValue},
+        {&pppmnitmValueDel, ID_PPPMNITMVALUEDEL, "pppmnitmValueDel", mtValue},
         {&pppmnitmValueSelectAll, ID_PPPMNITMVALUESELECTALL, "pppmnitmValueSelectAll", 0},
     };
     for (const auto& b : valueItems) *b.Field = pppmnValue.Bind(b.Id, b.Name, b.Tag);
@@ -166,23 +165,23 @@ void TfrmMain::BindComponents() {
         TNotifyEvent OnClick;
     };
     const ToolBinding tools[] = {
-        {&tlbrExportRegistryKey, ID_TLBREXPORTREGISTRYKEY, "tlbrExportRegistryKey", 6, "Export current key content", {}},
-        {&tlbrExportAllKey, ID_TLBREXPORTALLKEY, "tlbrExportAllKey", 7, "Export all key content in Registry", {}},
-        {&tlbrImport, ID_TLBRIMPORT, "tlbrImport", 10, "Import key content from file", {}},
+        {&tlbrExportRegistryKey, ID_TLBREXPORTREGISTRYKEY, "tlbrExportRegistryKey", 6, "Export current key content", Handler(this, &TfrmMain::mnitmExportRegistryKeyClick)},
+        {&tlbrExportAllKey, ID_TLBREXPORTALLKEY, "tlbrExportAllKey", 7, "Export all key content in Registry", Handler(this, &TfrmMain::mnitmExportAllKeyClick)},
+        {&tlbrImport, ID_TLBRIMPORT, "tlbrImport", 10, "Import key content from file", Handler(this, &TfrmMain::mnitmImportClick)},
         {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrmEditRegFile, ID_TLBRMEDITREGFILE, "tlbrmEditRegFile", 11, "Open a reg file to edit", {}},
+        {&tlbrmEditRegFile, ID_TLBRMEDITREGFILE, "tlbrmEditRegFile", 11, "Open a reg file to edit", Handler(this, &TfrmMain::mnitmEditRegFileClick)},
         {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrFind, ID_TLBRFIND, "tlbrFind", 12, "Find string or dword from registry", {}},
+        {&tlbrFind, ID_TLBRFIND, "tlbrFind", 12, "Find string or dword from registry", Handler(this, &TfrmMain::mnitmFindClick)},
         {nullptr, 0, nullptr, 0, nullptr, {}},
         {&tlbrRefresh, ID_TLBRREFRESH, "tlbrRefresh", 13, "Refresh current key", Handler(this, &TfrmMain::mnitmRefreshClick)},
-        {&tlbrGoTo, ID_TLBRGOTO, "tlbrGoTo", 15, "Goto special key", {}},
+        {&tlbrGoTo, ID_TLBRGOTO, "tlbrGoTo", 15, "Goto special key", Handler(this, &TfrmMain::mnitmGoToClick)},
         {nullptr, 0, nullptr, 0, nullptr, {}},
         {&tlbrFavoritesAdd, ID_TLBRFAVORITESADD, "tlbrFavoritesAdd", 16, "Add current key to Favorites", {}},
         {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrKeyContent, ID_TLBRKEYCONTENT, "tlbrKeyContent", 17, "View or Edit current key's content", {}},
+        {&tlbrKeyContent, ID_TLBRKEYCONTENT, "tlbrKeyContent", 17, "View or Edit current key's content", Handler(this, &TfrmMain::pppmnitmKeyContentClick)},
         {nullptr, 0, nullptr, 0, nullptr, {}},
         {&tlbrRegEditNotepad, ID_TLBRREGEDITNOTEPAD, "tlbrRegEditNotepad", 18, "Open key content editer", Handler(this, &TfrmMain::mnitmRegEditNotepadClick)},
-        {&tlbrHexEditer, ID_TLBRHEXEDITER, "tlbrHexEditer", 19, "Open Hex Editer", {}},
+        {&tlbrHexEditer, ID_TLBRHEXEDITER, "tlbrHexEditer", 19, "Open Hex Editer", Handler(this, &TfrmMain::mnitmHexEditerClick)},
         {nullptr, 0, nullptr, 0, nullptr, {}},
         {&tlbrHomepage, ID_TLBRHOMEPAGE, "tlbrHomepage", 20, "Goto homepage", Handler(this, &TfrmMain::mnitmHomepageClick)},
         {&tlbrEmail, ID_TLBREMAIL, "tlbrEmail", 21, "Email to us", Handler(this, &TfrmMain::mnitmSuggestorQuestionClick)},
@@ -407,7 +406,7 @@ void TfrmMain::BuildFavoritesMenu() {
     for (const std::string& line : FFavorites) {
         const size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
-        mnitmFavorites->Add(line.substr(0, eq), kFavoriteTag, nullptr);
+        mnitmFavorites->Add(line.substr(0, eq), mtFavorite, nullptr);
     }
 }
 
@@ -489,7 +488,7 @@ void TfrmMain::ClearKeyTree() {
 void TfrmMain::AddRootNode(HKEY rootKey, const std::string& rootName) {
     auto* data = new TTreeData();
     data->RootKey = rootKey;
-    TTreeNode node = trvwKeys.AddChild(TTreeNode(), rootName, data, 0, 1);
+    TTreeNode node = trvwKeys.AddChild(TTreeNode(), rootName, data, iiKey, iiKeySelected);
     FRootNodes.at(static_cast<size_t>(RootKeyIndex(rootKey))) = node;
     trvwKeys.AddChild(node, ".", nullptr);
 }
@@ -531,7 +530,7 @@ void TfrmMain::LoadSubKeys(HKEY rootKey, TTreeNode node, const std::wstring& key
             data->WideName = name;
             data->KeyName = UpperCaseAscii(ToAnsi(name));
             // Shown as it is, also where the code page cannot hold it.
-            TTreeNode child = trvwKeys.AddChild(node, name, data, 0, 1);
+            TTreeNode child = trvwKeys.AddChild(node, name, data, iiKey, iiKeySelected);
             // Only the subkey count is wanted: one plain call.
             TRegKey key;
             DWORD count = 0;
@@ -713,28 +712,28 @@ TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned c
     switch (regType) {
         case REG_SZ:
         case REG_EXPAND_SZ: {
-            view.DataType = regType == REG_SZ ? 1 : 2;
+            view.DataType = regType == REG_SZ ? vkString : vkExpandString;
             const char* text = reinterpret_cast<const char*>(data);
             view.DataText.assign(text, size ? strnlen(text, size) : 0);
-            row.ImageIndex = 4;
+            row.ImageIndex = iiString;
             row.Data = "\"" + view.DataText + "\"";
             break;
         }
         case REG_DWORD: {
-            view.DataType = 3;
+            view.DataType = vkDword;
             DWORD v = 0;
             std::memcpy(&v, data, std::min<size_t>(size, sizeof v));  // a short DWORD reads as zero-padded
             view.DwordValue = v;
             view.DataText = std::to_string(static_cast<unsigned long>(v));
             char hex[16];
             std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(v));
-            row.ImageIndex = 3;
+            row.ImageIndex = iiDword;
             row.Data = std::string(hex) + " (" + view.DataText + ")";
             break;
         }
         case REG_BINARY:
-            view.DataType = 4;
-            row.ImageIndex = 2;
+            view.DataType = vkBinary;
+            row.ImageIndex = iiBinary;
             if (size > 0) {
                 view.DataText = BytesToHex(data, static_cast<int>(size));
                 view.TextView = BytesToText(data, static_cast<int>(size));
@@ -742,8 +741,8 @@ TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned c
             }
             break;
         default:
-            view.DataType = 0;
-            row.ImageIndex = 4;
+            view.DataType = vkOther;
+            row.ImageIndex = iiString;
             row.Data = "Unknow Value";
             break;
     }

@@ -13,6 +13,33 @@
 using classlib::TObject;
 using classlib::TTreeNode;
 
+// Tags of the menu items that serve the tree and the list alike, told apart
+// by their handler, and of the favourite items.
+enum TMenuTag : int {
+    mtKey = 0,    // copy, paste, rename, delete: the selected key
+    mtValue = 1,  // the same for the selected values; also Edit
+    mtNewBinary = 1,
+    mtNewDword = 2,
+    mtNewString = 3,
+    mtFavorite = 9999,
+};
+
+// What a value-list item holds (TViewData::DataType).
+enum TValueKind : BYTE { vkOther = 0, vkString = 1, vkExpandString = 2, vkDword = 3, vkBinary = 4 };
+
+// Images of imglstMain: the tree's keys, the list's values, the buttons' glyphs.
+enum TImageIndex : int {
+    iiKey = 0,
+    iiKeySelected = 1,
+    iiBinary = 2,
+    iiDword = 3,
+    iiString = 4,
+    iiGlyphOk = 32,
+    iiGlyphAll = 33,
+    iiGlyphNo = 34,
+    iiGlyphCancel = 35,
+};
+
 // The data of a key-tree node.
 class TTreeData : public TObject {
 public:
@@ -29,7 +56,7 @@ class TViewData : public TObject {
 public:
     HKEY RootKey = nullptr;
     DWORD DwordValue = 0;
-    BYTE DataType = 0;      // 0 other, 1 string, 2 expandable string, 3 DWORD, 4 binary
+    BYTE DataType = vkOther;  // a TValueKind
     std::string KeyPath;    // upper case
     std::string ValueName;  // empty for the default value
     std::string DataText;
@@ -137,6 +164,10 @@ public:
         AllCaption, SaveToFileCaption, LoadFromFileCaption, PrintCaption, SaveToImageCaption, LoadFromImageCaption,
         YesToAllCaption, NoToAllCaption;
     // ---- Words and messages ----
+    // Every component and text keeps the name the form descriptions and the
+    // language files use, misspellings included (sVallueName,
+    // msgUnknowRegistryFileVersion, mnitmLanguageDefaule): the language
+    // loader finds them by those names at run time.
     std::string sKeyName, sVallueName, sDataName, sMaxLengthName, sLengthName, sByteName, sBytesName,
         msgAccessRegistryError, msgWithoutKey, msgReplaceKeyNameFailed, msgCopyKeyError, msgDeleteKeyError,
         msgInvalidKeyName, msgRenameFailed, msgSureToRenameFrom, msgSureToChangeFrom, msgCanNotRenameItTo,
@@ -240,6 +271,8 @@ public:
     bool FillKeyContent(TTreeNode node);
     // Tells the user what an export left out; true when it left out nothing.
     bool ReportLeftOut(const TRegExportReport& report);
+    // False, telling the user why, for a key the file's code page cannot name.
+    bool WritableAsText(TTreeNode node);
 
     // ---- Value editing ----
     void lstvwValuesDblClick(TObject* sender);

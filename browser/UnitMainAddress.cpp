@@ -38,7 +38,7 @@ void TfrmMain::BindAddressCommands() {
         pnlRootMouseDown(s, b, sh, x, y);
     };
     pnlRoot.OnMouseUp = [this](TObject* s, TMouseButton b, UINT sh, int x, int y) { pnlRootMouseUp(s, b, sh, x, y); };
-    mnitmGoTo->OnClick = tlbrGoTo.OnClick = Handler(this, &TfrmMain::mnitmGoToClick);
+    mnitmGoTo->OnClick = Handler(this, &TfrmMain::mnitmGoToClick);
     mnitmGoToLast->OnClick = Handler(this, &TfrmMain::mnitmGoToLastClick);
     mnitmKeyCurrent->OnClick = pppmnitmKeyCurrent->OnClick = Handler(this, &TfrmMain::pppmnitmKeyCurrentClick);
 }

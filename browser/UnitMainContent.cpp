@@ -8,29 +8,17 @@
 
 using namespace classlib;
 
-namespace {
-
-// The registry-file writer takes key paths in the code page: a key whose
-// real path the code page cannot hold would be written as another key.
-bool WritableAsText(const std::wstring& keyPath) {
-    if (FitsCodePage(keyPath)) return true;
-    NotifyError(frmMain->msgAccessRegistryError);
-    return false;
-}
-
-}  // namespace
-
 void TfrmMain::BindContentCommands() {
     Register(svdlgExport, "svdlgExport");
     svdlgExport.Filter = "Registry file(*.reg)|*.reg";
     svdlgExport.DefaultExt = "reg";
     svdlgExport.OwnerWindow = Handle;
-    mnitmExportRegistryKey->OnClick = pppmnitmExportRegistryKey->OnClick = tlbrExportRegistryKey.OnClick =
+    mnitmExportRegistryKey->OnClick = pppmnitmExportRegistryKey->OnClick =
         Handler(this, &TfrmMain::mnitmExportRegistryKeyClick);
-    mnitmExportAllKey->OnClick = tlbrExportAllKey.OnClick = Handler(this, &TfrmMain::mnitmExportAllKeyClick);
-    mnitmImport->OnClick = tlbrImport.OnClick = Handler(this, &TfrmMain::mnitmImportClick);
-    mnitmEditRegFile->OnClick = tlbrmEditRegFile.OnClick = Handler(this, &TfrmMain::mnitmEditRegFileClick);
-    mnitmKeyContent->OnClick = pppmnitmKeyContent->OnClick = tlbrKeyContent.OnClick =
+    mnitmExportAllKey->OnClick = Handler(this, &TfrmMain::mnitmExportAllKeyClick);
+    mnitmImport->OnClick = Handler(this, &TfrmMain::mnitmImportClick);
+    mnitmEditRegFile->OnClick = Handler(this, &TfrmMain::mnitmEditRegFileClick);
+    mnitmKeyContent->OnClick = pppmnitmKeyContent->OnClick =
         Handler(this, &TfrmMain::pppmnitmKeyContentClick);
     mnitmPrintKeyContent->OnClick = Handler(this, &TfrmMain::pppmnitmKeyprntKeyContentClick);
 }
@@ -39,7 +27,7 @@ void TfrmMain::mnitmExportRegistryKeyClick(TObject*) {
     if (!svdlgExport.Execute()) return;
     TTreeNode node = trvwKeys.Selected();
     TTreeData* data = NodeData(node);
-    if (!node || !data || !WritableAsText(GetNodeKeyPath(node))) return;
+    if (!node || !data || !WritableAsText(node)) return;
     THourGlass wait;
     // A file that cannot be written raises, and the default report names it.
     TRegExportReport report;
@@ -47,6 +35,16 @@ void TfrmMain::mnitmExportRegistryKeyClick(TObject*) {
         NotifyError(msgAccessRegistryError);
     else
         ReportLeftOut(report);
+}
+
+bool TfrmMain::WritableAsText(TTreeNode node) {
+    // No section line in the code page can name a key whose real path it
+    // cannot hold: the whole key is left out, and said so.
+    if (FitsCodePage(GetNodeKeyPath(node))) return true;
+    TRegExportReport report;
+    report.KeysLeftOut = 1;
+    report.FirstLeftOut.push_back(GetNodeLongName(node));
+    return ReportLeftOut(report);
 }
 
 bool TfrmMain::ReportLeftOut(const TRegExportReport& report) {
@@ -75,7 +73,7 @@ void TfrmMain::mnitmExportAllKeyClick(TObject*) {
 
 bool TfrmMain::FillKeyContent(TTreeNode node) {
     TTreeData* data = NodeData(node);
-    if (!node || !data || !WritableAsText(GetNodeKeyPath(node))) return false;
+    if (!node || !data || !WritableAsText(node)) return false;
     THourGlass wait;
     TStringList list;
     TRegExportReport report;

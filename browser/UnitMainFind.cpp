@@ -74,7 +74,7 @@ bool ReadText(HKEY key, const std::wstring& name, DWORD& type, std::wstring& tex
 }  // namespace
 
 void TfrmMain::BindFindCommands() {
-    mnitmFind->OnClick = tlbrFind.OnClick = Handler(this, &TfrmMain::mnitmFindClick);
+    mnitmFind->OnClick = Handler(this, &TfrmMain::mnitmFindClick);
     mnitmFindNext->OnClick = Handler(this, &TfrmMain::mnitmFindNextClick);
     mnitmReplace->OnClick = Handler(this, &TfrmMain::mnitmReplaceClick);
 }

@@ -84,7 +84,7 @@ void TfrmMain::pppmnitmKeyNewStringValueClick(TObject* sender) {
     const int kind = TagOf(sender);
     TTreeNode node = trvwKeys.Selected();
     TTreeData* nodeData = NodeData(node);
-    if (!node || !nodeData || kind < 1 || kind > 3) return;
+    if (!node || !nodeData || kind < mtNewBinary || kind > mtNewString) return;
     TListItem added;
     try {
         const std::wstring path = GetNodeKeyPath(node);
@@ -96,9 +96,9 @@ void TfrmMain::pppmnitmKeyNewStringValueClick(TObject* sender) {
         FRegistry.CloseKey();
         const std::string name = NewValueName(nodeData->RootKey, path);
         if (!FRegistry.OpenKey(path, false)) throw ERegistryException("The key is gone");
-        if (kind == 1)
+        if (kind == mtNewBinary)
             FRegistry.WriteBinaryData(name, nullptr, 0);
-        else if (kind == 2)
+        else if (kind == mtNewDword)
             FRegistry.WriteInteger(name, 0);
         else
             FRegistry.WriteString(name, "");
@@ -113,18 +113,18 @@ void TfrmMain::pppmnitmKeyNewStringValueClick(TObject* sender) {
         TListItemSpec spec;
         spec.Caption = name;
         spec.Data = view;
-        if (kind == 1) {
-            view->DataType = 4;
-            spec.ImageIndex = 2;
+        if (kind == mtNewBinary) {
+            view->DataType = vkBinary;
+            spec.ImageIndex = iiBinary;
             spec.SubItems = {"0", ""};
-        } else if (kind == 2) {
-            view->DataType = 3;
+        } else if (kind == mtNewDword) {
+            view->DataType = vkDword;
             view->DataText = "0";
-            spec.ImageIndex = 3;
+            spec.ImageIndex = iiDword;
             spec.SubItems = {"4", "0x00000000(0)"};
         } else {
-            view->DataType = 1;
-            spec.ImageIndex = 4;
+            view->DataType = vkString;
+            spec.ImageIndex = iiString;
             spec.SubItems = {"0", "\"\""};
         }
         added = lstvwValues.Add(std::move(spec));
@@ -145,9 +145,9 @@ void TfrmMain::pppmnitmKeyNewStringValueClick(TObject* sender) {
 
 void TfrmMain::pppmnitmKeyRenameClick(TObject* sender) {
     const int tag = TagOf(sender);
-    if (tag == 0)
+    if (tag == mtKey)
         BeginRenameKey();
-    else if (tag == 1)
+    else if (tag == mtValue)
         BeginRenameValue();
 }
 
@@ -251,9 +251,9 @@ void TfrmMain::lstvwValuesEdited(TObject*, TListItem item, std::string& text) {
 
 void TfrmMain::pppmnitmKeyDelClick(TObject* sender) {
     const int tag = TagOf(sender);
-    if (tag == 0)
+    if (tag == mtKey)
         DeleteKey();
-    else if (tag == 1)
+    else if (tag == mtValue)
         DeleteValues();
 }
 

@@ -32,7 +32,7 @@ private:
 void TfrmMain::BindValueEditing() {
     lstvwValues.OnDblClick = Handler(this, &TfrmMain::lstvwValuesDblClick);
     mnitmValueEdit->OnClick = pppmnitmValueEdit->OnClick = Handler(this, &TfrmMain::mnitmValueEditClick);
-    mnitmHexEditer->OnClick = tlbrHexEditer.OnClick = Handler(this, &TfrmMain::mnitmHexEditerClick);
+    mnitmHexEditer->OnClick = Handler(this, &TfrmMain::mnitmHexEditerClick);
 }
 
 void TfrmMain::lstvwValuesDblClick(TObject*) {
@@ -41,10 +41,10 @@ void TfrmMain::lstvwValuesDblClick(TObject*) {
     TViewData* data = item ? ItemData(item) : nullptr;
     if (!data) return;
     switch (data->DataType) {
-        case 1:
-        case 2: EditStringValue(item, *data); break;
-        case 3: EditDwordValue(item, *data); break;
-        case 4: EditBinaryValue(item, *data); break;
+        case vkString:
+        case vkExpandString: EditStringValue(item, *data); break;
+        case vkDword: EditDwordValue(item, *data); break;
+        case vkBinary: EditBinaryValue(item, *data); break;
         default: break;  // other types are not editable
     }
 }
@@ -80,7 +80,7 @@ void TfrmMain::EditStringValue(TListItem item, TViewData& data) {
     if (!OpenValueKey(data)) return;
     TAtExit close([this] { FRegistry.CloseKey(); });
     // An expandable string stays one.
-    const DWORD type = data.DataType == 2 ? REG_EXPAND_SZ : REG_SZ;
+    const DWORD type = data.DataType == vkExpandString ? REG_EXPAND_SZ : REG_SZ;
     if (type == REG_EXPAND_SZ)
         FRegistry.WriteExpandString(data.WideName, text);
     else

@@ -42,9 +42,9 @@ void TfrmReplace::BindComponents() {
 }
 
 void TfrmReplace::FormCreate() {
-    btnReplace.SetGlyph(frmMain->imglstMain, 32);
-    btnReplaceAll.SetGlyph(frmMain->imglstMain, 33);
-    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    btnReplace.SetGlyph(frmMain->imglstMain, iiGlyphOk);
+    btnReplaceAll.SetGlyph(frmMain->imglstMain, iiGlyphAll);
+    btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
     CenterOnScreen();
 }
 

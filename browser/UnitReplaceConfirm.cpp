@@ -21,10 +21,10 @@ void TfrmReplaceConfirm::BindComponents() {
 }
 
 void TfrmReplaceConfirm::FormCreate() {
-    btnAll.SetGlyph(frmMain->imglstMain, 33);
-    btnYes.SetGlyph(frmMain->imglstMain, 32);
-    btnNo.SetGlyph(frmMain->imglstMain, 34);
-    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    btnAll.SetGlyph(frmMain->imglstMain, iiGlyphAll);
+    btnYes.SetGlyph(frmMain->imglstMain, iiGlyphOk);
+    btnNo.SetGlyph(frmMain->imglstMain, iiGlyphNo);
+    btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
     CenterOnScreen();
 }
 

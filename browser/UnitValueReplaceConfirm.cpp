@@ -19,10 +19,10 @@ void TfrmValueReplaceConfirm::BindComponents() {
 }
 
 void TfrmValueReplaceConfirm::FormCreate() {
-    btnYes.SetGlyph(frmMain->imglstMain, 32);
-    btnAll.SetGlyph(frmMain->imglstMain, 33);
-    btnNo.SetGlyph(frmMain->imglstMain, 34);
-    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    btnYes.SetGlyph(frmMain->imglstMain, iiGlyphOk);
+    btnAll.SetGlyph(frmMain->imglstMain, iiGlyphAll);
+    btnNo.SetGlyph(frmMain->imglstMain, iiGlyphNo);
+    btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
     CenterOnScreen();
 }
 

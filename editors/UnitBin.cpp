@@ -190,8 +190,8 @@ void TfrmBin::FormCreate() {
     lblData.FocusControl = &HexColumn();
     btnLoad.SetGlyph(frmMain->imglstMain, 8);
     btnSave.SetGlyph(frmMain->imglstMain, 9);
-    btnOK.SetGlyph(frmMain->imglstMain, 32);
-    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    btnOK.SetGlyph(frmMain->imglstMain, iiGlyphOk);
+    btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
     tbstMain.SetTabs({"Main", "View As Image"});
     SetColumnFont("Courier New", -12);
     ntbkMain.SetPageIndex(0);

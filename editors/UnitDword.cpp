@@ -68,8 +68,8 @@ void TfrmDword::BindComponents() {
 }
 
 void TfrmDword::FormCreate() {
-    btnOk.SetGlyph(frmMain->imglstMain, 32);
-    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    btnOk.SetGlyph(frmMain->imglstMain, iiGlyphOk);
+    btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
     CenterOnScreen();
 }
 

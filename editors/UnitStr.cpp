@@ -71,8 +71,8 @@ void TfrmStr::FormCreate() {
     btnPrint.SetGlyph(frmMain->imglstMain, 14);
     btnLoad.SetGlyph(frmMain->imglstMain, 8);
     btnSave.SetGlyph(frmMain->imglstMain, 9);
-    btnOk.SetGlyph(frmMain->imglstMain, 32);
-    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    btnOk.SetGlyph(frmMain->imglstMain, iiGlyphOk);
+    btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
     ::SendMessageA(mmValue.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), TRUE);
     opndlgMain.OwnerWindow = svdlgMain.OwnerWindow = Handle;
     CenterOnScreen();
