@@ -301,6 +301,12 @@ void ShowPage(TForm& page) {
     page.Show();
     page.SetTopMost(true);
     ::SetForegroundWindow(page.Handle);
+    if (&page == frmLicense) {
+        // The agreement from its start, ready for PAGE DOWN.
+        frmLicense->Memo1.SetFocus();
+        frmLicense->Memo1.SetSelection(0, 0);
+        ::SendMessageA(frmLicense->Memo1.Handle, EM_SCROLLCARET, 0, 0);
+    }
 }
 
 void MoveTo(TForm& from, TForm& to) {
