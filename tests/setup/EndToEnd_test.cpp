@@ -56,7 +56,7 @@ void Walk(const std::string& dir, const std::string& rel, Files& files, int dept
 // What the machine holds: files of drive C: and the registry's software
 // keys, without what other tests and Wine itself change meanwhile.
 struct Snapshot {
-    Files Disk;
+    Files Disk, Home;
     TreeImage Machine, User;
 };
 
@@ -76,6 +76,12 @@ Snapshot Take() {
     Walk("C:", "", all);
     for (const auto& f : all)
         if (!Volatile(f.first)) s.Disk.insert(f);
+    char home[MAX_PATH] = {};
+    if (::GetEnvironmentVariableA("HOME", home, MAX_PATH)) {
+        std::string unix = home, path = "Z:";
+        for (char c : unix) path += c == '/' ? '\\' : c;
+        Walk(path, "", s.Home);
+    }
     s.Machine = Image(HKEY_LOCAL_MACHINE, "Software");
     s.User = Image(HKEY_CURRENT_USER, "Software");
     // Scratch keys of tests running beside this one.
@@ -313,6 +319,7 @@ TEST(EndToEnd, InstallThenUninstall) {
     ::RemoveDirectoryA("C:\\Inst");
     const Snapshot end = Take();
     EXPECT_EQ(Diff(before.Disk, end.Disk), std::vector<std::string>{});
+    EXPECT_EQ(Diff(before.Home, end.Home), std::vector<std::string>{});
     // The maker's key stays, empty, as does the help key, which Wine has
     // already.
     EXPECT_EQ(Diff(before.Machine.Keys, end.Machine.Keys), std::vector<std::string>{"+ \\Zarvo"});

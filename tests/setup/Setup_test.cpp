@@ -118,6 +118,13 @@ TEST_F(SetupTest, LocationAcceptsOnlyAFullFolder) {
         EXPECT_NE(Boxes.Boxes[0].Text.find("full destination folder"), std::string::npos) << bad;
         EXPECT_TRUE(frmLocation->Visible()) << bad;
     }
+    // A folder too long for the files' names.
+    Boxes.Boxes.clear();
+    frmLocation->edtDir.SetText("C:\\" + std::string(240, 'a'));
+    frmLocation->BitBtn2.HandleCommand(BN_CLICKED);
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "The destination folder name is too long.");
+
     // A level that is a file cannot be made.
     WriteFileBytes(Dir + "\\file", "x");
     Boxes.Boxes.clear();

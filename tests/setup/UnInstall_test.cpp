@@ -14,7 +14,7 @@ class UnInstallTest : public SetupTestBase {
 protected:
     void SetUp() override {
         SetupTestBase::SetUp();
-        InstallDir = Dir + "\\100% sure\\Zarvo\\Tessmorel";
+        InstallDir = Dir + "\\100% s\xE9r\\Zarvo\\Tessmorel";  // "é" in the ANSI code page
         ASSERT_TRUE(MakeDirLevels(InstallDir));
         for (const char* name : kInstalled) WriteFileBytes(InstallDir + "\\" + name, name);
         TRegistry reg;
@@ -69,14 +69,18 @@ TEST_F(UnInstallTest, RemovesFilesAndEntriesThenRunsTheBatch) {
     EXPECT_EQ(Opened, std::vector<std::string>{"open " + batch + " 0"});
     EXPECT_EQ(ExitCodes, std::vector<int>{0});
     const std::string text = ReadFileBytes(batch);
-    EXPECT_NE(text.find("del \"" + Dir + "\\100%% sure\\Zarvo\\Tessmorel\\UnInstall.exe\"\r\n"), std::string::npos);
+    // "%" stands for itself and "é" is in the OEM code page the batch is read in.
+    char oem[] = "\xE9";
+    ::CharToOemA(oem, oem);
+    EXPECT_NE(text.find("del \"" + Dir + "\\100%% s" + oem + "r\\Zarvo\\Tessmorel\\UnInstall.exe\"\r\n"),
+              std::string::npos);
     EXPECT_NE(text.find("Tessmorel.lnk"), std::string::npos);
     EXPECT_EQ(text.find("*.*"), std::string::npos);  // no programs folder: no group lines
 }
 
 // Deleting in a folder that is not the product's own never happens.
 TEST_F(UnInstallTest, DeletesNoFileOutsideTheProductFolder) {
-    const std::string decoy = Dir + "\\100% sure\\Zarvo";
+    const std::string decoy = Dir + "\\100% s\xE9r\\Zarvo";
     WriteFileBytes(decoy + "\\Tessmorel.exe", "decoy");
     for (const std::string& path : {decoy, std::string(), std::string("Zarvo\\Tessmorel"), Dir + "\\Zarvo\\Tessmorel"}) {
         TRegistry reg;
