@@ -15,6 +15,11 @@ $cxx -std=c++17 -O2 -I"$root/setup" -o "$tmp/mkpayload" "$root/setup/mkpayload.c
 
 for build in "$@"; do
     [ -f "$build/bin/setup.exe" ] || { fail "$build/bin/setup.exe is missing"; continue; }
+    case "$build" in *-i686) machine=0x14c ;; *) machine=0x8664 ;; esac
+    for exe in "$build/bin/setup.exe" "$build/payload/Tessmorel.exe" "$build/payload/UnInstall.exe"; do
+        [ "$(od -An -tx2 -j "$(od -An -tu4 -j 60 -N 4 "$exe" | tr -d ' ')" -N 6 "$exe" | awk '{print "0x" $3}' | sed 's/^0x0*/0x/')" = "$machine" ] ||
+            fail "$exe is not built for machine $machine"
+    done
     "$tmp/check" "$build/bin/setup.exe" "$build/payload" || fail "$build/bin/setup.exe"
     # A setup cut short or padded no longer matches its table.
     head -c -1 "$build/bin/setup.exe" > "$tmp/cut.exe"
