@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <winspool.h>
 
 #include "Forms.h"
@@ -59,6 +60,29 @@ bool PrintOnDefaultPrinter(const TPrintJob& job, std::string& error) {
     return ok;
 }
 
+int CALLBACK BrowseStart(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
+    if (msg == BFFM_INITIALIZED && data) ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
+bool BrowseForFolder(HWND owner, std::string& folder) {
+    const std::string start = folder;
+    char display[MAX_PATH] = {};
+    BROWSEINFOA info{};
+    info.hwndOwner = owner;
+    info.pszDisplayName = display;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
+    info.lpfn = BrowseStart;
+    info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    PIDLIST_ABSOLUTE list = ::SHBrowseForFolderA(&info);
+    if (!list) return false;
+    char path[MAX_PATH] = {};
+    const bool ok = ::SHGetPathFromIDListA(list, path) != FALSE;
+    ::CoTaskMemFree(list);
+    if (ok) folder = path;
+    return ok;
+}
+
 TSeams RealSeams() {
     TSeams s;
     s.MessageBox = [](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
@@ -76,6 +100,8 @@ TSeams RealSeams() {
     s.GetVersion = [](OSVERSIONINFOA& info) { return ::GetVersionExA(&info); };
     s.FarEastLocale = [] { return ::GetSystemMetrics(SM_DBCSENABLED) != 0; };
     s.Print = PrintOnDefaultPrinter;
+    s.BrowseFolder = BrowseForFolder;
+    s.ExitProcess = [](UINT code) { ::ExitProcess(code); };
     return s;
 }
 

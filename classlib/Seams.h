@@ -36,6 +36,12 @@ struct TSeams {
     std::function<bool()> FarEastLocale;
     // Prints a job; returns false with a reason when it cannot.
     std::function<bool(const TPrintJob&, std::string& error)> Print;
+    // The folder selection dialog: starts at folder, a new folder can be
+    // made in it; true with the chosen folder in folder.
+    std::function<bool(HWND owner, std::string& folder)> BrowseFolder;
+    // Ends the process at once with an exit code. A test's replacement
+    // returns, and the caller then returns at once too.
+    std::function<void(UINT code)> ExitProcess;
 };
 
 // The live seams. Starts out with the real Windows calls.
