@@ -36,6 +36,12 @@ double Time(F&& f) {
     return ok ? t : -1;
 }
 
+// A figure as printed: the minimum and the median (negative: failed).
+struct Summary {
+    double Min = -1, Median = -1;
+    bool Failed() const { return Min < 0 || Median < 0; }
+};
+
 // The seconds of one contender, one entry a round. A failed run fails the
 // whole figure.
 class Samples {
@@ -55,6 +61,7 @@ public:
         const size_t n = v.size();
         return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
     }
+    bench::Summary Summary() const { return bench::Summary{Min(), Median()}; }
     // Round by round: this run less the other's (a peer less its start-up).
     Samples Less(const Samples& other) const {
         Samples d;
@@ -68,6 +75,20 @@ private:
     std::vector<double> FValues;
     bool FFailed = false;
 };
+
+// A run made of parts timed apart (a tree group by group, each group over
+// the rounds): the sum of the parts' minimums and of their medians. A
+// part's minimum drops what other load on the machine added to it in some
+// round, which a minimum of whole runs cannot do when every run met some.
+inline Summary SumOfParts(const std::vector<Samples>& parts) {
+    Summary sum{0, 0};
+    for (const Samples& p : parts) {
+        if (p.Failed()) return Summary{};
+        sum.Min += p.Min();
+        sum.Median += p.Median();
+    }
+    return sum;
+}
 
 // Runs every step once, beginning with step shift (modulo their number).
 inline void InTurn(int shift, const std::vector<std::function<void()>>& steps) {
@@ -108,22 +129,28 @@ private:
 };
 
 // "  what    min 1.234 s  median 1.250 s"
-inline void PrintSeconds(const char* what, const Samples& s) {
+inline void PrintSeconds(const char* what, const Summary& s) {
     if (s.Failed())
         std::printf("  %-36s failed\n", what);
     else
-        std::printf("  %-36s min %8.3f s  median %8.3f s\n", what, s.Min(), s.Median());
+        std::printf("  %-36s min %8.3f s  median %8.3f s\n", what, s.Min, s.Median);
 }
 
 // The same with the ratio to another figure, minimum to minimum and median
 // to median.
-inline void PrintSeconds(const char* what, const Samples& s, const char* to, const Samples& base) {
+inline void PrintSeconds(const char* what, const Summary& s, const char* to, const Summary& base) {
     if (s.Failed() || base.Failed()) {
         PrintSeconds(what, s);
         return;
     }
-    std::printf("  %-36s min %8.3f s  median %8.3f s   %s min %5.3f median %5.3f\n", what, s.Min(), s.Median(), to,
-                s.Min() / base.Min(), s.Median() / base.Median());
+    std::printf("  %-36s min %8.3f s  median %8.3f s   %s min %5.3f median %5.3f\n", what, s.Min, s.Median, to,
+                s.Min / base.Min, s.Median / base.Median);
+}
+
+inline void PrintSeconds(const char* what, const Samples& s) { PrintSeconds(what, s.Summary()); }
+
+inline void PrintSeconds(const char* what, const Samples& s, const char* to, const Samples& base) {
+    PrintSeconds(what, s.Summary(), to, base.Summary());
 }
 
 // Throughput in MB/s of bytes per run, at the fastest and the median run.
@@ -169,9 +196,9 @@ inline std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 // rounds) and the runs net of it, with that figure's ratio to base.
 inline void PrintPeer(const char* what, const Samples& runs, const Samples& startup, const char* to,
                       const Samples& base) {
-    PrintSeconds(what, runs);
-    PrintSeconds("  its start-up (trivial run)", startup);
-    PrintSeconds("  net of start-up", runs.Less(startup), to, base);
+    PrintSeconds(what, runs.Summary());
+    PrintSeconds("  its start-up (trivial run)", startup.Summary());
+    PrintSeconds("  net of start-up", runs.Less(startup).Summary(), to, base.Summary());
 }
 #endif
 

@@ -24,7 +24,7 @@ namespace {
 
 const int kTopKeys = 100, kSubKeys = 99;  // 100 + 100 * 99 = 10,000 keys
 const int kValuesPerKey = 5;
-const int kRounds = 3;
+const int kRounds = 5;
 
 void FillKey(HKEY key, int n) {
     for (int v = 0; v < kValuesPerKey; ++v) {
