@@ -1,25 +1,30 @@
 // Copy, move and delete of a key tree of 10,000 keys and 50,000 values of
-// mixed types, against the system's own command-line registry tool
-// (reg copy /s /f, reg delete /f) on the same tree in the same run.
+// mixed types, against
+//   - the floor, the calls the same work cannot do without: for a copy per
+//     key its information read once, then by those counts each value read
+//     with its data and written, and each subkey's name read, the subkey
+//     opened, created at the destination and both closed; for a delete per
+//     key an open, a delete by handle (refused while the key has subkeys:
+//     then its information, the subkeys' names and their deletes first)
+//     and a close; a move is a copy and a delete;
+//   - the system's own command-line registry tool (reg copy /s /f, reg
+//     delete /f) on the same tree in the same rounds, net of its start-up
+//     (the same command on an empty key).
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "BenchHarness.h"
 #include "zrvRegistry.h"
 
 namespace {
 
 const int kTopKeys = 100, kSubKeys = 99;  // 100 + 100 * 99 = 10,000 keys
 const int kValuesPerKey = 5;
-const int kRounds = 3;
-
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+const int kRounds = 5;
 
 void FillKey(HKEY key, int n) {
     for (int v = 0; v < kValuesPerKey; ++v) {
@@ -123,51 +128,108 @@ Summary Summarize(const std::string& path) {
     return s;
 }
 
-// Runs the system's reg tool by its full path (a bare name could find
-// another program of that name first) and waits for it.
+// ---- The floor ----------------------------------------------------------------
+
+void FloorCopy(HKEY src, HKEY dst, std::vector<WCHAR>& name, std::vector<BYTE>& data) {
+    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxData = 0;
+    if (::RegQueryInfoKeyW(src, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values, &maxValueName,
+                           &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    if (name.size() < std::max(maxSubKey, maxValueName) + 1) name.resize(std::max(maxSubKey, maxValueName) + 1);
+    if (data.size() < maxData + 1) data.resize(maxData + 1);
+    for (DWORD i = 0; i < values; ++i) {
+        DWORD nl = static_cast<DWORD>(name.size()), dl = static_cast<DWORD>(data.size()), type = 0;
+        if (::RegEnumValueW(src, i, name.data(), &nl, nullptr, &type, data.data(), &dl) == ERROR_SUCCESS)
+            ::RegSetValueExW(dst, name.data(), 0, type, data.data(), dl);
+    }
+    for (DWORD i = 0; i < subKeys; ++i) {
+        DWORD len = static_cast<DWORD>(name.size());
+        if (::RegEnumKeyExW(src, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
+        HKEY s = nullptr, d = nullptr;
+        if (::RegOpenKeyExW(src, name.data(), 0, KEY_READ, &s) != ERROR_SUCCESS) continue;
+        if (::RegCreateKeyExW(dst, name.data(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &d, nullptr) ==
+            ERROR_SUCCESS) {
+            FloorCopy(s, d, name, data);
+            ::RegCloseKey(d);
+        }
+        ::RegCloseKey(s);
+    }
+}
+
+bool FloorCopy(const std::string& from, const std::string& to) {
+    HKEY s = nullptr, d = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, from.c_str(), 0, KEY_READ, &s) != ERROR_SUCCESS) return false;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, to.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &d, nullptr) ==
+        ERROR_SUCCESS) {
+        std::vector<WCHAR> name(256);
+        std::vector<BYTE> data(256);
+        FloorCopy(s, d, name, data);
+        ::RegCloseKey(d);
+    }
+    ::RegCloseKey(s);
+    return d != nullptr;
+}
+
+using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
+
+NtDeleteKeyFn NtDeleteKey() {
+    static const NtDeleteKeyFn fn = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    return fn;
+}
+
+bool FloorDelete(HKEY parent, const WCHAR* path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(parent, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+    bool gone = NtDeleteKey()(key) == 0;
+    if (!gone) {
+        DWORD subKeys = 0, maxLen = 0;
+        ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxLen, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr);
+        std::vector<WCHAR> name(maxLen + 1);
+        for (DWORD i = subKeys; i-- > 0;) {
+            DWORD len = static_cast<DWORD>(name.size());
+            if (::RegEnumKeyExW(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+                FloorDelete(key, name.data());
+        }
+        gone = NtDeleteKey()(key) == 0;
+    }
+    ::RegCloseKey(key);
+    return gone;
+}
+
+bool FloorDelete(const std::string& path) {
+    const std::wstring wide(path.begin(), path.end());
+    return FloorDelete(HKEY_CURRENT_USER, wide.c_str());
+}
+
+// ---- The peer -------------------------------------------------------------------
+
+// The system's reg tool, by its full path.
 bool RunReg(const std::string& args) {
     char dir[MAX_PATH];
     ::GetSystemDirectoryA(dir, MAX_PATH);
-    std::string cmd = "\"" + std::string(dir) + "\\reg.exe\" " + args;
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE nul = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                               OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = si.hStdOutput = si.hStdError = nul;
-    PROCESS_INFORMATION pi{};
-    const BOOL started =
-        ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-    ::CloseHandle(nul);
-    if (!started) return false;
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 1;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
-    return code == 0;
+    return bench::RunProgram(bench::Quote(std::string(dir) + "\\reg.exe") + " " + args, std::string()) >= 0;
 }
 
 template <typename F>
 double Time(F f, bool& ok) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = bench::Clock::now();
     ok = f() && ok;
-    return Seconds(start);
+    return bench::Since(start);
 }
 
-// The best of the rounds for each operation: other work on the machine
-// only ever adds time.
-struct Best {
-    double Ours = 1e9, Reg = 1e9;
-    void Add(double ours, double reg) {
-        Ours = std::min(Ours, ours);
-        Reg = std::min(Reg, reg);
-    }
+// One operation's figures.
+struct Figures {
+    bench::Samples Floor, Ours, Reg, RegStart;
 };
 
-void Row(const char* what, const Best& b) {
-    std::printf("  %-8s ours %7.3f s   reg %7.3f s   ours/reg %5.2f\n", what, b.Ours, b.Reg, b.Ours / b.Reg);
+void Print(const char* what, const Figures& f) {
+    std::printf("%s\n", what);
+    bench::PrintSeconds("floor", f.Floor);
+    bench::PrintSeconds("ours", f.Ours, "to floor", f.Floor);
+    bench::PrintPeer("reg", f.Reg, f.RegStart, "to floor", f.Floor);
+    bench::PrintSeconds("ours", f.Ours, "to reg net", f.Reg.Less(f.RegStart));
 }
 
 }  // namespace
@@ -177,9 +239,9 @@ int main() {
     const std::string src = base + "\\src";
     RegDeleteKeyTree(HKEY_CURRENT_USER, base);
 
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = bench::Clock::now();
     BuildTree(src);
-    const double build = Seconds(start);
+    const double build = bench::Since(start);
     const Summary original = Summarize(src);
     std::printf("Key tree: %ld keys, %ld values, built in %.3f s\n", original.Keys - 1, original.Values, build);
 
@@ -190,45 +252,71 @@ int main() {
         return RegCopyKey(HKEY_CURRENT_USER, HKEY_CURRENT_USER, from, to, move);
     };
 
-    // The tool's own start-up, to read its figures against.
-    bool found = true;
-    const double startup = Time([&] { return RunReg("query " + arg(base)); }, found);
+    // The tool's start-up: the same commands on an empty key.
+    const std::string empty = base + "\\empty", emptyCopy = base + "\\emptycopy";
+    HKEY e = nullptr;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, empty.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &e, nullptr);
+    ::RegCloseKey(e);
+    const auto trivialCopy = [&] { return RunReg("copy " + arg(empty) + " " + arg(emptyCopy) + " /s /f"); };
+    const auto trivialDelete = [&] { return RunReg("delete " + arg(emptyCopy) + " /f"); };
+    const auto floor = [&](const std::string& name) { return base + "\\floor" + name; };
 
-    Best copy, move, del;
-    bool oursOk = true, regOk = true, same = true;
+    Figures copy, move, del;
+    bool floorOk = true, oursOk = true, regOk = true, same = true;
     for (int round = 0; round < kRounds; ++round) {
-        const double oc = Time([&] { return copyKey(src, ours("A"), false); }, oursOk);
-        const double rc = Time([&] { return RunReg("copy " + arg(src) + " " + arg(reg("A")) + " /s /f"); }, regOk);
-        copy.Add(oc, rc);
-        same = same && Summarize(ours("A")) == original && Summarize(reg("A")) == original;
+        bench::InTurn(round, {
+            [&] { copy.Floor.Add(Time([&] { return FloorCopy(src, floor("A")); }, floorOk)); },
+            [&] { copy.Ours.Add(Time([&] { return copyKey(src, ours("A"), false); }, oursOk)); },
+            [&] { copy.Reg.Add(Time([&] { return RunReg("copy " + arg(src) + " " + arg(reg("A")) + " /s /f"); }, regOk)); },
+            [&] { copy.RegStart.Add(Time(trivialCopy, regOk)); },
+        });
+        same = same && Summarize(floor("A")) == original && Summarize(ours("A")) == original &&
+               Summarize(reg("A")) == original;
 
         // A move to another parent: copy, then delete.
-        const double om = Time([&] { return copyKey(ours("A"), ours("B\\moved"), true); }, oursOk);
-        const double rm = Time(
+        bench::InTurn(round, {
             [&] {
-                return RunReg("copy " + arg(reg("A")) + " " + arg(reg("B\\moved")) + " /s /f") &&
-                       RunReg("delete " + arg(reg("A")) + " /f");
+                move.Floor.Add(Time([&] { return FloorCopy(floor("A"), floor("B\\moved")) && FloorDelete(floor("A")); },
+                                    floorOk));
             },
-            regOk);
-        move.Add(om, rm);
-        same = same && Summarize(ours("B\\moved")) == original && Summarize(reg("B\\moved")) == original &&
-               Summarize(ours("A")).Keys == 0 && Summarize(reg("A")).Keys == 0;
+            [&] { move.Ours.Add(Time([&] { return copyKey(ours("A"), ours("B\\moved"), true); }, oursOk)); },
+            [&] {
+                move.Reg.Add(Time(
+                    [&] {
+                        return RunReg("copy " + arg(reg("A")) + " " + arg(reg("B\\moved")) + " /s /f") &&
+                               RunReg("delete " + arg(reg("A")) + " /f");
+                    },
+                    regOk));
+            },
+            [&] { move.RegStart.Add(Time([&] { return trivialCopy() && trivialDelete(); }, regOk)); },
+        });
+        for (const std::string& place : {floor(""), ours(""), reg("")})
+            same = same && Summarize(place + "B\\moved") == original && Summarize(place + "A").Keys == 0;
 
-        const double od = Time([&] { return RegDeleteKeyTree(HKEY_CURRENT_USER, ours("B")); }, oursOk);
-        const double rd = Time([&] { return RunReg("delete " + arg(reg("B")) + " /f"); }, regOk);
-        del.Add(od, rd);
-        same = same && Summarize(ours("B")).Keys == 0 && Summarize(reg("B")).Keys == 0;
+        bench::InTurn(round, {
+            [&] { del.Floor.Add(Time([&] { return FloorDelete(floor("B")); }, floorOk)); },
+            [&] { del.Ours.Add(Time([&] { return RegDeleteKeyTree(HKEY_CURRENT_USER, ours("B")); }, oursOk)); },
+            [&] { del.Reg.Add(Time([&] { return RunReg("delete " + arg(reg("B")) + " /f"); }, regOk)); },
+            [&] {
+                HKEY k = nullptr;
+                ::RegCreateKeyExA(HKEY_CURRENT_USER, emptyCopy.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                                  nullptr);
+                ::RegCloseKey(k);
+                del.RegStart.Add(Time(trivialDelete, regOk));
+            },
+        });
+        for (const std::string& place : {floor(""), ours(""), reg("")}) same = same && Summarize(place + "B").Keys == 0;
     }
-    if (!oursOk || !regOk || !same)
-        std::printf("RESULTS DIFFER: ours %s, reg %s, trees %s\n", oursOk ? "ok" : "failed", regOk ? "ok" : "failed",
-                    same ? "equal" : "different");
+    if (!floorOk || !oursOk || !regOk || !same)
+        std::printf("RESULTS DIFFER: floor %s, ours %s, reg %s, trees %s\n", floorOk ? "ok" : "failed",
+                    oursOk ? "ok" : "failed", regOk ? "ok" : "failed", same ? "equal" : "different");
 
-    std::printf("Best of %d rounds. reg runs as one process a command (its start-up alone: %.3f s);\n"
-                "its move is reg copy, then reg delete.\n",
-                kRounds, startup);
-    Row("copy", copy);
-    Row("move", move);
-    Row("delete", del);
+    std::printf("%d rounds in rotated order. reg runs as one process a command; its move is reg copy, then\n"
+                "reg delete; its start-up is the same commands on an empty key.\n",
+                kRounds);
+    Print("copy", copy);
+    Print("move", move);
+    Print("delete", del);
 
     RegDeleteKeyTree(HKEY_CURRENT_USER, base);
     return 0;

@@ -1,25 +1,30 @@
 // Export and import of registry-file text on a tree of 20,000 keys and
-// 100,000 values of mixed types, against
-//   - the floor: a bare walk (RegOpenKeyEx, RegEnumKeyEx, RegEnumValue with
-//     data) for export, bare creation (RegCreateKeyEx, RegSetValueEx) of
-//     what the file holds for import;
-//   - Wine's own tools: regedit /e, reg export, regedit /s, reg import.
+// values of mixed types, against
+//   - the floor, the calls the same work cannot do without: for export per
+//     key its information read once, then by those counts each value read
+//     with its data and each subkey's name read, opened and closed; for
+//     import per key RegCreateKeyEx, RegSetValueEx for each value the text
+//     holds (as the text holds it) and RegCloseKey;
+//   - Wine's own tools: regedit /e, reg export, regedit /s, reg import, on
+//     the same content (the tree holds only values every one of them
+//     writes, and all import our file), net of their start-up.
 // Every registry call is a round trip to wineserver, so the floor is what
 // any program pays; the aim is to stay within 1.05 times it.
 //
 // The cost of a round trip changes with the machine's load and with where
 // the scheduler puts the two processes, by up to several times within a
-// minute. So the writer and the importer are compared with the floor group
-// by group (100 groups of 200 keys, alternating), and every whole-tree run
-// is compared with the floor runs right before and after it.
+// minute. So the writer and the importer are also compared with the floor
+// group by group (100 groups of 200 keys, in turn, the first of each pair
+// alternating; the figure sums each group's minimum and median over the
+// rounds), and every figure is taken over rounds in rotated order.
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "BenchHarness.h"
 #include "Registry.h"
 #include "zrvRegFile.h"
 
@@ -27,12 +32,12 @@ namespace {
 
 const int kGroups = 100;
 const int kKeysPerGroup = 199;  // 100 groups + 100 * 199 keys = 20,000 keys below the top
-const int kValuesPerKey = 5;    // 100,000 values
+const int kValuesPerKey = 5;    // up to 100,000 values
+const int kRounds = 5;
 const char* const kHeader = "Windows Registry Editor Version 5.00";
 
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+using bench::Clock;
+using bench::Since;
 
 // The type of value j of key k: of 20, 6 strings, 2 expandable strings,
 // 5 DWORDs, 1 big-endian DWORD, 5 binaries and 1 multi-string.
@@ -84,7 +89,7 @@ std::string KeyName(int i) {
 void Fill(HKEY key, int k, bool exportableOnly) {
     for (int j = 0; j < kValuesPerKey; ++j) {
         DWORD type = TypeOf(k, j);
-        if (exportableOnly && !Exportable(type)) continue;
+        if (!Exportable(type)) continue;  // the same content for every exporter
         const std::string data = DataOf(k, j, type);
         if (exportableOnly && type == REG_EXPAND_SZ) type = REG_SZ;
         if (exportableOnly && type == REG_DWORD_BIG_ENDIAN) type = REG_DWORD;
@@ -94,8 +99,8 @@ void Fill(HKEY key, int k, bool exportableOnly) {
     }
 }
 
-// Creates one group; with exportableOnly just what the text carries, as the
-// text carries it (the floor for import).
+// Creates one group; with exportableOnly as the text carries it (the floor
+// for import).
 double CreateGroup(const std::string& top, int g, bool exportableOnly) {
     const auto start = Clock::now();
     HKEY group = nullptr;
@@ -128,15 +133,20 @@ struct Counts {
 
 void Walk(HKEY key, std::vector<char>& name, std::vector<BYTE>& data, Counts& counts) {
     ++counts.Keys;
-    for (DWORD i = 0;; ++i) {
+    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxData = 0;
+    if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values, &maxValueName,
+                           &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    if (name.size() < std::max(maxSubKey, maxValueName) + 1) name.resize(std::max(maxSubKey, maxValueName) + 1);
+    if (data.size() < maxData + 1) data.resize(maxData + 1);
+    for (DWORD i = 0; i < values; ++i) {
         DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS)
-            break;
-        ++counts.Values;
+        if (::RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) == ERROR_SUCCESS)
+            ++counts.Values;
     }
-    for (DWORD i = 0;; ++i) {
+    for (DWORD i = 0; i < subKeys; ++i) {
         DWORD len = static_cast<DWORD>(name.size());
-        if (::RegEnumKeyExA(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (::RegEnumKeyExA(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
         HKEY sub = nullptr;
         if (::RegOpenKeyExA(key, name.data(), 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
         Walk(sub, name, data, counts);
@@ -144,41 +154,21 @@ void Walk(HKEY key, std::vector<char>& name, std::vector<BYTE>& data, Counts& co
     }
 }
 
-// The bare walk: every key opened, every value read with its data.
+// The floor for export: every key opened, every value read with its data.
 double BareWalk(const std::string& path, Counts& counts) {
     const auto start = Clock::now();
-    std::vector<char> name(16384);
-    std::vector<BYTE> data(65536);
+    std::vector<char> name(256);
+    std::vector<BYTE> data(256);
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        Walk(key, name, data, counts);
-        ::RegCloseKey(key);
-    }
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+    Walk(key, name, data, counts);
+    ::RegCloseKey(key);
     return Since(start);
 }
 
 double BareWalk(const std::string& path) {
     Counts counts;
     return BareWalk(path, counts);
-}
-
-// Runs one of Wine's programs from a neutral folder and waits for it.
-double RunTool(const std::string& commandLine, const std::string& folder) {
-    std::vector<char> cmd(commandLine.begin(), commandLine.end());
-    cmd.push_back('\0');
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    const auto start = Clock::now();
-    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
-        return -1;
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
-    const double t = Since(start);
-    DWORD exitCode = 1;
-    ::GetExitCodeProcess(pi.hProcess, &exitCode);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return exitCode == 0 ? t : -1;
 }
 
 DWORD ValuesInTheLastKey() {
@@ -216,78 +206,102 @@ long FileSize(const std::string& name) {
     return ::GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &a) ? static_cast<long>(a.nFileSizeLow) : -1;
 }
 
-void Row(const char* what, double seconds, double floor) {
-    if (seconds < 0)
-        std::printf("  %-34s   failed\n", what);
-    else
-        std::printf("  %-34s %7.2f s  floor %7.2f s  ratio %5.3f\n", what, seconds, floor, seconds / floor);
-}
-
 class Bench {
 public:
     Bench() {
-        Top = "Software\\TessmorelBench_regfile_" + std::to_string(::GetCurrentProcessId());
+        const std::string pid = std::to_string(::GetCurrentProcessId());
+        Top = "Software\\TessmorelBench_regfile_" + pid;
+        Empty = Top + "_empty";
         Full = "HKEY_CURRENT_USER\\" + Top;
         char temp[MAX_PATH];
         ::GetTempPathA(MAX_PATH, temp);
-        Folder = std::string(temp) + "TessmorelBench_" + std::to_string(::GetCurrentProcessId());
+        Folder = std::string(temp) + "TessmorelBench_" + pid;
         ::CreateDirectoryA(Folder.c_str(), nullptr);
         Ours = Folder + "\\ours.reg";
+        Tiny = Folder + "\\tiny.reg";
         char windir[MAX_PATH];
         ::GetWindowsDirectoryA(windir, MAX_PATH);
-        Regedit = std::string(windir) + "\\regedit.exe";
-        Reg = std::string(windir) + "\\system32\\reg.exe";
+        Regedit = bench::Quote(std::string(windir) + "\\regedit.exe");
+        Reg = bench::Quote(std::string(windir) + "\\system32\\reg.exe");
+        // The peers' trivial runs work on an empty key and a file naming it.
+        HKEY key = nullptr;
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, Empty.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        ::RegCloseKey(key);
+        ExportKeyToFile(HKEY_CURRENT_USER, Empty, Tiny, kHeader);
     }
     ~Bench() {
         classlib::DeleteRegistryTree(HKEY_CURRENT_USER, Top);
-        for (const char* f : {"\\ours.reg", "\\regedit.reg", "\\reg.reg"}) ::DeleteFileA((Folder + f).c_str());
+        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, Empty);
+        for (const char* f : {"ours.reg", "tiny.reg", "regedit.reg", "reg.reg", "trivial.reg"})
+            ::DeleteFileA((Folder + "\\" + f).c_str());
         ::RemoveDirectoryA(Folder.c_str());
     }
 
     void Export() {
-        // Group by group, alternating with the floor.
-        TStringList list;
-        double bare = 0, mine = 0;
-        for (int g = 0; g < kGroups; ++g) {
-            const std::string group = Top + "\\" + GroupName(g);
-            bare += BareWalk(group);
-            const auto start = Clock::now();
-            ExportKey(HKEY_CURRENT_USER, group, list);
-            mine += Since(start);
-        }
         Counts counts;
-        const double first = BareWalk(Top, counts);
-        std::printf("Export (a walk of %ld keys and %ld values)\n", counts.Keys, counts.Values);
-        Row("ExportKey, group by group", mine, bare);
+        BareWalk(Top, counts);
+        std::printf("Export (a walk of %ld keys and %ld values), %d rounds in rotated order\n", counts.Keys,
+                    counts.Values, kRounds);
 
-        // Whole runs, each between two floor runs.
-        const auto start = Clock::now();
-        const bool ok = ExportKeyToFile(HKEY_CURRENT_USER, Top, Ours, kHeader);
-        const double whole = ok ? Since(start) : -1;
-        const double second = BareWalk(Top);
-        Row("ExportKeyToFile, whole tree", whole, (first + second) / 2);
-        // The same without the file: what saving safely (written beside
-        // the target, flushed, renamed over it) adds.
-        TStringList text;
-        const auto listStart = Clock::now();
-        ExportKey(HKEY_CURRENT_USER, Top, text);
-        const double inMemory = Since(listStart);
-        const double secondAndAHalf = BareWalk(Top);
-        Row("ExportKey, whole tree, no file", inMemory, (second + secondAndAHalf) / 2);
-        const double regedit = RunTool(Quote(Regedit) + " /e " + Quote(Folder + "\\regedit.reg") + " " + Quote(Full),
-                                       Folder);
-        const double third = BareWalk(Top);
-        Row("wine regedit /e", regedit, (secondAndAHalf + third) / 2);
-        const double reg = RunTool(Quote(Reg) + " export " + Quote(Full) + " " + Quote(Folder + "\\reg.reg") + " /y",
-                                   Folder);
-        const double fourth = BareWalk(Top);
-        Row("wine reg export", reg, (third + fourth) / 2);
+        // Group by group, in turn with the floor.
+        TStringList list;
+        std::vector<bench::Samples> bare(kGroups), mine(kGroups);
+        for (int round = 0; round < kRounds; ++round)
+            for (int g = 0; g < kGroups; ++g) {
+                const std::string group = Top + "\\" + GroupName(g);
+                bench::InTurn(round + g, {[&] { bare[g].Add(BareWalk(group)); },
+                                          [&] {
+                                              list.Clear();
+                                              mine[g].Add(bench::Time(
+                                                  [&] { return ExportKey(HKEY_CURRENT_USER, group, list); }));
+                                          }});
+            }
+        ExportBare = bench::SumOfParts(bare);
+        ExportMine = bench::SumOfParts(mine);
+        bench::PrintSeconds("floor, group by group", ExportBare);
+        bench::PrintSeconds("ExportKey, group by group", ExportMine, "to floor", ExportBare);
+
+        // Whole trees.
+        const std::string trivial = Folder + "\\trivial.reg";
+        bench::Rotation r;
+        const bench::Samples& floor = r.Add("floor", [&] { return BareWalk(Top); });
+        const bench::Samples& file = r.Add("file", [&] {
+            return bench::Time([&] { return ExportKeyToFile(HKEY_CURRENT_USER, Top, Ours, kHeader); });
+        });
+        // Without the file: what saving safely (written beside the target,
+        // flushed, renamed over it) adds.
+        const bench::Samples& memory = r.Add("memory", [&] {
+            TStringList text;
+            return bench::Time([&] { return ExportKey(HKEY_CURRENT_USER, Top, text); });
+        });
+        const bench::Samples& regedit = r.Add("regedit", [&] {
+            return bench::RunProgram(Regedit + " /e " + bench::Quote(Folder + "\\regedit.reg") + " " +
+                                         bench::Quote(Full), Folder);
+        });
+        const bench::Samples& regeditStart = r.Add("regedit start", [&] {
+            return bench::RunProgram(Regedit + " /e " + bench::Quote(trivial) + " " +
+                                         bench::Quote("HKEY_CURRENT_USER\\" + Empty), Folder);
+        });
+        const bench::Samples& reg = r.Add("reg", [&] {
+            return bench::RunProgram(Reg + " export " + bench::Quote(Full) + " " +
+                                         bench::Quote(Folder + "\\reg.reg") + " /y", Folder);
+        });
+        const bench::Samples& regStart = r.Add("reg start", [&] {
+            return bench::RunProgram(Reg + " export " + bench::Quote("HKEY_CURRENT_USER\\" + Empty) + " " +
+                                         bench::Quote(trivial) + " /y", Folder);
+        });
+        r.Run(kRounds);
+        bench::PrintSeconds("floor, whole tree", floor);
+        bench::PrintSeconds("ExportKeyToFile, whole tree", file, "to floor", floor);
+        bench::PrintSeconds("ExportKey, whole tree, no file", memory, "to floor", floor);
+        bench::PrintPeer("wine regedit /e", regedit, regeditStart, "to floor", floor);
+        bench::PrintPeer("wine reg export", reg, regStart, "to floor", floor);
         std::printf("  files: ours %ld bytes (ANSI), regedit %ld, reg %ld (UTF-16)\n", FileSize(Ours),
                     FileSize(Folder + "\\regedit.reg"), FileSize(Folder + "\\reg.reg"));
-        ExportRatio = mine / bare;
     }
 
     void Import() {
+        std::printf("Import of our file, %d rounds in rotated order\n", kRounds);
         // Our file, cut into its groups; each group imported and created
         // bare in turn.
         TStringList all;
@@ -302,55 +316,59 @@ public:
             if (groups[g].Count() == 0) groups[g].Add(kHeader);
             groups[g].Add(line);
         }
-        bool imported = true;
-        double bare = 0, mine = 0;
-        for (g = 0; g < kGroups; ++g) {
-            const std::string group = Top + "\\" + GroupName(g);
-            classlib::DeleteRegistryTree(HKEY_CURRENT_USER, group);
-            const auto start = Clock::now();
-            imported = ImportRegLines(groups[g]) == rirDone && imported;
-            mine += Since(start);
-            classlib::DeleteRegistryTree(HKEY_CURRENT_USER, group);
-            bare += CreateGroup(Top, g, true);
-        }
-        std::printf("Import of our file\n");
-        Row("ImportRegLines, group by group", imported ? mine : -1, bare);
-        ImportRatio = mine / bare;
+        std::vector<bench::Samples> bare(kGroups), mine(kGroups);
+        for (int round = 0; round < kRounds; ++round)
+            for (g = 0; g < kGroups; ++g) {
+                const std::string group = Top + "\\" + GroupName(g);
+                bench::InTurn(round + g, {[&] {
+                                              classlib::DeleteRegistryTree(HKEY_CURRENT_USER, group);
+                                              bare[g].Add(CreateGroup(Top, g, true));
+                                          },
+                                          [&] {
+                                              classlib::DeleteRegistryTree(HKEY_CURRENT_USER, group);
+                                              mine[g].Add(bench::Time([&] { return ImportRegLines(groups[g]) == rirDone; }));
+                                          }});
+            }
+        ImportBare = bench::SumOfParts(bare);
+        ImportMine = bench::SumOfParts(mine);
+        bench::PrintSeconds("floor, group by group", ImportBare);
+        bench::PrintSeconds("ImportRegLines, group by group", ImportMine, "to floor", ImportBare);
 
-        const double first = Recreate();
-        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, Top);
-        const auto start = Clock::now();
-        const int rc = ImportRegFile(Ours);
-        const double whole = Since(start);
-        imported = rc == rirDone && TreeLooksImported(Top);
-        const double second = Recreate();
-        Row("ImportRegFile, whole tree", imported ? whole : -1, (first + second) / 2);
-
-        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, Top);
-        double regedit = RunTool(Quote(Regedit) + " /s " + Quote(Ours), Folder);
-        if (!TreeLooksImported(Top)) regedit = -1;
-        const double third = Recreate();
-        Row("wine regedit /s", regedit, (second + third) / 2);
-
-        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, Top);
-        double reg = RunTool(Quote(Reg) + " import " + Quote(Ours), Folder);
-        if (!TreeLooksImported(Top)) reg = -1;
-        const double fourth = Recreate();
-        Row("wine reg import", reg, (third + fourth) / 2);
+        // Whole trees, each into an empty place.
+        const auto fresh = [&] { classlib::DeleteRegistryTree(HKEY_CURRENT_USER, Top); };
+        const auto checked = [&](double seconds) { return TreeLooksImported(Top) ? seconds : -1; };
+        bench::Rotation r;
+        const bench::Samples& floor = r.Add("floor", [&] {
+            fresh();
+            return CreateTree(Top, true);
+        });
+        const bench::Samples& file = r.Add("file", [&] {
+            fresh();
+            return checked(bench::Time([&] { return ImportRegFile(Ours) == rirDone; }));
+        });
+        const bench::Samples& regedit = r.Add("regedit", [&] {
+            fresh();
+            return checked(bench::RunProgram(Regedit + " /s " + bench::Quote(Ours), Folder));
+        });
+        const bench::Samples& regeditStart =
+            r.Add("regedit start", [&] { return bench::RunProgram(Regedit + " /s " + bench::Quote(Tiny), Folder); });
+        const bench::Samples& reg = r.Add("reg", [&] {
+            fresh();
+            return checked(bench::RunProgram(Reg + " import " + bench::Quote(Ours), Folder));
+        });
+        const bench::Samples& regStart =
+            r.Add("reg start", [&] { return bench::RunProgram(Reg + " import " + bench::Quote(Tiny), Folder); });
+        r.Run(kRounds);
+        bench::PrintSeconds("floor, whole tree", floor);
+        bench::PrintSeconds("ImportRegFile, whole tree", file, "to floor", floor);
+        bench::PrintPeer("wine regedit /s", regedit, regeditStart, "to floor", floor);
+        bench::PrintPeer("wine reg import", reg, regStart, "to floor", floor);
     }
 
-    std::string Top, Full, Folder, Ours, Regedit, Reg;
-    double ExportRatio = 0, ImportRatio = 0;
+    std::string Top, Empty, Full, Folder, Ours, Tiny, Regedit, Reg;
+    bench::Summary ExportBare, ExportMine, ImportBare, ImportMine;
 
 private:
-    static std::string Quote(const std::string& s) { return "\"" + s + "\""; }
-
-    // The floor for import: the tree removed and created bare.
-    double Recreate() {
-        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, Top);
-        return CreateTree(Top, true);
-    }
-
     using TStringList = classlib::TStringList;
 };
 
@@ -359,12 +377,17 @@ private:
 int main() {
     Bench bench;
     classlib::DeleteRegistryTree(HKEY_CURRENT_USER, bench.Top);
-    std::printf("Registry-file text: %d keys and %d values of mixed types below one key\n",
-                kGroups * (1 + kKeysPerGroup), kGroups * (1 + kKeysPerGroup) * kValuesPerKey);
+    std::printf("Registry-file text: %d keys with values of mixed types below one key\n",
+                kGroups * (1 + kKeysPerGroup));
     CreateTree(bench.Top, false);
     bench.Export();
     bench.Import();
-    std::printf("Ratios to the floor, group by group (aim: at most 1.05): export %.3f, import %.3f\n",
-                bench.ExportRatio, bench.ImportRatio);
+    const auto ratio = [](const bench::Summary& a, const bench::Summary& b, bool median) {
+        return a.Failed() || b.Failed() ? -1.0 : median ? a.Median / b.Median : a.Min / b.Min;
+    };
+    std::printf("Ratios to the floor, group by group (aim: at most 1.05): export min %.3f median %.3f, import "
+                "min %.3f median %.3f\n",
+                ratio(bench.ExportMine, bench.ExportBare, false), ratio(bench.ExportMine, bench.ExportBare, true),
+                ratio(bench.ImportMine, bench.ImportBare, false), ratio(bench.ImportMine, bench.ImportBare, true));
     return 0;
 }
