@@ -6,8 +6,10 @@
 //     import per key RegCreateKeyEx, RegSetValueEx for each value the text
 //     holds (as the text holds it) and RegCloseKey;
 //   - Wine's own tools: regedit /e, reg export, regedit /s, reg import, on
-//     the same content (the tree holds only values every one of them
-//     writes, and all import our file), net of their start-up.
+//     the same tree (values of every type; every tenth key also holds a
+//     value named outside the code page and every group a key named
+//     outside it, which our file leaves out and reports; all import our
+//     file), net of their start-up.
 // Every registry call is a round trip to wineserver, so the floor is what
 // any program pays; the aim is to stay within 1.05 times it.
 //
@@ -39,12 +41,13 @@ const char* const kHeader = "Windows Registry Editor Version 5.00";
 using bench::Clock;
 using bench::Since;
 
-// The type of value j of key k: of 20, 6 strings, 2 expandable strings,
-// 5 DWORDs, 1 big-endian DWORD, 5 binaries and 1 multi-string.
+// The type of value j of key k: of 20, 5 strings, 2 expandable strings,
+// 5 DWORDs, 1 big-endian DWORD, 4 binaries, 1 multi-string, 1 QWORD and
+// 1 of type none.
 DWORD TypeOf(int k, int j) {
     static const DWORD kCycle[20] = {
         REG_SZ,     REG_DWORD, REG_BINARY,           REG_SZ,     REG_EXPAND_SZ, REG_DWORD,     REG_BINARY,
-        REG_SZ,     REG_DWORD, REG_MULTI_SZ,         REG_BINARY, REG_SZ,        REG_DWORD_BIG_ENDIAN,
+        REG_SZ,     REG_DWORD, REG_MULTI_SZ,         REG_NONE,   REG_QWORD,     REG_DWORD_BIG_ENDIAN,
         REG_BINARY, REG_SZ,    REG_DWORD,            REG_EXPAND_SZ, REG_BINARY, REG_SZ,        REG_DWORD};
     return kCycle[(k * kValuesPerKey + j) % 20];
 }
@@ -66,13 +69,16 @@ std::string DataOf(int k, int j, DWORD type) {
             d.assign(reinterpret_cast<const char*>(&v), 4);
             break;
         }
+        case REG_QWORD: {
+            const unsigned long long v = 0x0123456789ABCDEFull + static_cast<unsigned long long>(k);
+            d.assign(reinterpret_cast<const char*>(&v), 8);
+            break;
+        }
         default:
             for (int i = 0; i < 16 + (k + j) % 48; ++i) d += static_cast<char>((k * 31 + j * 17 + i * 13) & 0xFF);
     }
     return d;
 }
-
-bool Exportable(DWORD type) { return type != REG_MULTI_SZ; }
 
 std::string GroupName(int g) {
     char name[32];
@@ -86,16 +92,22 @@ std::string KeyName(int i) {
     return name;
 }
 
+// A value name and a key name the code page (1252) cannot hold.
+const wchar_t* const kForeignValue = L"\u0417\u043D\u0430\u0447\u0435\u043D\u0438\u0435";
+const wchar_t* const kForeignKey = L"\u041A\u043B\u044E\u0447";
+
+// The values of key k; with exportableOnly only what the text carries.
 void Fill(HKEY key, int k, bool exportableOnly) {
     for (int j = 0; j < kValuesPerKey; ++j) {
-        DWORD type = TypeOf(k, j);
-        if (!Exportable(type)) continue;  // the same content for every exporter
+        const DWORD type = TypeOf(k, j);
         const std::string data = DataOf(k, j, type);
-        if (exportableOnly && type == REG_EXPAND_SZ) type = REG_SZ;
-        if (exportableOnly && type == REG_DWORD_BIG_ENDIAN) type = REG_DWORD;
         const std::string name = "Value " + std::to_string(j);
         ::RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                          static_cast<DWORD>(data.size()));
+    }
+    if (k % 10 == 0 && !exportableOnly) {
+        const DWORD v = static_cast<DWORD>(k);
+        ::RegSetValueExW(key, kForeignValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
     }
 }
 
@@ -113,6 +125,12 @@ double CreateGroup(const std::string& top, int g, bool exportableOnly) {
         ::RegCreateKeyExA(group, KeyName(i).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
         Fill(key, k++, exportableOnly);
         ::RegCloseKey(key);
+    }
+    if (!exportableOnly) {
+        HKEY foreign = nullptr;
+        ::RegCreateKeyExW(group, kForeignKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &foreign, nullptr);
+        Fill(foreign, g, false);
+        ::RegCloseKey(foreign);
     }
     ::RegCloseKey(group);
     return Since(start);
@@ -171,12 +189,7 @@ double BareWalk(const std::string& path) {
     return BareWalk(path, counts);
 }
 
-DWORD ValuesInTheLastKey() {
-    const int k = kGroups * (1 + kKeysPerGroup) - 1;
-    DWORD n = 0;
-    for (int j = 0; j < kValuesPerKey; ++j) n += Exportable(TypeOf(k, j)) ? 1 : 0;
-    return n;
-}
+DWORD ValuesInTheLastKey() { return kValuesPerKey; }
 
 // A cheap check that an import produced the whole tree: the number of
 // groups, of keys in the last group and of values in its last key.
