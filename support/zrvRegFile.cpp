@@ -27,6 +27,11 @@ bool HoldsLineBreak(const std::string& s) { return s.find_first_of("\r\n") != st
 
 // The text in the code page, when the code page holds it exactly.
 bool Narrow(const std::wstring& w, std::string& out) {
+    // Most names and texts are ASCII: those need no conversion round trip.
+    out.resize(w.size());
+    size_t i = 0;
+    for (; i < w.size() && w[i] < 0x80; ++i) out[i] = static_cast<char>(w[i]);
+    if (i == w.size()) return true;
     out = ToAnsi(w);
     return ToWide(out) == w;
 }
@@ -77,7 +82,7 @@ private:
         // String types, stored in UTF-16, go to the file in the code page;
         // the quoted form needs exactly one terminating NUL.
         std::string text;
-        if (size % 2 != 0 || !Narrow(std::wstring(reinterpret_cast<const wchar_t*>(data), size / 2), text))
+        if (size % 2 != 0 || !Narrow(FText.assign(reinterpret_cast<const wchar_t*>(data), size / 2), text))
             return LeftOut(false, fullPath, value.NameText());
         if (type == REG_SZ && !text.empty() && text.find('\0') == text.size() - 1) {
             text.pop_back();
@@ -115,6 +120,7 @@ private:
 
     TStringList& FList;
     TRegExportReport* FReport;
+    std::wstring FText;  // reused for every string value
 };
 
 }  // namespace
