@@ -14,7 +14,7 @@ using classlib::TRegKey;
 
 // Messages are let through at most this often: each look at the queue is a
 // round trip to the window system.
-const DWORD kPumpEveryMs = 20;
+const DWORD kPumpEveryMs = 50;
 
 void LetMessagesThrough() {
     static DWORD last = 0;
@@ -118,7 +118,11 @@ std::wstring ReplaceAllIgnoringCase(const std::wstring& text, const std::wstring
 }
 
 std::string SearchCandidate(const std::wstring& name) {
-    if (name.empty()) return std::string();
+    // Most names and texts are ASCII: no conversion.
+    std::string ascii(name.size(), '\0');
+    size_t i = 0;
+    for (; i < name.size() && name[i] < 0x80; ++i) ascii[i] = static_cast<char>(name[i]);
+    if (i == name.size()) return ascii;
     const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()),
                                         nullptr, 0, "\x01", nullptr);
     std::string out(static_cast<size_t>(n), '\0');
@@ -133,8 +137,11 @@ bool RegFindFirst(const std::string& text, TFindInfo& info) {
     TRegKey key;
     if (key.Open(info.RootKey, info.StartPath, KEY_READ) != ERROR_SUCCESS) return false;
     try {
+        // The key information once, for the values and the subkeys.
+        classlib::TKeyInfo keyInfo;
+        if (!classlib::ReadKeyInfo(key.Get(), keyInfo)) return false;
         if (info.MatchValueNames || info.MatchData) {
-            classlib::TValueEnum values(key.Get(), info.MatchData);
+            classlib::TValueEnum values(key.Get(), keyInfo, info.MatchData);
             std::wstring data;
             for (DWORD i = static_cast<DWORD>(std::max(info.ValueIndex, 0)); i < values.Count(); ++i) {
                 if (values.Read(i) != ERROR_SUCCESS) continue;
@@ -152,7 +159,7 @@ bool RegFindFirst(const std::string& text, TFindInfo& info) {
                 return true;
             }
         }
-        classlib::TSubKeyEnum subKeys(key.Get());
+        classlib::TSubKeyEnum subKeys(key.Get(), keyInfo);
         for (DWORD i = 0; i < subKeys.Count(); ++i) {
             if (subKeys.Read(i) != ERROR_SUCCESS) continue;
             if (SearchSubKey(text, info, key.Get(), std::wstring(), subKeys.NameText(), static_cast<int>(i)))
