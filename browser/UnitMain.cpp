@@ -255,6 +255,7 @@ void TfrmMain::BindComponents() {
     trvwKeys.OnKeyUp = [this](TObject* s, WORD& k, UINT sh) { trvwKeysKeyUp(s, k, sh); };
     trvwKeys.OnExpanding = [this](TObject* s, TTreeNode n, bool& a) { trvwKeysExpanding(s, n, a); };
     trvwKeys.OnExpanded = [this](TObject* s, TTreeNode n) { trvwKeysExpanded(s, n); };
+    trvwKeys.OnHasChildren = [this](TTreeNode n) { return trvwKeysHasChildren(n); };
     trvwKeys.OnEditing = [this](TObject* s, TTreeNode n, bool& a) { trvwKeysEditing(s, n, a); };
     BindKeyCommands();
     BindContentCommands();
@@ -510,7 +511,12 @@ void TfrmMain::LoadSubKeys(HKEY rootKey, TTreeNode node, const std::wstring& key
     // Reading is all a listing needs: a key that may be read but not
     // written is listed like any other.
     FRegistry.SetRootKey(rootKey);
-    if (!FRegistry.OpenKeyReadOnly(keyPath)) return;
+    TTreeData* parentData = NodeData(node);
+    if (!FRegistry.OpenKeyReadOnly(keyPath)) {
+        // Gone meanwhile, or closed to us: nothing to expand any more.
+        if (parentData) parentData->SubKeyCount = 0;
+        return;
+    }
     const HKEY parent = FRegistry.CurrentKey();
     std::vector<std::wstring> names;
     TSubKeyEnum subKeys(parent);
@@ -521,7 +527,7 @@ void TfrmMain::LoadSubKeys(HKEY rootKey, TTreeNode node, const std::wstring& key
     // adding each at the end keeps a large level linear to load.
     std::sort(names.begin(), names.end(),
               [](const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) < 0; });
-    TTreeData* parentData = NodeData(node);
+    if (parentData) parentData->SubKeyCount = static_cast<int>(names.size());
     trvwKeys.BeginUpdate();
     try {
         for (const std::wstring& name : names) {
@@ -529,16 +535,10 @@ void TfrmMain::LoadSubKeys(HKEY rootKey, TTreeNode node, const std::wstring& key
             data->RootKey = rootKey;
             data->WideName = name;
             data->KeyName = UpperCaseAscii(ToAnsi(name));
-            // Shown as it is, also where the code page cannot hold it.
-            TTreeNode child = trvwKeys.AddChild(node, name, data, iiKey, iiKeySelected);
-            // Only the subkey count is wanted: one plain call.
-            TRegKey key;
-            DWORD count = 0;
-            if (key.Open(parent, name, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
-                ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-                count > 0)
-                trvwKeys.AddChild(child, ".", nullptr);
+            // Shown as it is, also where the code page cannot hold it. Whether
+            // it can expand is read only when the tree shows it: a level of
+            // thousands of keys costs no more than listing their names.
+            trvwKeys.AddChildOnDemand(node, name, data, iiKey, iiKeySelected);
         }
     } catch (...) {
         trvwKeys.EndUpdate();
@@ -679,6 +679,22 @@ void TfrmMain::trvwKeysExpanding(TObject*, TTreeNode node, bool& allowExpansion)
 }
 
 void TfrmMain::trvwKeysExpanded(TObject*, TTreeNode) { UpdateKeyMenuStates(); }
+
+bool TfrmMain::trvwKeysHasChildren(TTreeNode node) {
+    TTreeData* data = NodeData(node);
+    if (!data) return false;
+    if (data->Loaded) return static_cast<bool>(node.FirstChild());
+    if (data->SubKeyCount < 0) {
+        // Only the subkey count is wanted: one plain call.
+        TRegKey key;
+        DWORD count = 0;
+        const bool read = key.Open(data->RootKey, GetNodeKeyPath(node), KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+                          ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                                             nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        data->SubKeyCount = read ? static_cast<int>(count) : 0;
+    }
+    return data->SubKeyCount > 0;
+}
 
 void TfrmMain::trvwKeysEditing(TObject*, TTreeNode node, bool& allowEdit) {
     TTreeData* data = NodeData(node);

@@ -46,6 +46,9 @@ public:
     HKEY RootKey = nullptr;
     bool Loaded = false;
     std::string KeyName;  // upper case; empty for a root node
+    // The key's subkey count, read when the tree first asks whether the node
+    // can expand; -1 until then.
+    int SubKeyCount = -1;
     // The key's real name, which the code page may not hold; empty for a
     // root node. Registry paths are built from these, never from the texts.
     std::wstring WideName;
@@ -306,6 +309,7 @@ public:
     void trvwKeysKeyUp(TObject* sender, WORD& key, UINT shift);
     void trvwKeysExpanding(TObject* sender, TTreeNode node, bool& allowExpansion);
     void trvwKeysExpanded(TObject* sender, TTreeNode node);
+    bool trvwKeysHasChildren(TTreeNode node);
     void trvwKeysEditing(TObject* sender, TTreeNode node, bool& allowEdit);
 
     std::string FavoritesFileName() const;

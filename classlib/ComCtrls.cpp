@@ -46,6 +46,19 @@ TTreeNode TTreeNode::Parent() const {
     return {FTree, TreeView_GetParent(FTree->Handle, FItem)};
 }
 
+bool TTreeNode::HasChildren() const {
+    if (!FItem) return false;
+    if (FirstChild()) return true;
+    TVITEMA item{};
+    item.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    item.hItem = FItem;
+    item.cChildren = 0;
+    // The control asks its owner for a node added on demand.
+    ::SendMessageA(FTree->Handle, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (item.cChildren == I_CHILDRENCALLBACK) return FTree->OnHasChildren && FTree->OnHasChildren(*this);
+    return item.cChildren > 0;
+}
+
 TTreeNode TTreeNode::FirstChild() const {
     if (!FItem) return {};
     return {FTree, TreeView_GetChild(FTree->Handle, FItem)};
@@ -128,8 +141,13 @@ TTreeNode TTreeView::AddChild(TTreeNode parent, const std::wstring& text, TObjec
     return Insert(parent, text.c_str(), true, data, image, selectedImage, where);
 }
 
+TTreeNode TTreeView::AddChildOnDemand(TTreeNode parent, const std::wstring& text, TObject* data, int image,
+                                      int selectedImage) {
+    return Insert(parent, text.c_str(), true, data, image, selectedImage, TNodeSort::Last, true);
+}
+
 TTreeNode TTreeView::Insert(TTreeNode parent, const void* text, bool wide, TObject* data, int image,
-                            int selectedImage, TNodeSort where) {
+                            int selectedImage, TNodeSort where, bool onDemand) {
     // The ANSI and wide insert structures differ only in the text pointer.
     TVINSERTSTRUCTA ins{};
     ins.hParent = parent ? parent.ItemId() : TVI_ROOT;
@@ -137,6 +155,10 @@ TTreeNode TTreeView::Insert(TTreeNode parent, const void* text, bool wide, TObje
     ins.item.mask = TVIF_TEXT | TVIF_PARAM;
     ins.item.pszText = static_cast<char*>(const_cast<void*>(text));
     ins.item.lParam = reinterpret_cast<LPARAM>(data);
+    if (onDemand) {
+        ins.item.mask |= TVIF_CHILDREN;
+        ins.item.cChildren = I_CHILDRENCALLBACK;
+    }
     if (image >= 0) {
         ins.item.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
         ins.item.iImage = image;
@@ -223,6 +245,14 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
             // (an expand button toggles after it): report the click once the
             // control is done, so the handler sees the final selection.
             ::PostMessageA(Handle, kDeferredClick, 0, 0);
+            return 0;
+        }
+        case TVN_GETDISPINFOA:
+        case TVN_GETDISPINFOW: {
+            // The two forms differ only in the text pointer.
+            auto* nm = reinterpret_cast<NMTVDISPINFOA*>(hdr);
+            if (nm->item.mask & TVIF_CHILDREN)
+                nm->item.cChildren = OnHasChildren && OnHasChildren(TTreeNode(this, nm->item.hItem)) ? 1 : 0;
             return 0;
         }
         case TVN_ITEMEXPANDINGA:

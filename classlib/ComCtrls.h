@@ -24,7 +24,8 @@ public:
     TTreeNode Parent() const;
     TTreeNode FirstChild() const;
     TTreeNode NextSibling() const;
-    bool HasChildren() const { return static_cast<bool>(FirstChild()); }
+    // A child node, or (for a node added on demand) the tree's answer.
+    bool HasChildren() const;
     int Count() const;
     bool Expanded() const;
     // Expands through the tree's OnExpanding, as a click on the button does.
@@ -48,6 +49,7 @@ using TTVExpandingEvent = std::function<void(TObject* sender, TTreeNode node, bo
 using TTVExpandedEvent = std::function<void(TObject* sender, TTreeNode node)>;
 using TTVEditingEvent = std::function<void(TObject* sender, TTreeNode node, bool& allowEdit)>;
 using TTVEditedEvent = std::function<void(TObject* sender, TTreeNode node, std::string& text)>;
+using TTVHasChildrenEvent = std::function<bool(TTreeNode node)>;
 
 class TTreeView : public TControl {
 public:
@@ -57,6 +59,9 @@ public:
     TTVEditingEvent OnEditing;
     TTVEditedEvent OnEdited;
     TKeyEvent OnKeyUp;
+    // Whether a node added on demand has children: asked only when the
+    // control needs to know (to draw its button, or to expand it).
+    TTVHasChildrenEvent OnHasChildren;
 
     void SetImages(TImageList& images);
     void SetIndent(int indent);
@@ -67,6 +72,9 @@ public:
     // The same with a text that the code page may not hold.
     TTreeNode AddChild(TTreeNode parent, const std::wstring& text, TObject* data, int image = -1,
                        int selectedImage = -1, TNodeSort where = TNodeSort::Last);
+    // The same, last, for a node whose children OnHasChildren tells.
+    TTreeNode AddChildOnDemand(TTreeNode parent, const std::wstring& text, TObject* data, int image,
+                               int selectedImage);
     TTreeNode FirstNode() const;
     TTreeNode Selected() const;
     void SetSelected(TTreeNode node);
@@ -86,7 +94,7 @@ public:
 
 private:
     TTreeNode Insert(TTreeNode parent, const void* text, bool wide, TObject* data, int image, int selectedImage,
-                     TNodeSort where);
+                     TNodeSort where, bool onDemand = false);
     int FUpdateCount = 0;
     bool FExpandingByCode = false;
     bool FLabelEditing = false;
