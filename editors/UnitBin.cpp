@@ -2,8 +2,13 @@
 
 #include <algorithm>
 
+#include "UnitBinFind.h"
 #include "UnitMain.h"
 #include "resource.h"
+#include "zrvDialog.h"
+#include "zrvString.h"
+#include "Seams.h"
+#include "StringList.h"
 
 using namespace classlib;
 
@@ -113,6 +118,28 @@ void TfrmBin::BindComponents() {
     Bind(btnOK, IDOK, "btnOK", TAlign::alNone, &pgMain);
     Bind(btnCancel, IDCANCEL, "btnCancel", TAlign::alNone, &pgMain);
     Register(tmrIndexLine, "tmrIndexLine");
+    Register(opndlgMain, "opndlgMain");
+    Register(svdlgMain, "svdlgMain");
+    pppmnHexValue.Load(*this, IDM_BINPOPUP, true);
+    Register(pppmnHexValue, "pppmnHexValue");
+    pppmnHexValueCut = pppmnHexValue.Bind(ID_PPPMNHEXVALUECUT, "pppmnHexValueCut");
+    pppmnHexValueCopy = pppmnHexValue.Bind(ID_PPPMNHEXVALUECOPY, "pppmnHexValueCopy");
+    pppmnHexValuePaste = pppmnHexValue.Bind(ID_PPPMNHEXVALUEPASTE, "pppmnHexValuePaste");
+    pppmnitmHexValuePrint = pppmnHexValue.Bind(ID_PPPMNITMHEXVALUEPRINT, "pppmnitmHexValuePrint");
+    pppmnitmHexValueFind = pppmnHexValue.Bind(ID_PPPMNITMHEXVALUEFIND, "pppmnitmHexValueFind");
+    pppmnitmHexValueFindNext = pppmnHexValue.Bind(ID_PPPMNITMHEXVALUEFINDNEXT, "pppmnitmHexValueFindNext");
+    pppmnHexValueDelete = pppmnHexValue.Bind(ID_PPPMNHEXVALUEDELETE, "pppmnHexValueDelete");
+    pppmnHexValue.OnPopup = Handler(this, &TfrmBin::pppmnHexValuePopup);
+    pppmnHexValueCut->OnClick = Handler(this, &TfrmBin::pppmnHexValueCutClick);
+    pppmnHexValueCopy->OnClick = Handler(this, &TfrmBin::pppmnHexValueCopyClick);
+    pppmnHexValuePaste->OnClick = Handler(this, &TfrmBin::pppmnHexValuePasteClick);
+    pppmnitmHexValuePrint->OnClick = Handler(this, &TfrmBin::pppmnitmHexValuePrintClick);
+    pppmnitmHexValueFind->OnClick = Handler(this, &TfrmBin::pppmnitmHexValueFindClick);
+    pppmnitmHexValueFindNext->OnClick = Handler(this, &TfrmBin::pppmnitmHexValueFindNextClick);
+    pppmnHexValueDelete->OnClick = Handler(this, &TfrmBin::pppmnHexValueDeleteClick);
+    mmHexValue.PopupMenu = mm_HexValue.PopupMenu = mmValueString.PopupMenu = &pppmnHexValue;
+    btnLoad.OnClick = Handler(this, &TfrmBin::btnLoadClick);
+    btnSave.OnClick = Handler(this, &TfrmBin::btnSaveClick);
 
     mmHexValue.Tag = mm_HexValue.Tag = 1;
     mmValueString.Tag = 2;
@@ -177,6 +204,8 @@ void TfrmBin::BindComponents() {
 // ---- Creation and layout -----------------------------------------------------------
 
 void TfrmBin::FormCreate() {
+    FCopyData = ZRVHexCopyData();
+    opndlgMain.OwnerWindow = svdlgMain.OwnerWindow = Handle;
     FRichHex = frmMain->FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT;
     for (TRichEdit* rich : {&mmAddress, &mmHexValue, &mmValueString}) {
         rich->Setup();  // no length limit, change events
@@ -385,6 +414,7 @@ void TfrmBin::FormShow(TObject*) {
     tbstMain.SetTabIndex(0);
     ntbkMain.SetPageIndex(0);
     FHexSelecting = FCharSelecting = FMirrorBusy = false;
+    FFindFound = false;
     FAutoScroll = 0;
     lblMax.SetCaption(frmMain->FVersionInfo.dwMajorVersion > 4
                           ? std::string()
@@ -683,3 +713,159 @@ void TfrmBin::scrbrIndexScroll(TObject*) { ScrollColumnsTo(scrbrIndex.Position()
 void TfrmBin::scrbrIndexEnter(TObject*) { tmrIndexLine.SetEnabled(false); }
 
 void TfrmBin::scrbrIndexExit(TObject*) { tmrIndexLine.SetEnabled(FShowing); }
+
+// ---- Copy buffer, find and print -------------------------------------------------------------
+
+void TfrmBin::UpdatePopupState() {
+    const bool selected = FHex.Range().Length >= 1;
+    pppmnHexValueCut->SetEnabled(selected);
+    pppmnHexValueCopy->SetEnabled(selected);
+    pppmnHexValueDelete->SetEnabled(selected);
+    pppmnHexValuePaste->SetEnabled(FCopyData.HasData);
+    pppmnitmHexValuePrint->SetEnabled(FModel.ByteCount() > 0);
+}
+
+void TfrmBin::pppmnHexValuePopup(TObject*) { UpdatePopupState(); }
+
+bool TfrmBin::CopySelection() {
+    UpdatePopupState();
+    if (!pppmnHexValueCopy->Enabled()) return false;
+    SnapHexSelection();
+    MirrorHexToChars();
+    const std::string text = FModel.CopyHex(FHex.Range());
+    if (text.empty()) return false;
+    FCopyData.HasData = true;
+    FCopyData.HexText = text;
+    return true;
+}
+
+void TfrmBin::DeleteSelection() {
+    THexEdit edit;
+    if (FModel.CopyHex(FHex.Range()).empty() || !FModel.DeleteHex(FHex.Range(), edit)) return;
+    ApplyEdit(edit, true);
+}
+
+void TfrmBin::pppmnHexValueCopyClick(TObject*) { CopySelection(); }
+
+void TfrmBin::pppmnHexValueCutClick(TObject*) {
+    if (CopySelection()) DeleteSelection();
+}
+
+void TfrmBin::pppmnHexValueDeleteClick(TObject*) {
+    UpdatePopupState();
+    if (!pppmnHexValueDelete->Enabled()) return;
+    SnapHexSelection();
+    DeleteSelection();
+}
+
+void TfrmBin::pppmnHexValuePasteClick(TObject*) {
+    if (!FCopyData.HasData) return;
+    THexEdit edit;
+    if (FModel.PasteHex(FCopyData.HexText, FHex.Range(), edit)) ApplyEdit(edit, true);
+}
+
+bool TfrmBin::FindFrom(int from) {
+    const std::string pattern = TrimSpaces(frmBinFind->edtHex.Text());
+    const int hit = FModel.FindHex(pattern, from);
+    if (hit < 0) return false;
+    // The hit as the whole bytes it touches, in both columns.
+    const int end = hit + static_cast<int>(pattern.size());
+    const int first = hit % 3 == 2 ? hit / 3 + 1 : hit / 3;
+    const int count = (end - 1) / 3 - first + 1;
+    if (count > 0) {
+        const TTextRange hex = THexEditModel::CharsToHex({first, count});
+        FHex = {hex.Start, hex.Start + hex.Length};
+        FChars = {first, first + count};
+    } else {
+        FHex = {hit, end};  // blanks only
+        FChars = {first, first};
+    }
+    ShowLine(LineOfPosition(FHex.Caret, kHexPerLine));
+    ShowLine(LineOfPosition(FHex.Anchor, kHexPerLine));
+    Render();
+    return true;
+}
+
+void TfrmBin::pppmnitmHexValueFindClick(TObject*) {
+    if (frmBinFind->ShowModal() != mrOk) return;
+    FFindFound = FindFrom(FHex.Range().Start);
+    if (!FFindFound) NotifyInfo(frmMain->msgNotFound);
+}
+
+void TfrmBin::pppmnitmHexValueFindNextClick(TObject*) {
+    if (!FFindFound) {
+        pppmnitmHexValueFind->Click();
+        return;
+    }
+    const TTextRange sel = FHex.Range();
+    if (!FindFrom(sel.Start + sel.Length)) NotifyInfo(frmMain->msgFindActionFinish);
+}
+
+void TfrmBin::pppmnitmHexValuePrintClick(TObject*) {
+    UpdatePopupState();
+    if (!pppmnitmHexValuePrint->Enabled()) return;
+    TPrintJob job;
+    job.Title = edtName.Text() + "   hex content";
+    job.Text = FModel.HexText();
+    std::string error;
+    if (!Seams().Print(job, error)) NotifyError(error);
+}
+
+// ---- Files -------------------------------------------------------------------------------------
+
+TfrmBin::TLoad TfrmBin::LoadData(const std::string& fileName) {
+    THourGlass wait;
+    const HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return TLoad::Failed;
+    struct TCloser {
+        HANDLE H;
+        ~TCloser() { ::CloseHandle(H); }
+    } closer{h};
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(h, &size) || size.QuadPart > 0x7FFFFFFF / 3) return TLoad::Failed;
+    if (size.QuadPart > 0xFFFF && !QueryYesNo(frmMain->msgLargeFileQuery)) return TLoad::Declined;
+    try {
+        std::vector<std::uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+        size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD got = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+            if (!::ReadFile(h, bytes.data() + done, chunk, &got, nullptr)) return TLoad::Failed;
+            if (got == 0) break;
+            done += got;
+        }
+        bytes.resize(done);
+        FModel.SetBytes(std::move(bytes));
+    } catch (const std::bad_alloc&) {
+        return TLoad::Failed;
+    }
+    FHex = TCaret();
+    FChars = TCaret();
+    FTop = 0;
+    Render();
+    return TLoad::Loaded;
+}
+
+bool TfrmBin::LoadDataFromFile(const std::string& fileName) { return LoadData(fileName) == TLoad::Loaded; }
+
+bool TfrmBin::SaveDataToFile(const std::string& fileName) {
+    THourGlass wait;
+    try {
+        const std::vector<std::uint8_t>& bytes = FModel.Bytes();
+        SaveTextFile(fileName, std::string(bytes.begin(), bytes.end()));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TfrmBin::btnLoadClick(TObject*) {
+    if (!opndlgMain.Execute()) return;
+    if (LoadData(opndlgMain.FileName) == TLoad::Failed) NotifyError("Open file failed!");
+}
+
+void TfrmBin::btnSaveClick(TObject*) {
+    if (!svdlgMain.Execute()) return;
+    if (!SaveDataToFile(svdlgMain.FileName)) NotifyError("Save to file failed!");
+}

@@ -4,10 +4,18 @@
 // rules and both selections live in THexEditModel and this form; the three
 // columns only show the sixteen lines in view, so that a value of any size
 // opens, scrolls and edits at once.
+#include "Dialogs.h"
 #include "Forms.h"
 #include "HexEditModel.h"
+#include "Menus.h"
 #include "RichEdit.h"
 #include "StdCtrls.h"
+
+// The editor's own copy buffer: never the system clipboard, kept for the run.
+struct ZRVHexCopyData {
+    bool HasData = false;
+    std::string HexText;  // whole bytes, no leading or trailing blank
+};
 
 class TfrmBin : public classlib::TForm {
 public:
@@ -25,6 +33,12 @@ public:
     classlib::TScrollBar scrbrIndex;
     classlib::TBitBtn btnLoad, btnSave, btnOK, btnCancel;
     classlib::TTimer tmrIndexLine;
+    classlib::TPopupMenu pppmnHexValue;
+    classlib::TMenuItem *pppmnHexValueCut = nullptr, *pppmnHexValueCopy = nullptr, *pppmnHexValuePaste = nullptr,
+                        *pppmnitmHexValuePrint = nullptr, *pppmnitmHexValueFind = nullptr,
+                        *pppmnitmHexValueFindNext = nullptr, *pppmnHexValueDelete = nullptr;
+    classlib::TOpenDialog opndlgMain;
+    classlib::TSaveDialog svdlgMain;
 
     // Set by the caller: true for the hex editor on its own (no name row).
     bool HideValueName = false;
@@ -78,6 +92,26 @@ public:
     void scrbrIndexEnter(classlib::TObject* sender);
     void scrbrIndexExit(classlib::TObject* sender);
     void tmrIndexLineTimer(classlib::TObject* sender);
+    void pppmnHexValuePopup(classlib::TObject* sender);
+    void pppmnHexValueCutClick(classlib::TObject* sender);
+    void pppmnHexValueCopyClick(classlib::TObject* sender);
+    void pppmnHexValuePasteClick(classlib::TObject* sender);
+    void pppmnHexValueDeleteClick(classlib::TObject* sender);
+    void pppmnitmHexValueFindClick(classlib::TObject* sender);
+    void pppmnitmHexValueFindNextClick(classlib::TObject* sender);
+    void pppmnitmHexValuePrintClick(classlib::TObject* sender);
+    void btnLoadClick(classlib::TObject* sender);
+    void btnSaveClick(classlib::TObject* sender);
+
+    // Reads a whole file into the columns (asking first for 64 KB and more);
+    // false when it could not be read or the question was declined.
+    bool LoadDataFromFile(const std::string& fileName);
+    // Writes the bytes to the file, completely or not at all.
+    bool SaveDataToFile(const std::string& fileName);
+    void UpdatePopupState();
+
+    ZRVHexCopyData FCopyData;
+    bool FFindFound = false;
 
     // ---- Internal operations ----
     void MirrorHexToChars();
@@ -108,6 +142,13 @@ private:
     int PositionAt(HWND column, int x, int y, bool hex);
     void DragTo(HWND column, int x, int y, bool hex);
     void SyncFrom(HWND leader);
+    enum class TLoad { Loaded, Declined, Failed };
+    TLoad LoadData(const std::string& fileName);
+    // Selects the next hit of the find dialog's pattern at or after a hex position.
+    bool FindFrom(int from);
+    // Snaps the hex selection and copies its bytes; false when it holds none.
+    bool CopySelection();
+    void DeleteSelection();
     HWND HexHandle() const { return FRichHex ? mmHexValue.Handle : mm_HexValue.Handle; }
     // What the two columns share; hex tells which column.
     HWND ColumnHandle(bool hex) const;
