@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "GIFImage.h"
 #include "UnitBinFind.h"
 #include "UnitMain.h"
 #include "resource.h"
 #include "zrvDialog.h"
+#include "zrvImage.h"
 #include "zrvString.h"
 #include "Seams.h"
 #include "StringList.h"
@@ -119,6 +121,22 @@ void TfrmBin::BindComponents() {
     Bind(btnCancel, IDCANCEL, "btnCancel", TAlign::alNone, &pgMain);
     Register(tmrIndexLine, "tmrIndexLine");
     Register(opndlgMain, "opndlgMain");
+    Bind(imgMain, IDC_BIN_IMGMAIN, "imgMain", TAlign::alNone, &pgImage);
+    Bind(lblInfo, IDC_BIN_LBLINFO, "lblInfo", TAlign::alNone, &pgImage);
+    Bind(btnImageLoad, IDC_BIN_BTNIMAGELOAD, "btnImageLoad", TAlign::alNone, &pgImage);
+    Bind(btnImageSave, IDC_BIN_BTNIMAGESAVE, "btnImageSave", TAlign::alNone, &pgImage);
+    Register(opnpicdlgMain, "opnpicdlgMain");
+    Register(svpicdlgMain, "svpicdlgMain");
+    opnpicdlgMain.Filter =
+        "Bitmaps (*.bmp)|*.bmp|CompuServe GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|"
+        "JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp";
+    svpicdlgMain.Filter =
+        "All (*.gif;*.jpg;*.jpeg;*.bmp)|*.gif;*.jpg;*.jpeg;*.bmp|CompuServe GIF Image (*.gif)|*.gif|"
+        "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp";
+    svpicdlgMain.DefaultExt = "bmp";
+    svpicdlgMain.FileName = ".bmp";
+    btnImageLoad.OnClick = Handler(this, &TfrmBin::btnImageLoadClick);
+    btnImageSave.OnClick = Handler(this, &TfrmBin::btnImageSaveClick);
     Register(svdlgMain, "svdlgMain");
     pppmnHexValue.Load(*this, IDM_BINPOPUP, true);
     Register(pppmnHexValue, "pppmnHexValue");
@@ -206,6 +224,9 @@ void TfrmBin::BindComponents() {
 void TfrmBin::FormCreate() {
     FCopyData = ZRVHexCopyData();
     opndlgMain.OwnerWindow = svdlgMain.OwnerWindow = Handle;
+    opnpicdlgMain.OwnerWindow = svpicdlgMain.OwnerWindow = Handle;
+    btnImageLoad.SetGlyph(frmMain->imglstMain, 8);
+    btnImageSave.SetGlyph(frmMain->imglstMain, 9);
     FRichHex = frmMain->FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT;
     for (TRichEdit* rich : {&mmAddress, &mmHexValue, &mmValueString}) {
         rich->Setup();  // no length limit, change events
@@ -279,6 +300,19 @@ void TfrmBin::LayOut() {
     btnSave.SetBounds(margin + loadW + gap, y, saveW, buttonH);
     btnCancel.SetBounds(clientW - margin - cancelW, y, cancelW, buttonH);
     btnOK.SetBounds(clientW - margin - cancelW - gap - okW, y, okW, buttonH);
+    // The picture page: the picture across the top, its buttons in the row of the others.
+    const int imageH = 305;
+    y = std::max(y, imageH + 2 * gap);
+    btnLoad.SetBounds(margin, y, loadW, buttonH);
+    btnSave.SetBounds(margin + loadW + gap, y, saveW, buttonH);
+    btnCancel.SetBounds(clientW - margin - cancelW, y, cancelW, buttonH);
+    btnOK.SetBounds(clientW - margin - cancelW - gap - okW, y, okW, buttonH);
+    imgMain.SetBounds(0, 0, clientW, imageH);
+    lblInfo.SetBounds(16, 136, clientW - 32, textH);
+    ::SetWindowPos(lblInfo.Handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const int imageLoadW = buttonW(btnImageLoad), imageSaveW = buttonW(btnImageSave);
+    btnImageLoad.SetBounds(margin, y, imageLoadW, buttonH);
+    btnImageSave.SetBounds(margin + imageLoadW + gap, y, imageSaveW, buttonH);
     const int pageH = y + buttonH + margin;
 
     RECT tab{};
@@ -416,6 +450,8 @@ void TfrmBin::FormShow(TObject*) {
     FHexSelecting = FCharSelecting = FMirrorBusy = false;
     FFindFound = false;
     FAutoScroll = 0;
+    imgMain.SetPicture(nullptr);
+    lblInfo.SetCaption("");
     lblMax.SetCaption(frmMain->FVersionInfo.dwMajorVersion > 4
                           ? std::string()
                           : frmMain->sMaxLengthName + ":16384  " + frmMain->sBytesName);
@@ -435,7 +471,16 @@ void TfrmBin::FormHide(TObject*) {
     scrbrIndex.SetMax(0);
 }
 
-void TfrmBin::tbstMainChange(TObject*) { ntbkMain.SetPageIndex(tbstMain.TabIndex()); }
+void TfrmBin::tbstMainChange(TObject*) {
+    THourGlass wait;
+    if (ntbkMain.PageIndex() == 0) {
+        ShowPicture();
+        ntbkMain.SetPageIndex(1);
+    } else {
+        ntbkMain.SetPageIndex(0);
+    }
+    tbstMain.SetTabIndex(ntbkMain.PageIndex());
+}
 
 // ---- Editing ---------------------------------------------------------------------------
 
@@ -868,4 +913,93 @@ void TfrmBin::btnLoadClick(TObject*) {
 void TfrmBin::btnSaveClick(TObject*) {
     if (!svdlgMain.Execute()) return;
     if (!SaveDataToFile(svdlgMain.FileName)) NotifyError("Save to file failed!");
+}
+
+// ---- The picture page --------------------------------------------------------------------------
+
+namespace {
+
+// A picture class for a file extension (without the dot); none for others.
+std::unique_ptr<TGraphic> PictureFor(std::string extension) {
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == "bmp") return std::make_unique<TBitmap>();
+    return GraphicForExtension(extension);
+}
+
+std::string ExtensionOf(const std::string& fileName) {
+    const size_t dot = fileName.find_last_of('.');
+    const size_t slash = fileName.find_last_of("\\/:");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
+    return fileName.substr(dot + 1);
+}
+
+// The picture of the bytes, decoded from memory; throws when they hold none.
+std::unique_ptr<TGraphic> DecodePicture(std::unique_ptr<TGraphic> picture, const std::vector<std::uint8_t>& bytes) {
+    if (!picture) throw EInvalidGraphicOperation("Unknown picture format");
+    picture->LoadFromStream(bytes.data(), bytes.size());
+    // A GIF decodes its frame now, so that damage shows here and not when drawn.
+    if (auto* gif = dynamic_cast<TGIFImage*>(picture.get())) gif->CurrentBitmap();
+    if (picture->GetEmpty()) throw EInvalidGraphicOperation("Empty picture");
+    return picture;
+}
+
+}  // namespace
+
+void TfrmBin::ShowPicture() {
+    lblInfo.SetCaption("");
+    const std::vector<std::uint8_t>& bytes = FModel.Bytes();
+    static const char* const kExtensions[] = {"", "bmp", "gif", "jpg"};
+    const int kind = SniffImageType(bytes.data(), bytes.size());
+    try {
+        if (kind == ikUnknown) throw EInvalidGraphicOperation("Unknown picture format");
+        imgMain.SetPicture(DecodePicture(PictureFor(kExtensions[kind]), bytes));
+    } catch (const std::exception&) {
+        imgMain.SetPicture(nullptr);
+        lblInfo.SetCaption(smsgUnknownImageFormat);
+    }
+}
+
+bool TfrmBin::SavePictureToFile(const std::string& fileName) {
+    try {
+        TGraphic* shown = imgMain.Picture();
+        if (!shown || shown->GetEmpty()) throw EInvalidGraphicOperation("No picture");
+        TBitmap bitmap;
+        bitmap.SetSize(shown->GetWidth(), shown->GetHeight());
+        const RECT all{0, 0, shown->GetWidth(), shown->GetHeight()};
+        shown->Draw(bitmap.Canvas(), all);
+        std::string extension = ExtensionOf(fileName);
+        for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        TBytes out;
+        if (extension == "GIF" || extension == "JPG" || extension == "JPEG") {
+            std::unique_ptr<TGraphic> picture = PictureFor(extension);
+            if (!picture) throw EInvalidGraphicOperation("No picture class");
+            picture->Assign(&bitmap);
+            picture->SaveToStream(out);
+        } else {
+            bitmap.SaveToStream(out);
+        }
+        SaveTextFile(fileName, std::string(out.begin(), out.end()));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TfrmBin::btnImageSaveClick(TObject*) {
+    if (!svpicdlgMain.Execute()) return;
+    if (!SavePictureToFile(svpicdlgMain.FileName)) NotifyError("Save picturen fialed");
+}
+
+void TfrmBin::btnImageLoadClick(TObject*) {
+    if (!opnpicdlgMain.Execute()) return;
+    lblInfo.SetCaption("");
+    if (LoadData(opnpicdlgMain.FileName) != TLoad::Loaded) return;
+    // The picture comes from the bytes just loaded, by the file's extension;
+    // a file that holds no such picture is reported, its bytes stay loaded.
+    try {
+        imgMain.SetPicture(DecodePicture(PictureFor(ExtensionOf(opnpicdlgMain.FileName)), FModel.Bytes()));
+    } catch (...) {
+        imgMain.SetPicture(nullptr);
+        Application().HandleException();
+    }
 }

@@ -5,6 +5,7 @@
 // columns only show the sixteen lines in view, so that a value of any size
 // opens, scrolls and edits at once.
 #include "Dialogs.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "HexEditModel.h"
 #include "Menus.h"
@@ -39,6 +40,13 @@ public:
                         *pppmnitmHexValueFindNext = nullptr, *pppmnHexValueDelete = nullptr;
     classlib::TOpenDialog opndlgMain;
     classlib::TSaveDialog svdlgMain;
+    // The picture page.
+    classlib::TImage imgMain;
+    classlib::TLabel lblInfo;
+    classlib::TBitBtn btnImageLoad, btnImageSave;
+    classlib::TOpenDialog opnpicdlgMain;
+    classlib::TSaveDialog svpicdlgMain;
+    std::string smsgUnknownImageFormat = "Unknow Image format!";
 
     // Set by the caller: true for the hex editor on its own (no name row).
     bool HideValueName = false;
@@ -102,6 +110,11 @@ public:
     void pppmnitmHexValuePrintClick(classlib::TObject* sender);
     void btnLoadClick(classlib::TObject* sender);
     void btnSaveClick(classlib::TObject* sender);
+    void btnImageLoadClick(classlib::TObject* sender);
+    void btnImageSaveClick(classlib::TObject* sender);
+    // Writes the shown picture as GIF, JPEG or bitmap by the name's extension;
+    // false (and no file) when it cannot.
+    bool SavePictureToFile(const std::string& fileName);
 
     // Reads a whole file into the columns (asking first for 64 KB and more);
     // false when it could not be read or the question was declined.
@@ -149,6 +162,8 @@ private:
     // Snaps the hex selection and copies its bytes; false when it holds none.
     bool CopySelection();
     void DeleteSelection();
+    // Builds the picture page from the bytes.
+    void ShowPicture();
     HWND HexHandle() const { return FRichHex ? mmHexValue.Handle : mm_HexValue.Handle; }
     // What the two columns share; hex tells which column.
     HWND ColumnHandle(bool hex) const;
