@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "GIFImage.h"
+#include "Jpeg.h"
 #include "UnitBinFind.h"
 #include "UnitMain.h"
 #include "resource.h"
@@ -923,6 +924,7 @@ namespace {
 std::unique_ptr<TGraphic> PictureFor(std::string extension) {
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (extension == "bmp") return std::make_unique<TBitmap>();
+    if (extension == "jpg" || extension == "jpeg") return std::make_unique<TJPEGImage>();
     return GraphicForExtension(extension);
 }
 
