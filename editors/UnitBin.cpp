@@ -452,7 +452,7 @@ void TfrmBin::FormShow(TObject*) {
     FFindFound = false;
     FAutoScroll = 0;
     imgMain.SetPicture(nullptr);
-    lblInfo.SetCaption("");
+    ShowInfo("");
     lblMax.SetCaption(frmMain->FVersionInfo.dwMajorVersion > 4
                           ? std::string()
                           : frmMain->sMaxLengthName + ":16384  " + frmMain->sBytesName);
@@ -947,8 +947,14 @@ std::unique_ptr<TGraphic> DecodePicture(std::unique_ptr<TGraphic> picture, const
 
 }  // namespace
 
+void TfrmBin::ShowInfo(const std::string& text) {
+    // The label lies over the picture: it shows only when it has something to say.
+    lblInfo.SetCaption(text);
+    lblInfo.SetVisible(!text.empty());
+}
+
 void TfrmBin::ShowPicture() {
-    lblInfo.SetCaption("");
+    ShowInfo("");
     const std::vector<std::uint8_t>& bytes = FModel.Bytes();
     static const char* const kExtensions[] = {"", "bmp", "gif", "jpg"};
     const int kind = SniffImageType(bytes.data(), bytes.size());
@@ -957,7 +963,7 @@ void TfrmBin::ShowPicture() {
         imgMain.SetPicture(DecodePicture(PictureFor(kExtensions[kind]), bytes));
     } catch (const std::exception&) {
         imgMain.SetPicture(nullptr);
-        lblInfo.SetCaption(smsgUnknownImageFormat);
+        ShowInfo(smsgUnknownImageFormat);
     }
 }
 
@@ -994,7 +1000,7 @@ void TfrmBin::btnImageSaveClick(TObject*) {
 
 void TfrmBin::btnImageLoadClick(TObject*) {
     if (!opnpicdlgMain.Execute()) return;
-    lblInfo.SetCaption("");
+    ShowInfo("");
     if (LoadData(opnpicdlgMain.FileName) != TLoad::Loaded) return;
     // The picture comes from the bytes just loaded, by the file's extension;
     // a file that holds no such picture is reported, its bytes stay loaded.

@@ -164,6 +164,7 @@ private:
     void DeleteSelection();
     // Builds the picture page from the bytes.
     void ShowPicture();
+    void ShowInfo(const std::string& text);
     HWND HexHandle() const { return FRichHex ? mmHexValue.Handle : mm_HexValue.Handle; }
     // What the two columns share; hex tells which column.
     HWND ColumnHandle(bool hex) const;
