@@ -895,15 +895,23 @@ TfrmBin::TLoad TfrmBin::LoadData(const std::string& fileName) {
 
 bool TfrmBin::LoadDataFromFile(const std::string& fileName) { return LoadData(fileName) == TLoad::Loaded; }
 
-bool TfrmBin::SaveDataToFile(const std::string& fileName) {
-    THourGlass wait;
+namespace {
+
+// Writes the whole file or leaves the old one; false when it could not.
+bool WriteWhole(const std::string& fileName, const std::vector<std::uint8_t>& bytes) {
     try {
-        const std::vector<std::uint8_t>& bytes = FModel.Bytes();
         SaveTextFile(fileName, std::string(bytes.begin(), bytes.end()));
         return true;
     } catch (const std::exception&) {
         return false;
     }
+}
+
+}  // namespace
+
+bool TfrmBin::SaveDataToFile(const std::string& fileName) {
+    THourGlass wait;
+    return WriteWhole(fileName, FModel.Bytes());
 }
 
 void TfrmBin::btnLoadClick(TObject*) {
@@ -986,8 +994,7 @@ bool TfrmBin::SavePictureToFile(const std::string& fileName) {
         } else {
             bitmap.SaveToStream(out);
         }
-        SaveTextFile(fileName, std::string(out.begin(), out.end()));
-        return true;
+        return WriteWhole(fileName, out);
     } catch (const std::exception&) {
         return false;
     }
