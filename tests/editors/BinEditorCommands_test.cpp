@@ -188,6 +188,7 @@ TEST_P(BinCommandsTest, PrintSendsTheWholeHexTextTitledWithTheName) {
     frmBin->edtName.SetText("blob");
     std::vector<std::uint8_t> bytes(3000, 0xAB);
     Fill(BytesToHex(bytes));
+    const auto realPrint = Seams().Print;
     TPrintJob printed;
     Seams().Print = [&](const TPrintJob& job, std::string&) {
         printed = job;
@@ -202,6 +203,14 @@ TEST_P(BinCommandsTest, PrintSendsTheWholeHexTextTitledWithTheName) {
     };
     frmBin->pppmnitmHexValuePrint->Click();
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"No printer"});
+    // Wine keeps no printer: the real printing ends with an error box too.
+    Seams().Print = realPrint;
+    frmBin->pppmnitmHexValuePrint->Click();
+    EXPECT_EQ(Boxes.Boxes.size(), 2u);
+    // Nothing to print: no job at all.
+    Fill("");
+    frmBin->pppmnitmHexValuePrint->Click();
+    EXPECT_EQ(Boxes.Boxes.size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(HexColumns, BinCommandsTest, ::testing::Values(true, false),
