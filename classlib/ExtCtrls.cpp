@@ -8,11 +8,11 @@ int TProgressBar::Position() const { return static_cast<int>(::SendMessageA(Hand
 
 void TProgressBar::SetPosition(int position) { ::SendMessageA(Handle, PBM_SETPOS, position, 0); }
 
-TImage::~TImage() {
+TStaticImage::~TStaticImage() {
     if (FBitmap) ::DeleteObject(FBitmap);
 }
 
-void TImage::SetBitmap(HBITMAP bitmap) {
+void TStaticImage::SetBitmap(HBITMAP bitmap) {
     HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
         ::SendMessageA(Handle, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
     // The control may hand back a bitmap of its own making; ours is freed
@@ -22,18 +22,48 @@ void TImage::SetBitmap(HBITMAP bitmap) {
     FBitmap = bitmap;
 }
 
-void TImage::LoadBitmap(HINSTANCE instance, int bitmapId) {
+void TStaticImage::LoadBitmap(HINSTANCE instance, int bitmapId) {
     HBITMAP bitmap = static_cast<HBITMAP>(
         ::LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bitmap) throw EInvalidOperation("Cannot load picture " + std::to_string(bitmapId));
     SetBitmap(bitmap);
 }
 
-void TImage::Assign(const TImage& source) {
+void TStaticImage::Assign(const TStaticImage& source) {
     if (!source.FBitmap) return;
     HBITMAP copy = static_cast<HBITMAP>(::CopyImage(source.FBitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!copy) throw EInvalidOperation("Cannot copy a picture");
     SetBitmap(copy);
+}
+
+void TImage::SetPicture(std::unique_ptr<TGraphic> picture) {
+    FPicture = std::move(picture);
+    if (Handle) ::InvalidateRect(Handle, nullptr, TRUE);
+}
+
+bool TImage::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg != WM_PAINT) return TPanel::HandleWindowMessage(msg, wp, lp, result);
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(Handle, &ps);
+    RECT r;
+    ::GetClientRect(Handle, &r);
+    ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+    if (FPicture && !FPicture->GetEmpty()) {
+        RECT to = r;
+        if (!Stretch) {
+            to.right = to.left + FPicture->GetWidth();
+            to.bottom = to.top + FPicture->GetHeight();
+        }
+        ::SetStretchBltMode(dc, COLORONCOLOR);
+        try {
+            FPicture->Draw(dc, to);
+        } catch (const std::exception&) {
+            // A picture that cannot draw itself leaves the background.
+        }
+    }
+    ::EndPaint(Handle, &ps);
+    result = 0;
+    return true;
 }
 
 }  // namespace classlib

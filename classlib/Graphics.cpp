@@ -1,5 +1,7 @@
 #include "Graphics.h"
 
+#include "BmpRead.h"
+
 #include "GifCore.h"
 
 #include <algorithm>
@@ -228,7 +230,15 @@ void TBitmap::SetSize(int width, int height) {
 
 void TBitmap::LoadFromStream(const std::uint8_t* data, std::size_t size) {
     gifcore::BmpView view;
-    if (!gifcore::ParseBMP(data, size, view, true)) throw EInvalidGraphicOperation("Bitmap image is not valid");
+    gifcore::Bytes converted;
+    if (!gifcore::ParseBMP(data, size, view, true)) {
+        // Any other form of BMP is read into plain 24-bit rows first.
+        bmpcore::BmpImage image;
+        if (!bmpcore::ReadBMP(data, size, image)) throw EInvalidGraphicOperation("Bitmap image is not valid");
+        converted = gifcore::BuildBMP(image.Width, image.Height, 24, nullptr, 0, image.Pixels.data());
+        if (!gifcore::ParseBMP(converted.data(), converted.size(), view, true))
+            throw EInvalidGraphicOperation("Bitmap image is not valid");
+    }
     DibInfo info{};
     info.header = DibHeader(view.Width, view.Height, view.Bits);
     info.header.biClrUsed = view.PaletteCount;

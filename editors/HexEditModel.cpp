@@ -189,6 +189,95 @@ bool THexEditModel::DeleteChars(TTextRange charSel, THexEdit& edit) {
     return true;
 }
 
+std::string THexEditModel::CopyHex(TTextRange hexSel) const {
+    const TTextRange sel = SnapHexSelection(hexSel, HexLength());
+    if (sel.Length <= 0) return std::string();
+    const TTextRange bytes = HexToChars(sel);
+    if (bytes.Length <= 0) return std::string();
+    return BytesToHex(std::vector<std::uint8_t>(FBytes.begin() + bytes.Start,
+                                                FBytes.begin() + bytes.Start + bytes.Length));
+}
+
+bool THexEditModel::PasteHex(const std::string& hexText, TTextRange hexSel, THexEdit& edit) {
+    const std::vector<std::uint8_t> bytes = HexToBytes(hexText);
+    if (bytes.empty()) return false;
+    const TTextRange sel = SnapHexSelection(hexSel, HexLength());
+    // No selection: the byte boundary at or before the caret.
+    const TTextRange replaced = sel.Length > 0 ? HexToChars(sel) : TTextRange{(sel.Start + 1) / 3, 0};
+    edit = ReplaceBytes(replaced.Start, replaced.Length, bytes);
+    edit.CharSelection = {replaced.Start + static_cast<int>(bytes.size()), 0};
+    edit.HexSelection = {CharsToHex(edit.CharSelection).Start, 0};
+    return true;
+}
+
+char THexEditModel::HexCharAt(int pos) const {
+    const std::uint8_t b = FBytes[static_cast<size_t>(pos / 3)];
+    switch (pos % 3) {
+        case 0: return kDigits[b >> 4];
+        case 1: return kDigits[b & 0x0F];
+        default: return ' ';
+    }
+}
+
+int THexEditModel::FindHexAt(const std::string& pattern, int offset, int from) const {
+    const int m = static_cast<int>(pattern.size());
+    const int n = HexLength();
+    // The pattern must fit the layout at this offset: blanks where the text
+    // has blanks, digits where it has digits.
+    for (int j = 0; j < m; ++j) {
+        const bool blank = (offset + j) % 3 == 2;
+        if (blank != (pattern[static_cast<size_t>(j)] == ' ')) return -1;
+        if (!blank && DigitValue(pattern[static_cast<size_t>(j)]) < 0) return -1;
+    }
+    // The bytes the pattern covers whole, from its first whole byte.
+    const int firstWhole = offset == 0 ? 0 : 1;
+    std::vector<std::uint8_t> core;
+    for (int r = firstWhole; 3 * r + 1 - offset < m; ++r) {
+        const int j = 3 * r - offset;
+        core.push_back(static_cast<std::uint8_t>(DigitValue(pattern[static_cast<size_t>(j)]) << 4 |
+                                                 DigitValue(pattern[static_cast<size_t>(j + 1)])));
+    }
+    auto matchesAt = [&](int q) {
+        const int p = 3 * q + offset;
+        if (p < from || p + m > n) return false;
+        for (int j = 0; j < m; ++j)
+            if (HexCharAt(p + j) != pattern[static_cast<size_t>(j)]) return false;
+        return true;
+    };
+    int q = std::max(0, (from - offset + 2) / 3);
+    const int lastQ = (n - m - offset) / 3;
+    if (n - m - offset < 0) return -1;
+    if (core.empty()) {
+        for (; q <= lastQ; ++q)
+            if (matchesAt(q)) return 3 * q + offset;
+        return -1;
+    }
+    // Candidates from the whole bytes, each then checked at its edges.
+    auto at = FBytes.begin() + std::min(q + firstWhole, ByteCount());
+    while (true) {
+        at = std::search(at, FBytes.end(), core.begin(), core.end());
+        if (at == FBytes.end()) return -1;
+        const int cq = static_cast<int>(at - FBytes.begin()) - firstWhole;
+        if (cq > lastQ) return -1;
+        if (matchesAt(cq)) return 3 * cq + offset;
+        ++at;
+    }
+}
+
+int THexEditModel::FindHex(const std::string& pattern, int from) const {
+    std::string upper = pattern;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (upper.empty()) return -1;
+    from = std::max(from, 0);
+    int best = -1;
+    for (int offset = 0; offset < 3; ++offset) {
+        const int hit = FindHexAt(upper, offset, from);
+        if (hit >= 0 && (best < 0 || hit < best)) best = hit;
+    }
+    return best;
+}
+
 int MoveCaret(TCaretMove move, int caret, int length, int perLine, int page) {
     const int line = LineOfPosition(caret, perLine);
     int to = caret;

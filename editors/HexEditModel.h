@@ -88,12 +88,32 @@ public:
     bool DeleteHex(TTextRange hexSel, THexEdit& edit);
     bool DeleteChars(TTextRange charSel, THexEdit& edit);
 
+    // The copy buffer's text for a hex selection: the whole bytes of the
+    // selection once snapped, as hex text without leading or trailing
+    // blanks; empty when it holds no whole byte.
+    std::string CopyHex(TTextRange hexSel) const;
+    // Pastes the bytes of a hex text: with no selection before the byte that
+    // holds the caret (after the byte before a blank the caret stands on),
+    // over a selection in place of the bytes it touches. The caret ends after
+    // the pasted bytes. False when the text holds no byte.
+    bool PasteHex(const std::string& hexText, TTextRange hexSel, THexEdit& edit);
+    // Where the pattern (any case) first occurs in the hex text at or after
+    // from, as a plain substring search of that text would find it, patterns
+    // that start or end inside a byte or on a blank included; -1 for none
+    // and for an empty pattern. The hex text itself is never built.
+    int FindHex(const std::string& pattern, int from) const;
+
 private:
     std::vector<std::uint8_t> Slice(int firstLine, int lines) const;
     static TTextRange Clamp(TTextRange sel, int length);
     // Replaces count bytes from first by the given bytes and describes the
     // change of both columns; the selections are left to the caller.
     THexEdit ReplaceBytes(int first, int count, const std::vector<std::uint8_t>& with);
+    // The character of the hex text at a position inside it.
+    char HexCharAt(int pos) const;
+    // The first hit at or after position from whose start lies at offset
+    // (0, 1 or 2) within its byte; -1 for none.
+    int FindHexAt(const std::string& pattern, int offset, int from) const;
 
     std::vector<std::uint8_t> FBytes;
 };

@@ -2,8 +2,16 @@
 
 #include <algorithm>
 
+#include "GIFImage.h"
+#include "Jpeg.h"
+#include "UnitBinFind.h"
 #include "UnitMain.h"
 #include "resource.h"
+#include "zrvDialog.h"
+#include "zrvImage.h"
+#include "zrvString.h"
+#include "Seams.h"
+#include "StringList.h"
 
 using namespace classlib;
 
@@ -113,6 +121,44 @@ void TfrmBin::BindComponents() {
     Bind(btnOK, IDOK, "btnOK", TAlign::alNone, &pgMain);
     Bind(btnCancel, IDCANCEL, "btnCancel", TAlign::alNone, &pgMain);
     Register(tmrIndexLine, "tmrIndexLine");
+    Register(opndlgMain, "opndlgMain");
+    Bind(imgMain, IDC_BIN_IMGMAIN, "imgMain", TAlign::alNone, &pgImage);
+    Bind(lblInfo, IDC_BIN_LBLINFO, "lblInfo", TAlign::alNone, &pgImage);
+    Bind(btnImageLoad, IDC_BIN_BTNIMAGELOAD, "btnImageLoad", TAlign::alNone, &pgImage);
+    Bind(btnImageSave, IDC_BIN_BTNIMAGESAVE, "btnImageSave", TAlign::alNone, &pgImage);
+    Register(opnpicdlgMain, "opnpicdlgMain");
+    Register(svpicdlgMain, "svpicdlgMain");
+    opnpicdlgMain.Filter =
+        "Bitmaps (*.bmp)|*.bmp|CompuServe GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|"
+        "JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp";
+    svpicdlgMain.Filter =
+        "All (*.gif;*.jpg;*.jpeg;*.bmp)|*.gif;*.jpg;*.jpeg;*.bmp|CompuServe GIF Image (*.gif)|*.gif|"
+        "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp";
+    svpicdlgMain.DefaultExt = "bmp";
+    svpicdlgMain.FileName = ".bmp";
+    btnImageLoad.OnClick = Handler(this, &TfrmBin::btnImageLoadClick);
+    btnImageSave.OnClick = Handler(this, &TfrmBin::btnImageSaveClick);
+    Register(svdlgMain, "svdlgMain");
+    pppmnHexValue.Load(*this, IDM_BINPOPUP, true);
+    Register(pppmnHexValue, "pppmnHexValue");
+    pppmnHexValueCut = pppmnHexValue.Bind(ID_PPPMNHEXVALUECUT, "pppmnHexValueCut");
+    pppmnHexValueCopy = pppmnHexValue.Bind(ID_PPPMNHEXVALUECOPY, "pppmnHexValueCopy");
+    pppmnHexValuePaste = pppmnHexValue.Bind(ID_PPPMNHEXVALUEPASTE, "pppmnHexValuePaste");
+    pppmnitmHexValuePrint = pppmnHexValue.Bind(ID_PPPMNITMHEXVALUEPRINT, "pppmnitmHexValuePrint");
+    pppmnitmHexValueFind = pppmnHexValue.Bind(ID_PPPMNITMHEXVALUEFIND, "pppmnitmHexValueFind");
+    pppmnitmHexValueFindNext = pppmnHexValue.Bind(ID_PPPMNITMHEXVALUEFINDNEXT, "pppmnitmHexValueFindNext");
+    pppmnHexValueDelete = pppmnHexValue.Bind(ID_PPPMNHEXVALUEDELETE, "pppmnHexValueDelete");
+    pppmnHexValue.OnPopup = Handler(this, &TfrmBin::pppmnHexValuePopup);
+    pppmnHexValueCut->OnClick = Handler(this, &TfrmBin::pppmnHexValueCutClick);
+    pppmnHexValueCopy->OnClick = Handler(this, &TfrmBin::pppmnHexValueCopyClick);
+    pppmnHexValuePaste->OnClick = Handler(this, &TfrmBin::pppmnHexValuePasteClick);
+    pppmnitmHexValuePrint->OnClick = Handler(this, &TfrmBin::pppmnitmHexValuePrintClick);
+    pppmnitmHexValueFind->OnClick = Handler(this, &TfrmBin::pppmnitmHexValueFindClick);
+    pppmnitmHexValueFindNext->OnClick = Handler(this, &TfrmBin::pppmnitmHexValueFindNextClick);
+    pppmnHexValueDelete->OnClick = Handler(this, &TfrmBin::pppmnHexValueDeleteClick);
+    mmHexValue.PopupMenu = mm_HexValue.PopupMenu = mmValueString.PopupMenu = &pppmnHexValue;
+    btnLoad.OnClick = Handler(this, &TfrmBin::btnLoadClick);
+    btnSave.OnClick = Handler(this, &TfrmBin::btnSaveClick);
 
     mmHexValue.Tag = mm_HexValue.Tag = 1;
     mmValueString.Tag = 2;
@@ -177,6 +223,11 @@ void TfrmBin::BindComponents() {
 // ---- Creation and layout -----------------------------------------------------------
 
 void TfrmBin::FormCreate() {
+    FCopyData = ZRVHexCopyData();
+    opndlgMain.OwnerWindow = svdlgMain.OwnerWindow = Handle;
+    opnpicdlgMain.OwnerWindow = svpicdlgMain.OwnerWindow = Handle;
+    btnImageLoad.SetGlyph(frmMain->imglstMain, 8);
+    btnImageSave.SetGlyph(frmMain->imglstMain, 9);
     FRichHex = frmMain->FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT;
     for (TRichEdit* rich : {&mmAddress, &mmHexValue, &mmValueString}) {
         rich->Setup();  // no length limit, change events
@@ -250,6 +301,19 @@ void TfrmBin::LayOut() {
     btnSave.SetBounds(margin + loadW + gap, y, saveW, buttonH);
     btnCancel.SetBounds(clientW - margin - cancelW, y, cancelW, buttonH);
     btnOK.SetBounds(clientW - margin - cancelW - gap - okW, y, okW, buttonH);
+    // The picture page: the picture across the top, its buttons in the row of the others.
+    const int imageH = 305;
+    y = std::max(y, imageH + 2 * gap);
+    btnLoad.SetBounds(margin, y, loadW, buttonH);
+    btnSave.SetBounds(margin + loadW + gap, y, saveW, buttonH);
+    btnCancel.SetBounds(clientW - margin - cancelW, y, cancelW, buttonH);
+    btnOK.SetBounds(clientW - margin - cancelW - gap - okW, y, okW, buttonH);
+    imgMain.SetBounds(0, 0, clientW, imageH);
+    lblInfo.SetBounds(16, 136, clientW - 32, textH);
+    ::SetWindowPos(lblInfo.Handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const int imageLoadW = buttonW(btnImageLoad), imageSaveW = buttonW(btnImageSave);
+    btnImageLoad.SetBounds(margin, y, imageLoadW, buttonH);
+    btnImageSave.SetBounds(margin + imageLoadW + gap, y, imageSaveW, buttonH);
     const int pageH = y + buttonH + margin;
 
     RECT tab{};
@@ -385,7 +449,10 @@ void TfrmBin::FormShow(TObject*) {
     tbstMain.SetTabIndex(0);
     ntbkMain.SetPageIndex(0);
     FHexSelecting = FCharSelecting = FMirrorBusy = false;
+    FFindFound = false;
     FAutoScroll = 0;
+    imgMain.SetPicture(nullptr);
+    ShowInfo("");
     lblMax.SetCaption(frmMain->FVersionInfo.dwMajorVersion > 4
                           ? std::string()
                           : frmMain->sMaxLengthName + ":16384  " + frmMain->sBytesName);
@@ -405,7 +472,16 @@ void TfrmBin::FormHide(TObject*) {
     scrbrIndex.SetMax(0);
 }
 
-void TfrmBin::tbstMainChange(TObject*) { ntbkMain.SetPageIndex(tbstMain.TabIndex()); }
+void TfrmBin::tbstMainChange(TObject*) {
+    THourGlass wait;
+    if (ntbkMain.PageIndex() == 0) {
+        ShowPicture();
+        ntbkMain.SetPageIndex(1);
+    } else {
+        ntbkMain.SetPageIndex(0);
+    }
+    tbstMain.SetTabIndex(ntbkMain.PageIndex());
+}
 
 // ---- Editing ---------------------------------------------------------------------------
 
@@ -683,3 +759,262 @@ void TfrmBin::scrbrIndexScroll(TObject*) { ScrollColumnsTo(scrbrIndex.Position()
 void TfrmBin::scrbrIndexEnter(TObject*) { tmrIndexLine.SetEnabled(false); }
 
 void TfrmBin::scrbrIndexExit(TObject*) { tmrIndexLine.SetEnabled(FShowing); }
+
+// ---- Copy buffer, find and print -------------------------------------------------------------
+
+void TfrmBin::UpdatePopupState() {
+    const bool selected = FHex.Range().Length >= 1;
+    pppmnHexValueCut->SetEnabled(selected);
+    pppmnHexValueCopy->SetEnabled(selected);
+    pppmnHexValueDelete->SetEnabled(selected);
+    pppmnHexValuePaste->SetEnabled(FCopyData.HasData);
+    pppmnitmHexValuePrint->SetEnabled(FModel.ByteCount() > 0);
+}
+
+void TfrmBin::pppmnHexValuePopup(TObject*) { UpdatePopupState(); }
+
+bool TfrmBin::CopySelection() {
+    UpdatePopupState();
+    if (!pppmnHexValueCopy->Enabled()) return false;
+    SnapHexSelection();
+    MirrorHexToChars();
+    const std::string text = FModel.CopyHex(FHex.Range());
+    if (text.empty()) return false;
+    FCopyData.HasData = true;
+    FCopyData.HexText = text;
+    return true;
+}
+
+void TfrmBin::DeleteSelection() {
+    THexEdit edit;
+    if (FModel.CopyHex(FHex.Range()).empty() || !FModel.DeleteHex(FHex.Range(), edit)) return;
+    ApplyEdit(edit, true);
+}
+
+void TfrmBin::pppmnHexValueCopyClick(TObject*) { CopySelection(); }
+
+void TfrmBin::pppmnHexValueCutClick(TObject*) {
+    if (CopySelection()) DeleteSelection();
+}
+
+void TfrmBin::pppmnHexValueDeleteClick(TObject*) {
+    UpdatePopupState();
+    if (!pppmnHexValueDelete->Enabled()) return;
+    SnapHexSelection();
+    DeleteSelection();
+}
+
+void TfrmBin::pppmnHexValuePasteClick(TObject*) {
+    if (!FCopyData.HasData) return;
+    THexEdit edit;
+    if (FModel.PasteHex(FCopyData.HexText, FHex.Range(), edit)) ApplyEdit(edit, true);
+}
+
+bool TfrmBin::FindFrom(int from) {
+    const std::string pattern = TrimSpaces(frmBinFind->edtHex.Text());
+    const int hit = FModel.FindHex(pattern, from);
+    if (hit < 0) return false;
+    // The hit as the whole bytes it touches, in both columns.
+    const int end = hit + static_cast<int>(pattern.size());
+    const int first = hit % 3 == 2 ? hit / 3 + 1 : hit / 3;
+    const int count = (end - 1) / 3 - first + 1;
+    if (count > 0) {
+        const TTextRange hex = THexEditModel::CharsToHex({first, count});
+        FHex = {hex.Start, hex.Start + hex.Length};
+        FChars = {first, first + count};
+    } else {
+        FHex = {hit, end};  // blanks only
+        FChars = {first, first};
+    }
+    ShowLine(LineOfPosition(FHex.Caret, kHexPerLine));
+    ShowLine(LineOfPosition(FHex.Anchor, kHexPerLine));
+    Render();
+    return true;
+}
+
+void TfrmBin::pppmnitmHexValueFindClick(TObject*) {
+    if (frmBinFind->ShowModal() != mrOk) return;
+    FFindFound = FindFrom(FHex.Range().Start);
+    if (!FFindFound) NotifyInfo(frmMain->msgNotFound);
+}
+
+void TfrmBin::pppmnitmHexValueFindNextClick(TObject*) {
+    if (!FFindFound) {
+        pppmnitmHexValueFind->Click();
+        return;
+    }
+    const TTextRange sel = FHex.Range();
+    if (!FindFrom(sel.Start + sel.Length)) NotifyInfo(frmMain->msgFindActionFinish);
+}
+
+void TfrmBin::pppmnitmHexValuePrintClick(TObject*) {
+    UpdatePopupState();
+    if (!pppmnitmHexValuePrint->Enabled()) return;
+    TPrintJob job;
+    job.Title = edtName.Text() + "   hex content";
+    job.Text = FModel.HexText();
+    std::string error;
+    if (!Seams().Print(job, error)) NotifyError(error);
+}
+
+// ---- Files -------------------------------------------------------------------------------------
+
+TfrmBin::TLoad TfrmBin::LoadData(const std::string& fileName) {
+    THourGlass wait;
+    const HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return TLoad::Failed;
+    struct TCloser {
+        HANDLE H;
+        ~TCloser() { ::CloseHandle(H); }
+    } closer{h};
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(h, &size) || size.QuadPart > 0x7FFFFFFF / 3) return TLoad::Failed;
+    if (size.QuadPart > 0xFFFF && !QueryYesNo(frmMain->msgLargeFileQuery)) return TLoad::Declined;
+    try {
+        std::vector<std::uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+        size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD got = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+            if (!::ReadFile(h, bytes.data() + done, chunk, &got, nullptr)) return TLoad::Failed;
+            if (got == 0) break;
+            done += got;
+        }
+        bytes.resize(done);
+        FModel.SetBytes(std::move(bytes));
+    } catch (const std::bad_alloc&) {
+        return TLoad::Failed;
+    }
+    FHex = TCaret();
+    FChars = TCaret();
+    FTop = 0;
+    Render();
+    return TLoad::Loaded;
+}
+
+bool TfrmBin::LoadDataFromFile(const std::string& fileName) { return LoadData(fileName) == TLoad::Loaded; }
+
+namespace {
+
+// Writes the whole file or leaves the old one; false when it could not.
+bool WriteWhole(const std::string& fileName, const std::vector<std::uint8_t>& bytes) {
+    try {
+        SaveTextFile(fileName, std::string(bytes.begin(), bytes.end()));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool TfrmBin::SaveDataToFile(const std::string& fileName) {
+    THourGlass wait;
+    return WriteWhole(fileName, FModel.Bytes());
+}
+
+void TfrmBin::btnLoadClick(TObject*) {
+    if (!opndlgMain.Execute()) return;
+    if (LoadData(opndlgMain.FileName) == TLoad::Failed) NotifyError("Open file failed!");
+}
+
+void TfrmBin::btnSaveClick(TObject*) {
+    if (!svdlgMain.Execute()) return;
+    if (!SaveDataToFile(svdlgMain.FileName)) NotifyError("Save to file failed!");
+}
+
+// ---- The picture page --------------------------------------------------------------------------
+
+namespace {
+
+// A picture class for a file extension (without the dot); none for others.
+std::unique_ptr<TGraphic> PictureFor(std::string extension) {
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == "bmp") return std::make_unique<TBitmap>();
+    if (extension == "jpg" || extension == "jpeg") return std::make_unique<TJPEGImage>();
+    return GraphicForExtension(extension);
+}
+
+std::string ExtensionOf(const std::string& fileName) {
+    const size_t dot = fileName.find_last_of('.');
+    const size_t slash = fileName.find_last_of("\\/:");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
+    return fileName.substr(dot + 1);
+}
+
+// The picture of the bytes, decoded from memory; throws when they hold none.
+std::unique_ptr<TGraphic> DecodePicture(std::unique_ptr<TGraphic> picture, const std::vector<std::uint8_t>& bytes) {
+    if (!picture) throw EInvalidGraphicOperation("Unknown picture format");
+    picture->LoadFromStream(bytes.data(), bytes.size());
+    // A GIF decodes its frame now, so that damage shows here and not when drawn.
+    if (auto* gif = dynamic_cast<TGIFImage*>(picture.get())) gif->CurrentBitmap();
+    if (picture->GetEmpty()) throw EInvalidGraphicOperation("Empty picture");
+    return picture;
+}
+
+}  // namespace
+
+void TfrmBin::ShowInfo(const std::string& text) {
+    // The label lies over the picture: it shows only when it has something to say.
+    lblInfo.SetCaption(text);
+    lblInfo.SetVisible(!text.empty());
+}
+
+void TfrmBin::ShowPicture() {
+    ShowInfo("");
+    const std::vector<std::uint8_t>& bytes = FModel.Bytes();
+    static const char* const kExtensions[] = {"", "bmp", "gif", "jpg"};
+    const int kind = SniffImageType(bytes.data(), bytes.size());
+    try {
+        if (kind == ikUnknown) throw EInvalidGraphicOperation("Unknown picture format");
+        imgMain.SetPicture(DecodePicture(PictureFor(kExtensions[kind]), bytes));
+    } catch (const std::exception&) {
+        imgMain.SetPicture(nullptr);
+        ShowInfo(smsgUnknownImageFormat);
+    }
+}
+
+bool TfrmBin::SavePictureToFile(const std::string& fileName) {
+    try {
+        TGraphic* shown = imgMain.Picture();
+        if (!shown || shown->GetEmpty()) throw EInvalidGraphicOperation("No picture");
+        TBitmap bitmap;
+        bitmap.SetSize(shown->GetWidth(), shown->GetHeight());
+        const RECT all{0, 0, shown->GetWidth(), shown->GetHeight()};
+        shown->Draw(bitmap.Canvas(), all);
+        std::string extension = ExtensionOf(fileName);
+        for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        TBytes out;
+        if (extension == "GIF" || extension == "JPG" || extension == "JPEG") {
+            std::unique_ptr<TGraphic> picture = PictureFor(extension);
+            if (!picture) throw EInvalidGraphicOperation("No picture class");
+            picture->Assign(&bitmap);
+            picture->SaveToStream(out);
+        } else {
+            bitmap.SaveToStream(out);
+        }
+        return WriteWhole(fileName, out);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TfrmBin::btnImageSaveClick(TObject*) {
+    if (!svpicdlgMain.Execute()) return;
+    if (!SavePictureToFile(svpicdlgMain.FileName)) NotifyError("Save picturen fialed");
+}
+
+void TfrmBin::btnImageLoadClick(TObject*) {
+    if (!opnpicdlgMain.Execute()) return;
+    ShowInfo("");
+    if (LoadData(opnpicdlgMain.FileName) != TLoad::Loaded) return;
+    // The picture comes from the bytes just loaded, by the file's extension;
+    // a file that holds no such picture is reported, its bytes stay loaded.
+    try {
+        imgMain.SetPicture(DecodePicture(PictureFor(ExtensionOf(opnpicdlgMain.FileName)), FModel.Bytes()));
+    } catch (...) {
+        imgMain.SetPicture(nullptr);
+        Application().HandleException();
+    }
+}

@@ -4,10 +4,19 @@
 // rules and both selections live in THexEditModel and this form; the three
 // columns only show the sixteen lines in view, so that a value of any size
 // opens, scrolls and edits at once.
+#include "Dialogs.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "HexEditModel.h"
+#include "Menus.h"
 #include "RichEdit.h"
 #include "StdCtrls.h"
+
+// The editor's own copy buffer: never the system clipboard, kept for the run.
+struct ZRVHexCopyData {
+    bool HasData = false;
+    std::string HexText;  // whole bytes, no leading or trailing blank
+};
 
 class TfrmBin : public classlib::TForm {
 public:
@@ -25,6 +34,19 @@ public:
     classlib::TScrollBar scrbrIndex;
     classlib::TBitBtn btnLoad, btnSave, btnOK, btnCancel;
     classlib::TTimer tmrIndexLine;
+    classlib::TPopupMenu pppmnHexValue;
+    classlib::TMenuItem *pppmnHexValueCut = nullptr, *pppmnHexValueCopy = nullptr, *pppmnHexValuePaste = nullptr,
+                        *pppmnitmHexValuePrint = nullptr, *pppmnitmHexValueFind = nullptr,
+                        *pppmnitmHexValueFindNext = nullptr, *pppmnHexValueDelete = nullptr;
+    classlib::TOpenDialog opndlgMain;
+    classlib::TSaveDialog svdlgMain;
+    // The picture page.
+    classlib::TImage imgMain;
+    classlib::TLabel lblInfo;
+    classlib::TBitBtn btnImageLoad, btnImageSave;
+    classlib::TOpenDialog opnpicdlgMain;
+    classlib::TSaveDialog svpicdlgMain;
+    std::string smsgUnknownImageFormat = "Unknow Image format!";
 
     // Set by the caller: true for the hex editor on its own (no name row).
     bool HideValueName = false;
@@ -78,6 +100,31 @@ public:
     void scrbrIndexEnter(classlib::TObject* sender);
     void scrbrIndexExit(classlib::TObject* sender);
     void tmrIndexLineTimer(classlib::TObject* sender);
+    void pppmnHexValuePopup(classlib::TObject* sender);
+    void pppmnHexValueCutClick(classlib::TObject* sender);
+    void pppmnHexValueCopyClick(classlib::TObject* sender);
+    void pppmnHexValuePasteClick(classlib::TObject* sender);
+    void pppmnHexValueDeleteClick(classlib::TObject* sender);
+    void pppmnitmHexValueFindClick(classlib::TObject* sender);
+    void pppmnitmHexValueFindNextClick(classlib::TObject* sender);
+    void pppmnitmHexValuePrintClick(classlib::TObject* sender);
+    void btnLoadClick(classlib::TObject* sender);
+    void btnSaveClick(classlib::TObject* sender);
+    void btnImageLoadClick(classlib::TObject* sender);
+    void btnImageSaveClick(classlib::TObject* sender);
+    // Writes the shown picture as GIF, JPEG or bitmap by the name's extension;
+    // false (and no file) when it cannot.
+    bool SavePictureToFile(const std::string& fileName);
+
+    // Reads a whole file into the columns (asking first for 64 KB and more);
+    // false when it could not be read or the question was declined.
+    bool LoadDataFromFile(const std::string& fileName);
+    // Writes the bytes to the file, completely or not at all.
+    bool SaveDataToFile(const std::string& fileName);
+    void UpdatePopupState();
+
+    ZRVHexCopyData FCopyData;
+    bool FFindFound = false;
 
     // ---- Internal operations ----
     void MirrorHexToChars();
@@ -108,6 +155,16 @@ private:
     int PositionAt(HWND column, int x, int y, bool hex);
     void DragTo(HWND column, int x, int y, bool hex);
     void SyncFrom(HWND leader);
+    enum class TLoad { Loaded, Declined, Failed };
+    TLoad LoadData(const std::string& fileName);
+    // Selects the next hit of the find dialog's pattern at or after a hex position.
+    bool FindFrom(int from);
+    // Snaps the hex selection and copies its bytes; false when it holds none.
+    bool CopySelection();
+    void DeleteSelection();
+    // Builds the picture page from the bytes.
+    void ShowPicture();
+    void ShowInfo(const std::string& text);
     HWND HexHandle() const { return FRichHex ? mmHexValue.Handle : mm_HexValue.Handle; }
     // What the two columns share; hex tells which column.
     HWND ColumnHandle(bool hex) const;

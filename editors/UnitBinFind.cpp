@@ -1,4 +1,74 @@
 #include "UnitBinFind.h"
 
+#include "UnitMain.h"
+#include "resource.h"
+#include "zrvString.h"
+
+using namespace classlib;
+
 TfrmBinFind* frmBinFind = nullptr;
 
+void TfrmBinFind::BindComponents() {
+    Bind(lblText, IDC_BINFIND_LBLTEXT, "lblText");
+    Bind(edtText, IDC_BINFIND_EDTTEXT, "edtText");
+    Bind(lblHex, IDC_BINFIND_LBLHEX, "lblHex");
+    Bind(edtHex, IDC_BINFIND_EDTHEX, "edtHex");
+    Bind(btnFind, IDOK, "btnFind").ModalResult = mrOk;
+    Bind(btnCancel, IDCANCEL, "btnCancel").ModalResult = mrCancel;
+    lblText.FocusControl = &edtText;
+    lblHex.FocusControl = &edtHex;
+    DefaultButton = &btnFind;
+    CancelButton = &btnCancel;
+    edtText.OnChange = Handler(this, &TfrmBinFind::edtTextChange);
+    edtHex.OnKeyPress = [this](TObject* s, char& k) { edtHexKeyPress(s, k); };
+    btnFind.OnClick = Handler(this, &TfrmBinFind::btnFindClick);
+}
+
+void TfrmBinFind::FormCreate() {
+    FFont = std::make_unique<TGdiObject>(::CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+                                                       FIXED_PITCH | FF_MODERN, "Courier New"));
+    for (TControl* c : {static_cast<TControl*>(&lblText), static_cast<TControl*>(&edtText),
+                        static_cast<TControl*>(&lblHex), static_cast<TControl*>(&edtHex)})
+        ::SendMessageA(c->Handle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Get()), TRUE);
+    btnFind.SetGlyph(frmMain->imglstMain, 26);
+    btnCancel.SetGlyph(frmMain->imglstMain, 35);
+    CenterOnScreen();
+}
+
+INT_PTR TfrmBinFind::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
+        handled = true;
+        return TRUE;
+    }
+    return TForm::WindowMessage(msg, wp, lp, handled);
+}
+
+void TfrmBinFind::edtTextChange(TObject*) {
+    const std::string text = edtText.Text();
+    edtHex.SetText(BytesToHexSep(text.data(), static_cast<int>(text.size()), ' '));
+}
+
+void TfrmBinFind::edtHexKeyPress(TObject*, char& key) {
+    if (key >= 'a' && key <= 'z') key = static_cast<char>(key - 'a' + 'A');
+    if (key != ' ') return;
+    // A blank tidies the hex text into whole pairs first, and the text edit
+    // follows without writing the hex edit back.
+    const TNotifyEvent onChange = edtText.OnChange;
+    edtText.OnChange = nullptr;
+    std::string hex = edtHex.Text();
+    while (hex.find("  ") != std::string::npos) hex = ReplaceAll(hex, "  ", " ");
+    const std::vector<std::uint8_t> bytes = HexToBytes(hex);
+    edtHex.SetText(BytesToHexSep(bytes, ' '));
+    std::string text;
+    for (std::uint8_t b : bytes) {
+        if (b == 0) break;
+        text += static_cast<char>(b);
+    }
+    edtText.SetText(text);
+    edtText.OnChange = onChange;
+    // The blank goes after the text.
+    const auto end = static_cast<WPARAM>(edtHex.Text().size());
+    ::SendMessageA(edtHex.Handle, EM_SETSEL, end, static_cast<LPARAM>(end));
+}
+
+void TfrmBinFind::btnFindClick(TObject*) { edtHex.SetText(TrimSpaces(edtHex.Text())); }

@@ -23,6 +23,10 @@ ensure_packages() {
   [ -f /usr/include/gif_lib.h ] || missing="$missing libgif-dev"
   command -v gifbuild >/dev/null 2>&1 || missing="$missing giflib-tools"
   command -v pamtogif >/dev/null 2>&1 || missing="$missing netpbm"
+  # libjpeg-turbo: the source package for Windows, the library for native tests.
+  command -v dpkg-source >/dev/null 2>&1 || missing="$missing dpkg-dev"
+  command -v nasm >/dev/null 2>&1 || missing="$missing nasm"
+  [ -f /usr/include/jpeglib.h ] || missing="$missing libjpeg-dev"
   if [ -n "$missing" ]; then
     echo "Installing:$missing"
     export DEBIAN_FRONTEND=noninteractive
@@ -32,12 +36,46 @@ ensure_packages() {
   fi
 }
 
+# libjpeg-turbo from Debian's source package, fetched once into build/libjpeg
+# with a source list of its own (the machine's apt set-up is left alone), then
+# built as a static library for one Windows target.
+LIBJPEG="$BUILD/libjpeg"
+fetch_libjpeg() {
+  [ -f "$LIBJPEG/src/jpeglib.h" ] && return 0
+  local apt="$LIBJPEG/apt" f
+  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/parts" "$LIBJPEG/dl"
+  : >"$apt/sources.list"
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] && sed -n 's/^deb \(.*\)/deb-src \1/p' "$f" >>"$apt/sources.list"
+  done
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && sed 's/^Types: deb$/Types: deb-src/' "$f" >"$apt/parts/$(basename "$f")"
+  done
+  local opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/parts"
+              -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache")
+  apt-get "${opts[@]}" update -q >/dev/null
+  (cd "$LIBJPEG/dl" && apt-get "${opts[@]}" source --download-only -q libjpeg-turbo >/dev/null 2>&1)
+  rm -rf "$LIBJPEG/src"
+  dpkg-source -x "$(ls "$LIBJPEG"/dl/libjpeg-turbo_*.dsc | head -1)" "$LIBJPEG/src" >/dev/null 2>&1
+}
+
+build_libjpeg() {
+  local arch=$1
+  [ -f "$LIBJPEG/$arch/libjpeg.a" ] && return 0
+  fetch_libjpeg
+  cmake -S "$LIBJPEG/src" -B "$LIBJPEG/$arch" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/mingw-$arch.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 \
+        -DCMAKE_INSTALL_PREFIX="$LIBJPEG/$arch/install" >/dev/null
+  cmake --build "$LIBJPEG/$arch" -j "$JOBS" --target jpeg-static >/dev/null
+}
+
 # Cross build for one target (x86_64 or i686) into build/ or build-i686/.
 build_windows() {
   local arch=${1:-x86_64} dir
   if [ "$arch" = x86_64 ]; then dir="$BUILD"; else dir="$BUILD-$arch"; fi
+  build_libjpeg "$arch"
   cmake -S "$TOP" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/mingw-$arch.cmake" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLIBJPEG_SOURCE="$LIBJPEG/src" -DLIBJPEG_BUILD="$LIBJPEG/$arch" >/dev/null
   cmake --build "$dir" -j "$JOBS"
 }
 

@@ -17,7 +17,7 @@ using classlib::TButton;
 using classlib::TEdit;
 using classlib::TForm;
 using classlib::TGroupBox;
-using classlib::TImage;
+using classlib::TStaticImage;
 using classlib::TLabel;
 using classlib::TMemo;
 using classlib::TObject;
@@ -33,7 +33,7 @@ void SetPayloadTable(const TPayloadTable& table);
 
 class TfrmSetup : public TForm {
 public:
-    TImage Image1, Image2;
+    TStaticImage Image1, Image2;
     TLabel Label1;
     TProgressBar prgrsbrSetup;
     TTimer tmrSetup;
@@ -78,7 +78,7 @@ protected:
 
 class TfrmBackGround : public TForm {
 public:
-    TImage Image1;
+    TStaticImage Image1;
     void FormShow(TObject* sender);
     void FormCloseQuery(TObject* sender, bool& canClose);
 
@@ -100,7 +100,7 @@ protected:
 
 class TfrmWelcome : public TSetupPage {
 public:
-    TImage Image1;
+    TStaticImage Image1;
     TLabel Label1;
     TButton BitBtn2;
     void BitBtn2Click(TObject* sender);
@@ -111,7 +111,7 @@ protected:
 
 class TfrmLicense : public TSetupPage {
 public:
-    TImage Image1;
+    TStaticImage Image1;
     TLabel Label1, Label2;
     TMemo Memo1;
     TButton btnBack, BitBtn2;
@@ -125,7 +125,7 @@ protected:
 
 class TfrmUser : public TSetupPage {
 public:
-    TImage Image1;
+    TStaticImage Image1;
     TLabel Label1, Label2, Label3;
     TEdit edtName, edtCompany;
     TButton btnBack, btnNext;
@@ -141,7 +141,7 @@ protected:
 
 class TfrmLocation : public TSetupPage {
 public:
-    TImage Image1;
+    TStaticImage Image1;
     TLabel Label1;
     TGroupBox GroupBox1;
     TEdit edtDir;
@@ -179,7 +179,7 @@ protected:
 
 class TfrmComplete : public TForm {
 public:
-    TImage Image1;
+    TStaticImage Image1;
     TLabel Label1, Label2;
     TRadioGroup rgItem;
     TButton BitBtn2;

@@ -11,7 +11,7 @@
 
 class TfrmMain : public classlib::TForm {
 public:
-    classlib::TImage Image1;
+    classlib::TStaticImage Image1;
     classlib::TLabel lblInfo, lblApp, lblLicense, lblReadme, lblHelp, lblLanguage;
     classlib::TButton Button1, afdasf, btnOk;
 

@@ -2,6 +2,7 @@
 // (run under Wine) and natively with the sanitizers.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 
 #include "HexEditModel.h"
@@ -322,4 +323,73 @@ TEST(HexEditModelTest, LinesOfTheViewAndCaretMoves) {
     EXPECT_EQ(MoveCaret(TCaretMove::LineEnd, 3, 40, 16, 15), 16);  // characters: after the line's last one
     EXPECT_EQ(LineOfPosition(47, 48), 0);
     EXPECT_EQ(LineOfPosition(48, 48), 1);
+}
+
+TEST(HexEditModelTest, CopyTakesWholeBytesAndPasteInsertsAtByteBoundaries) {
+    THexEditModel m;
+    m.SetHexText("AA BB CC");
+    // The snapped selection of the blank before BB and BB, and one that is not snapped yet.
+    EXPECT_EQ(m.CopyHex({2, 3}), "BB");
+    EXPECT_EQ(m.CopyHex({4, 2}), "BB");
+    EXPECT_EQ(m.CopyHex({0, 8}), "AA BB CC");
+    EXPECT_EQ(m.CopyHex({3, 1}), "");  // only a high digit: no whole byte
+    EXPECT_EQ(m.CopyHex({2, 0}), "");
+
+    struct Case {
+        const char* before;
+        TTextRange sel;
+        const char* after;
+        int caret;
+    } cases[] = {
+        {"AA", {2, 0}, "AA BB", 5},        // caret at the end
+        {"CC", {0, 0}, "BB CC", 2},        // caret at 0
+        {"", {0, 0}, "BB", 2},             // empty column
+        {"AA CC", {4, 0}, "AA BB CC", 5},  // inside the second byte: before it
+        {"AA CC", {2, 0}, "AA BB CC", 5},  // on the blank: after the byte before it
+        {"AA CC DD", {2, 3}, "AA BB DD", 5},  // over a selection
+        {"AA CC DD", {0, 5}, "BB DD", 2},
+        {"AA CC DD", {4, 3}, "AA BB DD", 5},  // unsnapped: snapped first
+    };
+    for (const Case& c : cases) {
+        Columns col(c.before);
+        THexEdit e;
+        ASSERT_TRUE(col.Model.PasteHex("BB", c.sel, e)) << c.before;
+        col.Apply(e);
+        EXPECT_EQ(col.Hex, c.after) << c.before;
+        EXPECT_EQ(col.Hex, col.Model.HexText());
+        EXPECT_EQ(col.Chars, col.Model.CharText());
+        EXPECT_EQ(col.HexSel.Start, c.caret) << c.before;
+    }
+    THexEdit e;
+    EXPECT_FALSE(m.PasteHex("", {0, 0}, e));
+}
+
+TEST(HexEditModelTest, FindMatchesASubstringSearchOfTheHexText) {
+    std::mt19937 rng(7);
+    const char alphabet[] = "0123456789ABCDEFab ";
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::uint8_t> bytes(rng() % 40);
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(rng() % 4 * 0x11);  // few values: many hits
+        THexEditModel m;
+        m.SetBytes(bytes);
+        const std::string text = m.HexText();
+        std::string pattern;
+        if (!text.empty() && rng() % 2) {
+            const size_t at = rng() % text.size();
+            pattern = text.substr(at, 1 + rng() % std::min<size_t>(10, text.size() - at));
+        } else {
+            for (size_t k = 1 + rng() % 6; k > 0; --k) pattern += alphabet[rng() % (sizeof alphabet - 1)];
+        }
+        std::string upper = pattern;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (int from = 0; from <= static_cast<int>(text.size()) + 1; from += 1 + static_cast<int>(rng() % 4)) {
+            const size_t want = text.find(upper, static_cast<size_t>(from));
+            EXPECT_EQ(m.FindHex(pattern, from), want == std::string::npos ? -1 : static_cast<int>(want))
+                << "'" << pattern << "' in '" << text << "' from " << from;
+        }
+    }
+    THexEditModel m;
+    m.SetHexText("AB CD");
+    EXPECT_EQ(m.FindHex("", 0), -1);
+    EXPECT_EQ(m.FindHex("ab", 0), 0);  // a pasted lower-case pattern finds upper-case digits
 }

@@ -1,0 +1,112 @@
+// The binary editor's picture page: pictures decoded from the edited bytes,
+// the unknown-format text, saving by extension and loading a picture file.
+#include <cstdlib>
+
+#include "EditorFixture.h"
+#include "zrvString.h"
+
+using namespace classlib;
+
+class BinPictureTest : public EditorTest {
+protected:
+    void SetUp() override {
+        const char* dir = std::getenv("TESSMOREL_PICTURES");
+        if (!dir) GTEST_SKIP() << "TESSMOREL_PICTURES names no folder of test pictures";
+        Dir = dir;
+        for (char& c : Dir)
+            if (c == '/') c = '\\';
+        StartProgram();
+        ::ShowWindow(frmBin->Handle, SW_SHOWNA);
+        frmBin->FormShow(frmBin);
+        Seams().OpenFileName = [this](OPENFILENAMEA& ofn) {
+            Filters.push_back(std::string(ofn.lpstrFilter, 40));
+            lstrcpynA(ofn.lpstrFile, Chosen.c_str(), static_cast<int>(ofn.nMaxFile));
+            return true;
+        };
+        Seams().SaveFileName = Seams().OpenFileName;
+    }
+    std::string Path(const std::string& name) const { return Dir + "\\" + name; }
+    // Shows the bytes on the picture page; the picture's size, or 0 x 0.
+    std::pair<int, int> View(const std::string& bytes) {
+        frmBin->SetHexColumnText(BytesToHex(std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
+        frmBin->tbstMainChange(nullptr);
+        EXPECT_EQ(frmBin->ntbkMain.PageIndex(), 1);
+        TGraphic* shown = frmBin->imgMain.Picture();
+        const std::pair<int, int> size = shown ? std::make_pair(shown->GetWidth(), shown->GetHeight()) : std::make_pair(0, 0);
+        EXPECT_EQ(frmBin->lblInfo.Caption(), shown ? "" : "Unknow Image format!");
+        frmBin->tbstMainChange(nullptr);  // back to the hex page
+        EXPECT_EQ(frmBin->ntbkMain.PageIndex(), 0);
+        return size;
+    }
+    std::string Dir, Chosen;
+    std::vector<std::string> Filters;
+};
+
+TEST_F(BinPictureTest, EveryKindShowsFromTheBytesAndAnythingElseShowsTheUnknownText) {
+    const std::pair<int, int> picture{40, 30}, none{0, 0};
+    for (const char* name : {"v5.bmp", "v3.bmp", "rle8.bmp", "colour.jpg", "grey.jpg", "pic.gif"})
+        EXPECT_EQ(View(ReadFile(Path(name))), picture) << name;
+    EXPECT_EQ(View(""), none);
+    EXPECT_EQ(View("BM"), none);
+    std::string gif = ReadFile(Path("pic.gif"));
+    gif[0] = 'g', gif[1] = 'i', gif[2] = 'f';
+    EXPECT_EQ(View(gif), none);
+    EXPECT_EQ(View(ReadFile(Path("colour.jpg")).substr(0, 9)), none);
+    const std::string jpeg = ReadFile(Path("colour.jpg"));
+    EXPECT_EQ(View(jpeg.substr(0, jpeg.size() - 40)), picture);  // cut inside its scan: what decoded
+    EXPECT_TRUE(Boxes.Boxes.empty());
+}
+
+TEST_F(BinPictureTest, SavingGoesByTheExtensionAndNeedsAPicture) {
+    const std::string gif = ReadFile(Path("pic.gif"));
+    frmBin->SetHexColumnText(BytesToHex(std::vector<std::uint8_t>(gif.begin(), gif.end())));
+    frmBin->tbstMainChange(nullptr);
+    ASSERT_NE(frmBin->imgMain.Picture(), nullptr);
+    for (const char* name : {"saved.gif", "saved.jpg", "saved.jpeg", "saved.bmp"}) {
+        Chosen = Path(name);
+        ::DeleteFileA(Chosen.c_str());
+        Click(frmBin->btnImageSave);
+        EXPECT_NE(ReadFile(Chosen), "") << name;
+    }
+    EXPECT_EQ(Filters.front().substr(0, 30), std::string("All (*.gif;*.jpg;*.jpeg;*.bmp)\0", 31).substr(0, 30));
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    // A read-only target stays as it was.
+    Chosen = Path("readonly.bmp");
+    WriteFile(Chosen, "old");
+    FilesToRemove.push_back(Chosen);
+    ::SetFileAttributesA(Chosen.c_str(), FILE_ATTRIBUTE_READONLY);
+    Click(frmBin->btnImageSave);
+    ::SetFileAttributesA(Chosen.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadFile(Chosen), "old");
+    // No picture shown: an error and no file.
+    frmBin->tbstMainChange(nullptr);
+    View("not a picture");
+    frmBin->tbstMainChange(nullptr);
+    Chosen = Path("nothing.bmp");
+    ::DeleteFileA(Chosen.c_str());
+    Click(frmBin->btnImageSave);
+    EXPECT_EQ(::GetFileAttributesA(Chosen.c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(Boxes.Boxes.size(), 2u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "Save picturen fialed");
+    EXPECT_EQ(Boxes.Boxes[1].Text, "Save picturen fialed");
+}
+
+TEST_F(BinPictureTest, LoadingAPictureFileReplacesTheBytesAndReportsAMismatch) {
+    frmBin->tbstMainChange(nullptr);
+    Chosen = Path("colour.jpg");
+    Click(frmBin->btnImageLoad);
+    EXPECT_EQ(Filters.back().substr(0, 15), "Bitmaps (*.bmp)");
+    const std::string jpeg = ReadFile(Chosen);
+    EXPECT_EQ(frmBin->Model().Bytes(), std::vector<std::uint8_t>(jpeg.begin(), jpeg.end()));
+    ASSERT_NE(frmBin->imgMain.Picture(), nullptr);
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    // A .jpg that holds a GIF: the bytes are loaded, the picture is refused with a box.
+    Chosen = Path("gif-inside.jpg");
+    FilesToRemove.push_back(Chosen);
+    const std::string gif = ReadFile(Path("pic.gif"));
+    WriteFile(Chosen, gif);
+    Click(frmBin->btnImageLoad);
+    EXPECT_EQ(frmBin->Model().Bytes(), std::vector<std::uint8_t>(gif.begin(), gif.end()));
+    EXPECT_EQ(frmBin->imgMain.Picture(), nullptr);
+    EXPECT_EQ(Boxes.Boxes.size(), 1u);
+}
