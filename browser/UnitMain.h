@@ -202,6 +202,10 @@ public:
     void CopyValues();
     void PasteKey();
     void PasteValues();
+    // Writes the copied values into an open key, asking before each one that
+    // exists there, and reports a value that could not be written. False
+    // when the user cancelled.
+    bool WriteCopiedValues(HKEY key);
     void BindClipboardCommands();
 
     // ---- Address bar, Go To and Current Key ----

@@ -169,9 +169,17 @@ void TfrmMain::PasteValues() {
         LoadValues(node);
         return;
     }
+    const bool done = WriteCopiedValues(key.Get());
+    key.Close();
+    if (!done) return;  // cancelled: the list stays as it was
+    ClearValueList();
+    LoadValues(node);
+}
+
+bool TfrmMain::WriteCopiedValues(HKEY key) {
     // The names already there, read once: a question is asked for each of them.
     std::unordered_set<std::wstring> existing;
-    TValueEnum names(key.Get(), false);
+    TValueEnum names(key, false);
     for (DWORD i = 0; i < names.Count(); ++i)
         if (names.Read(i) == ERROR_SUCCESS) existing.insert(Folded(names.NameText()));
 
@@ -191,15 +199,12 @@ void TfrmMain::PasteValues() {
             if (answer == mrYesToAll) replaceAll = true;
             if (answer != mrYes && answer != mrYesToAll) continue;
         }
-        if (!SetValueExact(key.Get(), value.Name.c_str(), value.Type, value.Data.data(),
+        if (!SetValueExact(key, value.Name.c_str(), value.Type, value.Data.data(),
                            static_cast<DWORD>(value.Data.size())) &&
             !failed)
             failed = &value;
     }
-    key.Close();
     // What was written before a failure stays; the failure is told.
     if (failed) NotifyError(msgAccessRegistryError + "\r\n" + msgValueNamed + ToAnsi(failed->Name));
-    if (cancelled) return;
-    ClearValueList();
-    LoadValues(node);
+    return !cancelled;
 }
