@@ -261,6 +261,8 @@ void TfrmMain::BindComponents() {
     BindContentCommands();
     BindAddressCommands();
     BindFindCommands();
+    BindClipboardCommands();
+    BindMenuStates();
 }
 
 void TfrmMain::LayOut() {
@@ -340,7 +342,7 @@ void TfrmMain::FormCreate() {
         FPinned = false;
         FRegistry.SetRootKey(HKEY_LOCAL_MACHINE);
         FFindFound = false;
-        FValueCopy.Names.Clear();
+        FValueCopy.Clear();
         FFavorites.Clear();
         FLanguages.Clear();
         // 2. Version probe.
@@ -385,10 +387,7 @@ void TfrmMain::FormCreate() {
         FFindState = TFindInfo{};
         FFindState.FoundKind = -1;
         FKeyCopy = TKeyCopyData{};
-        FValueCopy.RootKey = nullptr;
-        FValueCopy.KeyPath.clear();
-        FValueCopy.Names.Clear();
-        FValueCopy.HasData = false;
+        FValueCopy.Clear();
         FMenuStateInitialised = false;
         // 8. Root nodes and the address list.
         LoadRootKeys();
@@ -456,7 +455,7 @@ void TfrmMain::applictnevntMainMinimize(TObject*) {
     if (FPinned) ::ShowWindow(Handle, SW_RESTORE);
 }
 
-void TfrmMain::mnitmRegistryClick(TObject*) { UpdateMenuStates(); }
+void TfrmMain::mnitmRegistryClick(TObject*) { UpdateMenuState(kKeyItems | kValueItems); }
 
 void TfrmMain::mnitmExitClick(TObject*) { Close(); }
 
@@ -646,7 +645,7 @@ void TfrmMain::RefreshNode(TTreeNode node) {
 
 void TfrmMain::trvwKeysClick(TObject*) {
     if (!FMenuStateInitialised) {
-        UpdateMenuStates();
+        UpdateMenuState(kKeyItems | kValueItems);
         FMenuStateInitialised = true;
     }
     TTreeNode node = trvwKeys.Selected();
@@ -678,7 +677,7 @@ void TfrmMain::trvwKeysExpanding(TObject*, TTreeNode node, bool& allowExpansion)
     allowExpansion = true;
 }
 
-void TfrmMain::trvwKeysExpanded(TObject*, TTreeNode) { UpdateKeyMenuStates(); }
+void TfrmMain::trvwKeysExpanded(TObject*, TTreeNode) { UpdateMenuState(kKeyItems); }
 
 bool TfrmMain::trvwKeysHasChildren(TTreeNode node) {
     TTreeData* data = NodeData(node);
@@ -859,6 +858,3 @@ void TfrmMain::lstvwValuesResize(TObject*) {
     lstvwValues.SetColumnWidth(2, rest);
 }
 
-void TfrmMain::UpdateMenuStates() {}
-
-void TfrmMain::UpdateKeyMenuStates() {}

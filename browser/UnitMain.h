@@ -85,17 +85,34 @@ TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned c
 size_t AnsiStringData(const unsigned char* data, size_t size, std::vector<unsigned char>& out);
 
 
+// The internal key clipboard: where the copied key is.
 struct TKeyCopyData {
     HKEY RootKey = nullptr;
-    std::string KeyPath;
+    std::string KeyPath;       // as the tree shows it
+    std::wstring WideKeyPath;  // its real path: the paste goes by this
     bool HasData = false;
 };
 
+// One copied value exactly as it was stored when it was copied.
+struct TCopiedValue {
+    std::wstring Name;
+    DWORD Type = REG_NONE;
+    std::vector<BYTE> Data;
+};
+
+// The internal value clipboard: a snapshot of the copied values, kept as
+// records (name, raw type, bytes), so that no name or data can be misread.
 struct TValueCopyData {
     HKEY RootKey = nullptr;
-    std::string KeyPath;
-    classlib::TStringList Names;
+    std::string KeyPath;  // upper case
+    std::vector<TCopiedValue> Values;
     bool HasData = false;
+    void Clear() {
+        RootKey = nullptr;
+        KeyPath.clear();
+        Values.clear();
+        HasData = false;
+    }
 };
 
 class TfrmMain : public classlib::TForm {
@@ -202,8 +219,28 @@ public:
     void LoadValues(TTreeNode node);
     void lstvwValuesResize(TObject* sender);
     static TViewData* ItemData(classlib::TListItem item);
-    void UpdateMenuStates();
-    void UpdateKeyMenuStates();
+
+    // ---- Menu and tool bar states ----
+    // Recomputes the enabled states: kKeyItems the key items, kValueItems
+    // the value items. Reads the tree, the list and the clipboards only.
+    static constexpr int kKeyItems = 1, kValueItems = 2;
+    void UpdateMenuState(int flags);
+    void pppmnKeyPopup(TObject* sender);
+    void pppmnValuePopup(TObject* sender);
+    void BindMenuStates();
+
+    // ---- Internal copy and paste of keys and values ----
+    void pppmnitmKeyCopyClick(TObject* sender);   // Tag 0: CopyKey, Tag 1: CopyValues
+    void pppmnitmKeyPasteClick(TObject* sender);  // Tag 0: PasteKey, Tag 1: PasteValues
+    void CopyKey();
+    void CopyValues();
+    void PasteKey();
+    void PasteValues();
+    // Writes the copied values into an open key, asking before each one that
+    // exists there, and reports a value that could not be written. False
+    // when the user cancelled.
+    bool WriteCopiedValues(HKEY key);
+    void BindClipboardCommands();
 
     // ---- Address bar, Go To and Current Key ----
     // Selects the key, lists its values and records its address; on failure

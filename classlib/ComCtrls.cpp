@@ -650,6 +650,14 @@ TToolButton* TToolBar::ButtonById(int id) const {
     return nullptr;
 }
 
+void TToolBar::EnableButton(const TToolButton& button, bool enabled) {
+    ::SendMessageA(Handle, TB_ENABLEBUTTON, static_cast<WPARAM>(button.CommandId), MAKELPARAM(enabled ? TRUE : FALSE, 0));
+}
+
+bool TToolBar::ButtonEnabled(const TToolButton& button) const {
+    return ::SendMessageA(Handle, TB_ISBUTTONENABLED, static_cast<WPARAM>(button.CommandId), 0) != 0;
+}
+
 SIZE TToolBar::IdealSize() const {
     SIZE s{};
     const int n = static_cast<int>(::SendMessageA(Handle, TB_BUTTONCOUNT, 0, 0));

@@ -201,6 +201,9 @@ public:
     void SetImages(TImageList& images);
     void AddButtons(TForm& form, std::vector<TToolButton*> buttons);
     TToolButton* ButtonById(int id) const;
+    // A tool button's enabled state lives in the bar, not in a window of its own.
+    void EnableButton(const TToolButton& button, bool enabled);
+    bool ButtonEnabled(const TToolButton& button) const;
     int ButtonCount() const { return static_cast<int>(FButtons.size()); }
     std::vector<TToolButton*>& Buttons() { return FButtons; }
     SIZE IdealSize() const;

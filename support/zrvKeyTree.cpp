@@ -3,6 +3,7 @@
 // checks on paths and root keys that come before them.
 #include "zrvRegistry.h"
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -87,20 +88,63 @@ bool RegPasteKey(HKEY srcRoot, HKEY dstRoot, const std::string& srcPath, const s
     }
 }
 
+namespace {
+
+std::wstring StripLeadingBackslash(const std::wstring& path) {
+    return (!path.empty() && path[0] == L'\\') ? path.substr(1) : path;
+}
+
+// The non-empty names of a path, upper-cased as the registry compares them.
+std::vector<std::wstring> UpperPathNames(const std::wstring& path) {
+    std::vector<std::wstring> names(1);
+    for (WCHAR c : path) {
+        if (c != L'\\')
+            names.back() += c;
+        else if (!names.back().empty())
+            names.emplace_back();
+    }
+    if (names.back().empty()) names.pop_back();
+    for (std::wstring& n : names) ::CharUpperBuffW(&n[0], static_cast<DWORD>(n.size()));
+    return names;
+}
+
+}  // namespace
+
+bool RegPasteKey(HKEY srcRoot, HKEY dstRoot, const std::wstring& srcPath, const std::wstring& dstParent) {
+    try {
+        const std::wstring src = StripLeadingBackslash(srcPath);
+        const size_t slash = src.rfind(L'\\');
+        const std::wstring last = slash == std::wstring::npos ? src : src.substr(slash + 1);
+        if (last.empty()) return false;
+        classlib::TRegKey parent;
+        if (parent.Open(dstRoot, StripLeadingBackslash(dstParent), KEY_CREATE_SUB_KEY | KEY_QUERY_VALUE) !=
+            ERROR_SUCCESS)
+            return false;
+        return classlib::CopyRegistryKey(srcRoot, parent.Get(), src, last, false);
+    } catch (...) {
+        return false;
+    }
+}
+
 bool CanPasteKey(HKEY srcRoot, HKEY dstRoot, const std::string& srcPath, const std::string& dstParent) {
+    return CanPasteKey(srcRoot, dstRoot, ToWide(srcPath), ToWide(dstParent));
+}
+
+bool CanPasteKey(HKEY srcRoot, HKEY dstRoot, const std::wstring& srcPath, const std::wstring& dstParent) {
     if (srcPath.empty() || !IsRootKey(srcRoot) || !IsRootKey(dstRoot)) return false;
     std::string srcPrefix, dstPrefix;
     MapRootKey(srcRoot, srcPrefix);
     MapRootKey(dstRoot, dstPrefix);
+    const std::vector<std::wstring> names = UpperPathNames(srcPath);
+    if (names.empty()) return false;
     if (!SameKey(srcRoot, dstRoot)) return true;
-    const std::string fullSrc = srcPrefix.empty() ? srcPath : srcPrefix + "\\" + srcPath;
-    std::string fullDst = dstPrefix;
-    if (!dstParent.empty()) fullDst = fullDst.empty() ? dstParent : fullDst + "\\" + dstParent;
-    const std::vector<std::string> srcNames = PathNames(fullSrc);
-    if (srcNames.empty()) return false;
-    const std::string target = fullDst.empty() ? srcNames.back() : fullDst + "\\" + srcNames.back();
-    // Onto itself (into its own parent) or anywhere inside its own subtree.
-    return !IsSameOrSubPath(fullSrc, target);
+    std::vector<std::wstring> src = UpperPathNames(ToWide(srcPrefix)), dst = UpperPathNames(ToWide(dstPrefix));
+    src.insert(src.end(), names.begin(), names.end());
+    for (const std::wstring& n : UpperPathNames(dstParent)) dst.push_back(n);
+    // The target is the destination and the source's last name: refused when
+    // it is the source itself (a paste into its own parent) or lies inside it.
+    dst.push_back(src.back());
+    return !(dst.size() >= src.size() && std::equal(src.begin(), src.end(), dst.begin()));
 }
 
 bool IsSameOrSubPath(const std::string& path, const std::string& other) {

@@ -44,12 +44,18 @@ bool RegCopyKey(HKEY srcRoot, HKEY dstRoot, const std::string& srcPath, const st
 // root), keeping its last name. True when everything arrived; a partial copy
 // stays in place.
 bool RegPasteKey(HKEY srcRoot, HKEY dstRoot, const std::string& srcPath, const std::string& dstParent);
+// The same by the keys' real names, into a parent that must exist: a parent
+// deleted meanwhile (or one the user may not create keys in) makes it fail
+// before anything is written, and is never made again.
+bool RegPasteKey(HKEY srcRoot, HKEY dstRoot, const std::wstring& srcPath, const std::wstring& dstParent);
 
 // Whether pasting srcPath under dstParent is allowed: both roots are root
 // keys, the source is not a root, and the target is neither the source
 // itself nor inside it (HKEY_CLASSES_ROOT counts as
 // HKEY_LOCAL_MACHINE\Software\Classes).
 bool CanPasteKey(HKEY srcRoot, HKEY dstRoot, const std::string& srcPath, const std::string& dstParent);
+// The same by real names. Only the strings are compared: no key is opened.
+bool CanPasteKey(HKEY srcRoot, HKEY dstRoot, const std::wstring& srcPath, const std::wstring& dstParent);
 
 // True when other is path itself or lies below it, name by name, ignoring
 // case. An empty path contains everything.

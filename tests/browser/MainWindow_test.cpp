@@ -198,6 +198,12 @@ TEST_F(BrowserTest, ShortCutsOfThePopUpMenuComeFirst) {
     int keyCopies = 0, valueCopies = 0;
     frmMain->pppmnitmKeyCopy->OnClick = [&](TObject*) { ++keyCopies; };
     frmMain->mnitmKeyCopy->OnClick = [&](TObject*) { ++valueCopies; };  // main menu: reached without focus
+    // Copy Key is offered on a key that is not a root.
+    ScratchKey scratch;
+    TTreeNode key = frmMain->FindKeyNode(HKEY_CURRENT_USER, scratch.Path);
+    ASSERT_TRUE(key);
+    key.MakeVisible();
+    frmMain->trvwKeys.SetSelected(key);
     frmMain->Show();
     ::SetFocus(frmMain->trvwKeys.Handle);
     BYTE keys[256] = {};

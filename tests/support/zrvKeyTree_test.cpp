@@ -408,6 +408,24 @@ TEST(KeyTreePaths, PasteCheckAndSubPaths) {
     EXPECT_FALSE(IsSameOrSubPath("Software\\A", "Software\\B\\A"));
 }
 
+// By real names: letters outside the code page compare without regard to
+// case, and the paste goes only into a parent that is there.
+TEST(KeyTreePaths, PasteByRealNames) {
+    const HKEY cu = HKEY_CURRENT_USER, cr = HKEY_CLASSES_ROOT, lm = HKEY_LOCAL_MACHINE;
+    EXPECT_FALSE(CanPasteKey(cu, cu, std::wstring(L"A\\\x0416"), std::wstring(L"a\\\x0436\\x")));
+    EXPECT_TRUE(CanPasteKey(cu, cu, std::wstring(L"A\\\x0416"), std::wstring(L"a\\\x0417")));
+    EXPECT_FALSE(CanPasteKey(lm, cr, std::wstring(L"Software\\Classes\\.txt"), std::wstring()));
+
+    ScratchKey s;
+    const std::wstring src = W(s.Path) + L"\\\x0416";
+    CreateWide(cu, src + L"\\inner", L"v", L"\x0436");
+    EXPECT_FALSE(RegPasteKey(cu, cu, src, W(s.Path) + L"\\missing"));
+    EXPECT_FALSE(Exists(s.Key, "missing"));
+    CreateWide(cu, W(s.Path) + L"\\dst");
+    ASSERT_TRUE(RegPasteKey(cu, cu, src, W(s.Path) + L"\\dst"));
+    EXPECT_TRUE(Image(cu, s.Path + "\\dst").Values.count(L"\\\x0416\\inner:v"));
+}
+
 TEST(KeyTreePaths, FreeNames) {
     ScratchKey s;
     EXPECT_EQ(NewKeyName(HKEY_CURRENT_USER, s.Path), "New Key #1");
