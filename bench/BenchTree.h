@@ -77,16 +77,16 @@ inline void BuildTree(const std::string& path) {
 }
 
 // Keys, values and a checksum of every name, type and byte below a key.
-struct Summary {
+struct TreeSummary {
     long Keys = 0, Values = 0;
     unsigned long long Hash = 1469598103934665603ull;
     void Add(const void* p, size_t n) {
         for (size_t i = 0; i < n; ++i) Hash = (Hash ^ static_cast<const BYTE*>(p)[i]) * 1099511628211ull;
     }
-    bool operator==(const Summary& o) const { return Keys == o.Keys && Values == o.Values && Hash == o.Hash; }
+    bool operator==(const TreeSummary& o) const { return Keys == o.Keys && Values == o.Values && Hash == o.Hash; }
 };
 
-inline void Summarize(HKEY key, Summary& s) {
+inline void Summarize(HKEY key, TreeSummary& s) {
     ++s.Keys;
     std::vector<WCHAR> name(16384);
     std::vector<BYTE> data(65536);
@@ -110,8 +110,8 @@ inline void Summarize(HKEY key, Summary& s) {
     }
 }
 
-inline Summary Summarize(const std::string& path) {
-    Summary s;
+inline TreeSummary Summarize(const std::string& path) {
+    TreeSummary s;
     HKEY key = nullptr;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
         Summarize(key, s);

@@ -113,7 +113,7 @@ int main() {
     ::RegCloseKey(valuesKey);
     BuildTree(base + "\\tree\\src");
     ::RegCloseKey(Create(base + "\\paste"));
-    const Summary original = Summarize(base + "\\tree\\src");
+    const TreeSummary original = Summarize(base + "\\tree\\src");
 
     // No box may wait for a click here: each is printed and answered.
     classlib::Seams().MessageBox = [](HWND, const std::string& text, const std::string&, UINT) {

@@ -18,115 +18,18 @@
 #include <vector>
 
 #include "BenchHarness.h"
+#include "BenchTree.h"
 #include "zrvRegistry.h"
 
 namespace {
 
-const int kTopKeys = 100, kSubKeys = 99;  // 100 + 100 * 99 = 10,000 keys
-const int kValuesPerKey = 5;
 const int kRounds = 5;
+using bench::BuildTree;
+using bench::kSubKeys;
+using bench::kTopKeys;
+using bench::Summarize;
+using Summary = bench::TreeSummary;
 
-void FillKey(HKEY key, int n) {
-    for (int v = 0; v < kValuesPerKey; ++v) {
-        const int kind = (n + v) % 7;
-        const std::wstring name = L"Value" + std::to_wstring(v);
-        std::vector<BYTE> data;
-        DWORD type = REG_NONE;
-        switch (kind) {
-            case 0: {
-                const std::wstring s = L"String value of key " + std::to_wstring(n);
-                type = REG_SZ;
-                data.assign(reinterpret_cast<const BYTE*>(s.c_str()),
-                            reinterpret_cast<const BYTE*>(s.c_str() + s.size() + 1));
-                break;
-            }
-            case 1: type = REG_DWORD; data.assign(4, static_cast<BYTE>(n)); break;
-            case 2: type = REG_BINARY; data.assign(static_cast<size_t>(16 + n % 300), static_cast<BYTE>(v)); break;
-            case 3: {
-                const wchar_t multi[] = L"first\0second\0third\0";
-                type = REG_MULTI_SZ;
-                data.assign(reinterpret_cast<const BYTE*>(multi), reinterpret_cast<const BYTE*>(multi) + sizeof multi);
-                break;
-            }
-            case 4: type = REG_QWORD; data.assign(8, static_cast<BYTE>(v)); break;
-            case 5: {
-                const std::wstring s = L"%SystemRoot%\\system32\\" + std::to_wstring(n);
-                type = REG_EXPAND_SZ;
-                data.assign(reinterpret_cast<const BYTE*>(s.c_str()),
-                            reinterpret_cast<const BYTE*>(s.c_str() + s.size() + 1));
-                break;
-            }
-            default: type = REG_NONE; break;
-        }
-        ::RegSetValueExW(key, name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
-                         static_cast<DWORD>(data.size()));
-    }
-}
-
-void BuildTree(const std::string& path) {
-    HKEY top = nullptr;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &top, nullptr);
-    int n = 0;
-    for (int i = 0; i < kTopKeys; ++i) {
-        HKEY a = nullptr;
-        ::RegCreateKeyExW(top, (L"Key" + std::to_wstring(i)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &a,
-                          nullptr);
-        FillKey(a, n++);
-        for (int j = 0; j < kSubKeys; ++j) {
-            HKEY b = nullptr;
-            ::RegCreateKeyExW(a, (L"Sub" + std::to_wstring(j)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &b,
-                              nullptr);
-            FillKey(b, n++);
-            ::RegCloseKey(b);
-        }
-        ::RegCloseKey(a);
-    }
-    ::RegCloseKey(top);
-}
-
-// Keys, values and a checksum of every name, type and byte below a key.
-struct Summary {
-    long Keys = 0, Values = 0;
-    unsigned long long Hash = 1469598103934665603ull;
-    void Add(const void* p, size_t n) {
-        for (size_t i = 0; i < n; ++i) Hash = (Hash ^ static_cast<const BYTE*>(p)[i]) * 1099511628211ull;
-    }
-    bool operator==(const Summary& o) const { return Keys == o.Keys && Values == o.Values && Hash == o.Hash; }
-};
-
-void Summarize(HKEY key, Summary& s) {
-    ++s.Keys;
-    std::vector<WCHAR> name(16384);
-    std::vector<BYTE> data(65536);
-    for (DWORD i = 0;; ++i) {
-        DWORD nl = static_cast<DWORD>(name.size()), dl = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueW(key, i, name.data(), &nl, nullptr, &type, data.data(), &dl) != ERROR_SUCCESS) break;
-        ++s.Values;
-        s.Add(name.data(), nl * sizeof(WCHAR));
-        s.Add(&type, sizeof type);
-        s.Add(data.data(), dl);
-    }
-    WCHAR sub[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD len = 256;
-        if (::RegEnumKeyExW(key, i, sub, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        s.Add(sub, len * sizeof(WCHAR));
-        HKEY child = nullptr;
-        if (::RegOpenKeyExW(key, sub, 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
-        Summarize(child, s);
-        ::RegCloseKey(child);
-    }
-}
-
-Summary Summarize(const std::string& path) {
-    Summary s;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        Summarize(key, s);
-        ::RegCloseKey(key);
-    }
-    return s;
-}
 
 // ---- The floor ----------------------------------------------------------------
 
