@@ -31,10 +31,6 @@ void TfrmCurrentKey::FormCreate() {
 }
 
 INT_PTR TfrmCurrentKey::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
-        handled = true;
-        return TRUE;
-    }
     if (msg == WM_CTLCOLORSTATIC) {
         handled = true;
         const HWND control = reinterpret_cast<HWND>(lp);

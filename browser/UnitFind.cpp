@@ -58,14 +58,6 @@ void TfrmFind::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmFind::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
-        handled = true;
-        return TRUE;
-    }
-    return TForm::WindowMessage(msg, wp, lp, handled);
-}
-
 void TfrmFind::FormShow(TObject*) {
     TFindOptions& o = frmMain->FFindOptions;
     chckbxKey.SetChecked(o.MatchKeys);

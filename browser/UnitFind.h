@@ -29,7 +29,6 @@ public:
 protected:
     void BindComponents() override;
     void FormCreate() override;
-    INT_PTR WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
 
 private:
     void UpdateOkButton();

@@ -27,14 +27,6 @@ void TfrmFinding::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmFinding::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
-        handled = true;
-        return TRUE;
-    }
-    return TForm::WindowMessage(msg, wp, lp, handled);
-}
-
 void TfrmFinding::FormShow(TObject*) {
     StopFinding = false;
     tmrFinding.SetEnabled(true);

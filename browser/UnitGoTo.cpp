@@ -49,14 +49,6 @@ void TfrmGoTo::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmGoTo::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
-        handled = true;
-        return TRUE;
-    }
-    return TForm::WindowMessage(msg, wp, lp, handled);
-}
-
 void TfrmGoTo::FormShow(TObject*) { edtKey.SetFocus(); }
 
 void TfrmGoTo::rdgrpHKeyClick(TObject*) {

@@ -48,14 +48,6 @@ void TfrmReplace::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmReplace::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
-        handled = true;
-        return TRUE;
-    }
-    return TForm::WindowMessage(msg, wp, lp, handled);
-}
-
 void TfrmReplace::FormShow(TObject*) {
     UpdateButtons();
     edtFind.SetFocus();

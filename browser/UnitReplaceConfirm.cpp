@@ -28,12 +28,4 @@ void TfrmReplaceConfirm::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmReplaceConfirm::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
-        handled = true;
-        return TRUE;
-    }
-    return TForm::WindowMessage(msg, wp, lp, handled);
-}
-
 void TfrmReplaceConfirm::FormShow(TObject*) { btnAll.SetVisible(ShowAllButton); }

@@ -13,7 +13,6 @@ public:
 protected:
     void BindComponents() override;
     void FormCreate() override;
-    INT_PTR WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
 };
 
 extern TfrmValueReplaceConfirm* frmValueReplaceConfirm;

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "Seams.h"
+#include "StdCtrls.h"
 
 namespace classlib {
 
@@ -287,9 +288,10 @@ INT_PTR CALLBACK TForm::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return TRUE;
 }
 
-INT_PTR TForm::WindowMessage(UINT, WPARAM, LPARAM, bool& handled) {
-    handled = false;
-    return 0;
+INT_PTR TForm::WindowMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+    // Buttons with glyphs draw themselves, on every form.
+    handled = msg == WM_DRAWITEM && DrawOwnerButton(lp);
+    return handled ? TRUE : 0;
 }
 
 INT_PTR TForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {

@@ -35,14 +35,6 @@ void TfrmBinFind::FormCreate() {
     CenterOnScreen();
 }
 
-INT_PTR TfrmBinFind::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
-        handled = true;
-        return TRUE;
-    }
-    return TForm::WindowMessage(msg, wp, lp, handled);
-}
-
 void TfrmBinFind::edtTextChange(TObject*) {
     const std::string text = edtText.Text();
     edtHex.SetText(BytesToHexSep(text.data(), static_cast<int>(text.size()), ' '));

@@ -22,7 +22,6 @@ public:
 protected:
     void BindComponents() override;
     void FormCreate() override;
-    INT_PTR WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
 
 private:
     std::unique_ptr<classlib::TGdiObject> FFont;

@@ -74,10 +74,6 @@ void TfrmDword::FormCreate() {
 }
 
 INT_PTR TfrmDword::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
-        handled = true;
-        return TRUE;
-    }
     if (msg == WM_CTLCOLORSTATIC) {
         handled = true;
         const COLORREF back = reinterpret_cast<HWND>(lp) == edtName.Handle ? kCream : CLR_INVALID;

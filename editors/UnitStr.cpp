@@ -79,10 +79,6 @@ void TfrmStr::FormCreate() {
 }
 
 INT_PTR TfrmStr::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-    if (msg == WM_DRAWITEM && DrawOwnerButton(lp)) {
-        handled = true;
-        return TRUE;
-    }
     if (msg == WM_CTLCOLORSTATIC) {
         const auto dc = reinterpret_cast<HDC>(wp);
         const auto from = reinterpret_cast<HWND>(lp);
