@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchHarness.h"
+
 namespace bench {
 
 const int kTopKeys = 100, kSubKeys = 99;  // 100 + 100 * 99 = 10,000 keys
@@ -120,30 +122,12 @@ inline TreeSummary Summarize(const std::string& path) {
     return s;
 }
 
-// Runs the system's reg tool by its full path (a bare name could find
-// another program of that name first) and waits for it.
+// The system's reg tool, by its full path (a bare name could find another
+// program of that name first); true when it ended with exit code 0.
 inline bool RunReg(const std::string& args) {
     char dir[MAX_PATH];
     ::GetSystemDirectoryA(dir, MAX_PATH);
-    std::string cmd = "\"" + std::string(dir) + "\\reg.exe\" " + args;
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE nul = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                               OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = si.hStdOutput = si.hStdError = nul;
-    PROCESS_INFORMATION pi{};
-    const BOOL started =
-        ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-    ::CloseHandle(nul);
-    if (!started) return false;
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 1;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
-    return code == 0;
+    return RunProgram(Quote(std::string(dir) + "\\reg.exe") + " " + args, std::string()) >= 0;
 }
 
 }  // namespace bench

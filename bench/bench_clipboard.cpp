@@ -96,7 +96,7 @@ double Median(std::vector<double> v) {
 }
 
 template <typename F>
-double Time(F f) {
+double TimeRun(F f) {
     const auto start = std::chrono::steady_clock::now();
     f();
     return Seconds(start);
@@ -129,7 +129,7 @@ int main() {
     main->ClearValueList();
     main->LoadValues(main->trvwKeys.Selected());
     main->lstvwValues.SelectAll();
-    const double copyValues = Time([&] { main->CopyValues(); });
+    const double copyValues = TimeRun([&] { main->CopyValues(); });
     // The machine is shared: each round's own ratio, and the median of them.
     std::vector<double> bareValues, pasteValues, writing, valueRatio, writeRatio;
     bool valuesOk = main->FValueCopy.Values.size() == static_cast<size_t>(kValues);
@@ -137,17 +137,17 @@ int main() {
         classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base + "\\paste\\bare");
         classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base + "\\paste\\ours");
         HKEY bare = Create(base + "\\paste\\bare");
-        bareValues.push_back(Time([&] { WriteAll(bare, values); }));
+        bareValues.push_back(TimeRun([&] { WriteAll(bare, values); }));
         ::RegCloseKey(bare);
         ::RegCloseKey(Create(base + "\\paste\\ours"));
         main->RefreshNode(main->FindKeyNode(HKEY_CURRENT_USER, base + "\\paste"));
         SelectKey(base + "\\paste\\ours");
-        pasteValues.push_back(Time([&] { main->PasteValues(); }));
+        pasteValues.push_back(TimeRun([&] { main->PasteValues(); }));
         valuesOk = valuesOk && main->lstvwValues.Count() == kValues;
         // The writing alone, into a key of its own.
         classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base + "\\paste\\write");
         HKEY write = Create(base + "\\paste\\write");
-        writing.push_back(Time([&] { main->WriteCopiedValues(write); }));
+        writing.push_back(TimeRun([&] { main->WriteCopiedValues(write); }));
         ::RegCloseKey(write);
         valueRatio.push_back(pasteValues.back() / bareValues.back());
         writeRatio.push_back(writing.back() / bareValues.back());
@@ -165,7 +165,7 @@ int main() {
             classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base + "\\tree" + d);
             ::RegCloseKey(Create(base + "\\tree" + d));
         }
-        bareKey.push_back(Time([&] {
+        bareKey.push_back(TimeRun([&] {
             HKEY s = Create(base + "\\tree\\src"), d = Create(base + "\\tree\\bare\\src");
             BareCopy(s, d);
             ::RegCloseKey(s);
@@ -173,9 +173,9 @@ int main() {
         }));
         main->RefreshNode(main->FindKeyNode(HKEY_CURRENT_USER, base + "\\tree"));
         SelectKey(base + "\\tree\\ours");
-        pasteKey.push_back(Time([&] { main->PasteKey(); }));
+        pasteKey.push_back(TimeRun([&] { main->PasteKey(); }));
         const std::string arg = "\"HKEY_CURRENT_USER\\" + base + "\\tree\\";
-        regKey.push_back(Time([&] { RunReg("copy " + arg + "src\" " + arg + "reg\\src\" /s /f"); }));
+        regKey.push_back(TimeRun([&] { RunReg("copy " + arg + "src\" " + arg + "reg\\src\" /s /f"); }));
         keyRatio.push_back(pasteKey.back() / bareKey.back());
         regRatio.push_back(pasteKey.back() / regKey.back());
     }
@@ -185,7 +185,7 @@ int main() {
     // ---- Menu states with a key in the clipboard ----
     SelectKey(base + "\\tree\\ours");
     const int updates = 10000;
-    const double menu = Time([&] {
+    const double menu = TimeRun([&] {
         for (int i = 0; i < updates; ++i) main->UpdateMenuState(TfrmMain::kKeyItems | TfrmMain::kValueItems);
     });
 

@@ -108,12 +108,7 @@ bool FloorDelete(const std::string& path) {
 
 // ---- The peer -------------------------------------------------------------------
 
-// The system's reg tool, by its full path.
-bool RunReg(const std::string& args) {
-    char dir[MAX_PATH];
-    ::GetSystemDirectoryA(dir, MAX_PATH);
-    return bench::RunProgram(bench::Quote(std::string(dir) + "\\reg.exe") + " " + args, std::string()) >= 0;
-}
+using bench::RunReg;
 
 template <typename F>
 double Time(F f, bool& ok) {
