@@ -1,5 +1,6 @@
 #include "UnitFind.h"
 
+#include "LanguageTexts.h"
 #include "UnitMain.h"
 #include "resource.h"
 #include "zrvDialog.h"
@@ -32,7 +33,8 @@ void TfrmFind::BindComponents() {
     Bind(btnCancel, IDCANCEL, "btnCancel");
 
     lblFindItem.FocusControl = &edtItem;
-    rdgrpCondition.SetItems({"Search in special keys", "Search in all keys"});
+    rdgrpCondition.SetItems(
+        {LanguageDefault("frmFind.rdgrpCondition.SpecialKey"), LanguageDefault("frmFind.rdgrpCondition.AllKey")});
     chckbxDataString.SetChecked(true);  // disabled in the form: strings are always searched
     chckbxWildCharSurport.Hint =
         "\"*\" matches any characters, \"\\*\" a star, \"\\\\\" a backslash";

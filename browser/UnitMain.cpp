@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "LanguageTexts.h"
 #include "Seams.h"
 #include "UnitKeyContent.h"
 #include "UnitAbout.h"
@@ -28,11 +29,54 @@ namespace {
 
 const char kFavoritesFile[] = "\\TESSMOREL_FAVORITES.INI";
 
+// The main window's language-text fields, under the names the language
+// texts use for them.
+struct TextField {
+    const char* Name;
+    std::string TfrmMain::*Field;
+};
+const TextField kTextFields[] = {
+    {"OkCaption", &TfrmMain::OkCaption}, {"YesCaption", &TfrmMain::YesCaption},
+    {"CancelCaption", &TfrmMain::CancelCaption}, {"NoCaption", &TfrmMain::NoCaption},
+    {"FindCaption", &TfrmMain::FindCaption}, {"ReplaceCaption", &TfrmMain::ReplaceCaption},
+    {"ReplaceAllCaption", &TfrmMain::ReplaceAllCaption}, {"AllCaption", &TfrmMain::AllCaption},
+    {"SaveToFileCaption", &TfrmMain::SaveToFileCaption}, {"LoadFromFileCaption", &TfrmMain::LoadFromFileCaption},
+    {"PrintCaption", &TfrmMain::PrintCaption}, {"SaveToImageCaption", &TfrmMain::SaveToImageCaption},
+    {"LoadFromImageCaption", &TfrmMain::LoadFromImageCaption}, {"YesToAllCaption", &TfrmMain::YesToAllCaption},
+    {"NoToAllCaption", &TfrmMain::NoToAllCaption}, {"sKeyName", &TfrmMain::sKeyName},
+    {"sVallueName", &TfrmMain::sVallueName}, {"sDataName", &TfrmMain::sDataName},
+    {"sMaxLengthName", &TfrmMain::sMaxLengthName}, {"sLengthName", &TfrmMain::sLengthName},
+    {"sByteName", &TfrmMain::sByteName}, {"sBytesName", &TfrmMain::sBytesName},
+    {"msgAccessRegistryError", &TfrmMain::msgAccessRegistryError}, {"msgWithoutKey", &TfrmMain::msgWithoutKey},
+    {"msgReplaceKeyNameFailed", &TfrmMain::msgReplaceKeyNameFailed}, {"msgCopyKeyError", &TfrmMain::msgCopyKeyError},
+    {"msgDeleteKeyError", &TfrmMain::msgDeleteKeyError}, {"msgInvalidKeyName", &TfrmMain::msgInvalidKeyName},
+    {"msgRenameFailed", &TfrmMain::msgRenameFailed}, {"msgSureToRenameFrom", &TfrmMain::msgSureToRenameFrom},
+    {"msgSureToChangeFrom", &TfrmMain::msgSureToChangeFrom}, {"msgCanNotRenameItTo", &TfrmMain::msgCanNotRenameItTo},
+    {"msgCanNotRenameFrom", &TfrmMain::msgCanNotRenameFrom}, {"msgRenameTo", &TfrmMain::msgRenameTo},
+    {"msgChangeTo", &TfrmMain::msgChangeTo}, {"msgHaveSubkeyInSameName", &TfrmMain::msgHaveSubkeyInSameName},
+    {"msgCreatekeyFailed", &TfrmMain::msgCreatekeyFailed}, {"msgCreateValueFailed", &TfrmMain::msgCreateValueFailed},
+    {"msgNoneCurrentKey", &TfrmMain::msgNoneCurrentKey}, {"msgFindActionFinish", &TfrmMain::msgFindActionFinish},
+    {"msgReplaceActionFinish", &TfrmMain::msgReplaceActionFinish},
+    {"msgReplaceActionCanceled", &TfrmMain::msgReplaceActionCanceled}, {"msgNotFound", &TfrmMain::msgNotFound},
+    {"msgImportSuccess", &TfrmMain::msgImportSuccess},
+    {"msgUnknowRegistryFileVersion", &TfrmMain::msgUnknowRegistryFileVersion},
+    {"msgErrorHappenWhenImport", &TfrmMain::msgErrorHappenWhenImport}, {"msgFileNotExit", &TfrmMain::msgFileNotExit},
+    {"msgSureToImportFile", &TfrmMain::msgSureToImportFile},
+    {"msgContinueToReplaceAllSameItems", &TfrmMain::msgContinueToReplaceAllSameItems},
+    {"msgDeleteQuery", &TfrmMain::msgDeleteQuery},
+    {"msgDeleteSelectValueQuery", &TfrmMain::msgDeleteSelectValueQuery},
+    {"msgDeleteAllSelectValueQuery", &TfrmMain::msgDeleteAllSelectValueQuery},
+    {"msgValueNamed", &TfrmMain::msgValueNamed},
+    {"msgValueExiststAndReplaceQuery", &TfrmMain::msgValueExiststAndReplaceQuery},
+    {"msgLargeFileQuery", &TfrmMain::msgLargeFileQuery}, {"msgExportLeftOut", &TfrmMain::msgExportLeftOut},
+};
+
 }  // namespace
 
 // ---- Binding table -----------------------------------------------------------
 
 void TfrmMain::BindComponents() {
+    for (const TextField& t : kTextFields) RegisterText(this->*t.Field, t.Name);
     imglstMain.LoadStrip(Application().Instance, IDB_IMGLSTMAIN);
     Register(imglstMain, "imglstMain");
 
@@ -161,34 +205,33 @@ void TfrmMain::BindComponents() {
         int Id;
         const char* Name;
         int Image;
-        const char* Hint;
         TNotifyEvent OnClick;
     };
     const ToolBinding tools[] = {
-        {&tlbrExportRegistryKey, ID_TLBREXPORTREGISTRYKEY, "tlbrExportRegistryKey", 6, "Export current key content", Handler(this, &TfrmMain::mnitmExportRegistryKeyClick)},
-        {&tlbrExportAllKey, ID_TLBREXPORTALLKEY, "tlbrExportAllKey", 7, "Export all key content in Registry", Handler(this, &TfrmMain::mnitmExportAllKeyClick)},
-        {&tlbrImport, ID_TLBRIMPORT, "tlbrImport", 10, "Import key content from file", Handler(this, &TfrmMain::mnitmImportClick)},
-        {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrmEditRegFile, ID_TLBRMEDITREGFILE, "tlbrmEditRegFile", 11, "Open a reg file to edit", Handler(this, &TfrmMain::mnitmEditRegFileClick)},
-        {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrFind, ID_TLBRFIND, "tlbrFind", 12, "Find string or dword from registry", Handler(this, &TfrmMain::mnitmFindClick)},
-        {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrRefresh, ID_TLBRREFRESH, "tlbrRefresh", 13, "Refresh current key", Handler(this, &TfrmMain::mnitmRefreshClick)},
-        {&tlbrGoTo, ID_TLBRGOTO, "tlbrGoTo", 15, "Goto special key", Handler(this, &TfrmMain::mnitmGoToClick)},
-        {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrFavoritesAdd, ID_TLBRFAVORITESADD, "tlbrFavoritesAdd", 16, "Add current key to Favorites", {}},
-        {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrKeyContent, ID_TLBRKEYCONTENT, "tlbrKeyContent", 17, "View or Edit current key's content", Handler(this, &TfrmMain::pppmnitmKeyContentClick)},
-        {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrRegEditNotepad, ID_TLBRREGEDITNOTEPAD, "tlbrRegEditNotepad", 18, "Open key content editer", Handler(this, &TfrmMain::mnitmRegEditNotepadClick)},
-        {&tlbrHexEditer, ID_TLBRHEXEDITER, "tlbrHexEditer", 19, "Open Hex Editer", Handler(this, &TfrmMain::mnitmHexEditerClick)},
-        {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrHomepage, ID_TLBRHOMEPAGE, "tlbrHomepage", 20, "Goto homepage", Handler(this, &TfrmMain::mnitmHomepageClick)},
-        {&tlbrEmail, ID_TLBREMAIL, "tlbrEmail", 21, "Email to us", Handler(this, &TfrmMain::mnitmSuggestorQuestionClick)},
-        {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrHelpContent, ID_TLBRHELPCONTENT, "tlbrHelpContent", 22, "Help content", Handler(this, &TfrmMain::mnitmHelpContentClick)},
-        {nullptr, 0, nullptr, 0, nullptr, {}},
-        {&tlbrExit, ID_TLBREXIT, "tlbrExit", 23, "Exit", Handler(this, &TfrmMain::mnitmExitClick)},
+        {&tlbrExportRegistryKey, ID_TLBREXPORTREGISTRYKEY, "tlbrExportRegistryKey", 6, Handler(this, &TfrmMain::mnitmExportRegistryKeyClick)},
+        {&tlbrExportAllKey, ID_TLBREXPORTALLKEY, "tlbrExportAllKey", 7, Handler(this, &TfrmMain::mnitmExportAllKeyClick)},
+        {&tlbrImport, ID_TLBRIMPORT, "tlbrImport", 10, Handler(this, &TfrmMain::mnitmImportClick)},
+        {nullptr, 0, nullptr, 0, {}},
+        {&tlbrmEditRegFile, ID_TLBRMEDITREGFILE, "tlbrmEditRegFile", 11, Handler(this, &TfrmMain::mnitmEditRegFileClick)},
+        {nullptr, 0, nullptr, 0, {}},
+        {&tlbrFind, ID_TLBRFIND, "tlbrFind", 12, Handler(this, &TfrmMain::mnitmFindClick)},
+        {nullptr, 0, nullptr, 0, {}},
+        {&tlbrRefresh, ID_TLBRREFRESH, "tlbrRefresh", 13, Handler(this, &TfrmMain::mnitmRefreshClick)},
+        {&tlbrGoTo, ID_TLBRGOTO, "tlbrGoTo", 15, Handler(this, &TfrmMain::mnitmGoToClick)},
+        {nullptr, 0, nullptr, 0, {}},
+        {&tlbrFavoritesAdd, ID_TLBRFAVORITESADD, "tlbrFavoritesAdd", 16, {}},
+        {nullptr, 0, nullptr, 0, {}},
+        {&tlbrKeyContent, ID_TLBRKEYCONTENT, "tlbrKeyContent", 17, Handler(this, &TfrmMain::pppmnitmKeyContentClick)},
+        {nullptr, 0, nullptr, 0, {}},
+        {&tlbrRegEditNotepad, ID_TLBRREGEDITNOTEPAD, "tlbrRegEditNotepad", 18, Handler(this, &TfrmMain::mnitmRegEditNotepadClick)},
+        {&tlbrHexEditer, ID_TLBRHEXEDITER, "tlbrHexEditer", 19, Handler(this, &TfrmMain::mnitmHexEditerClick)},
+        {nullptr, 0, nullptr, 0, {}},
+        {&tlbrHomepage, ID_TLBRHOMEPAGE, "tlbrHomepage", 20, Handler(this, &TfrmMain::mnitmHomepageClick)},
+        {&tlbrEmail, ID_TLBREMAIL, "tlbrEmail", 21, Handler(this, &TfrmMain::mnitmSuggestorQuestionClick)},
+        {nullptr, 0, nullptr, 0, {}},
+        {&tlbrHelpContent, ID_TLBRHELPCONTENT, "tlbrHelpContent", 22, Handler(this, &TfrmMain::mnitmHelpContentClick)},
+        {nullptr, 0, nullptr, 0, {}},
+        {&tlbrExit, ID_TLBREXIT, "tlbrExit", 23, Handler(this, &TfrmMain::mnitmExitClick)},
     };
     std::vector<TToolButton*> buttons;
     size_t separator = 0;
@@ -198,7 +241,7 @@ void TfrmMain::BindComponents() {
             b->CommandId = t.Id;
             b->Name = t.Name;
             b->ImageIndex = t.Image;
-            b->Hint = t.Hint;
+            b->Hint = LanguageDefault(std::string("frmMain.") + t.Name + ".Hint");
             b->OnClick = t.OnClick;
         }
         buttons.push_back(b);
@@ -228,14 +271,16 @@ void TfrmMain::BindComponents() {
     lstvwValues.SetSmallImages(imglstMain);
     ListView_SetExtendedListViewStyle(lstvwValues.Handle, LVS_EX_FULLROWSELECT);
     lstvwValues.SortByCaption = true;
-    lstvwValues.AddColumn("name", 176);
-    lstvwValues.AddColumn("size", 50);
-    lstvwValues.AddColumn("data", 211);
+    lstvwValues.AddColumn(LanguageDefault("frmMain.ColumnName.Caption"), 176);
+    lstvwValues.AddColumn(LanguageDefault("frmMain.ColumnSize.Caption"), 50);
+    lstvwValues.AddColumn(LanguageDefault("frmMain.ColumnData.Caption"), 211);
     sttsbrMain.SetPanels({400, -1});
 
     // Events.
     OnCloseQuery = [this](TObject* s, bool& can) { FormCloseQuery(s, can); };
     OnClose = Handler(this, &TfrmMain::FormClose);
+    OnShow = Handler(this, &TfrmMain::FormShow);
+    mnitmLanguageDefaule->OnClick = Handler(this, &TfrmMain::mnitmLanguageDefauleClick);
     Application().OnMinimize = Handler(this, &TfrmMain::applictnevntMainMinimize);
     for (TMenuItem* top : {mnitmRegistry, mnitmControl, mnitmEdit, mnitmView, mnitmFavorites})
         top->OnClick = Handler(this, &TfrmMain::mnitmRegistryClick);
@@ -273,65 +318,6 @@ void TfrmMain::LayOut() {
 
 // ---- Start-up and shutdown ---------------------------------------------------
 
-void TfrmMain::SetDefaultTexts() {
-    OkCaption = "&OK";
-    YesCaption = "&YES";
-    CancelCaption = "&Cancel";
-    NoCaption = "&NO";
-    FindCaption = "&Find";
-    ReplaceCaption = "&Replace";
-    ReplaceAllCaption = "Replace &All";
-    AllCaption = "&ALL";
-    SaveToFileCaption = "&Save to file";
-    LoadFromFileCaption = "&Load from file";
-    PrintCaption = "&Print";
-    SaveToImageCaption = "&Save to Image file";
-    LoadFromImageCaption = "&Load from Image file";
-    YesToAllCaption = "Yes To &All";
-    NoToAllCaption = "No &To All";
-    sKeyName = "key";
-    sVallueName = "value";
-    sDataName = "data";
-    sMaxLengthName = "max length";
-    sLengthName = "length";
-    sByteName = "byte";
-    sBytesName = "bytes";
-    msgAccessRegistryError = "Access registry database error!";
-    msgWithoutKey = "Your registry without Key:";
-    msgReplaceKeyNameFailed = "Replace key name failed!";
-    msgCopyKeyError = "Copy key error!";
-    msgDeleteKeyError = "Delete key failed!";
-    msgInvalidKeyName = "Invalid key name!";
-    msgRenameFailed = "Rename failed!";
-    msgSureToRenameFrom = "Sure to rename:";
-    msgSureToChangeFrom = "Sure to change:";
-    msgCanNotRenameItTo = "Can not rename it to:";
-    msgCanNotRenameFrom = "Can not rename:";
-    msgRenameTo = "to:";
-    msgChangeTo = "to:";
-    msgHaveSubkeyInSameName = "There is a subkey named:";
-    msgCreatekeyFailed = "Create new key failed!";
-    msgCreateValueFailed = "Create value failed!";
-    msgNoneCurrentKey = "None current key!";
-    msgFindActionFinish = "Find finished!";
-    msgReplaceActionFinish = "Replace finished!";
-    msgReplaceActionCanceled = "Replace cancel!";
-    msgNotFound = "Not found!";
-    msgImportSuccess = "Import success!";
-    msgUnknowRegistryFileVersion = "Registry file version unknow,could not import it into Registry!";
-    msgErrorHappenWhenImport = "Error beget when import it into Registry,all right information have been import!";
-    msgFileNotExit = "File not exists!";
-    msgSureToImportFile = "Sure to import file into your Registry:";
-    msgContinueToReplaceAllSameItems = "continue to replace all same items?";
-    msgDeleteQuery = "This action will delete all subkeys in this key,will you delete any way?";
-    msgDeleteSelectValueQuery = "Sure to delete selected item?";
-    msgDeleteAllSelectValueQuery = "Sure to delete all selected items?";
-    msgValueNamed = "the value named:";
-    msgValueExiststAndReplaceQuery = "have one in this key,Sure to replace it?";
-    msgLargeFileQuery = "File size is large,do you continue to load it?";
-    msgExportLeftOut = "These keys and values hold names or data that this file can not hold; they were left out:";
-}
-
 std::string TfrmMain::FavoritesFileName() const { return FSystemRoot + kFavoritesFile; }
 
 void TfrmMain::FormCreate() {
@@ -339,6 +325,7 @@ void TfrmMain::FormCreate() {
     try {
         // 1. Texts first, so that an error below is reported with its text.
         SetDefaultTexts();
+        SetSharedCaptionDefaults();
         FPinned = false;
         FRegistry.SetRootKey(HKEY_LOCAL_MACHINE);
         FFindFound = false;
@@ -391,8 +378,9 @@ void TfrmMain::FormCreate() {
         FMenuStateInitialised = false;
         // 8. Root nodes and the address list.
         LoadRootKeys();
-        // 9. Favorites menu (the Language menu is built by the language loader).
+        // 9. Favorites and Language menus.
         BuildFavoritesMenu();
+        LoadLanguageMenu();
         // 10. Help file.
         Application().HelpFile = "Tessmorel.hlp";
     } catch (const std::exception& e) {

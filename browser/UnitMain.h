@@ -351,6 +351,35 @@ public:
 
     std::string FavoritesFileName() const;
 
+    // ---- Language ----
+    // The built-in texts of the words and messages of every window there is.
+    void SetDefaultTexts();
+    // Applies a section of the language file to every window; a key the
+    // section lacks takes its built-in text.
+    void LoadLanguage(const std::string& sectionName);
+    void LoadDefaultLanguage();
+    void LoadLanguageMenu();
+    void mnitmLanguageDefauleClick(TObject* sender);
+    void mnitmSetLanguageByName(TObject* sender);
+    void FormShow(TObject* sender);
+    // GetAppDir + "LANGUAGE.INI", unless FLanguageFile names another file.
+    std::string LanguageFileName() const;
+    std::string FLanguageFile;
+    // Keys whose window or component does not exist: they are skipped.
+    const std::vector<std::string>& PendingLanguageKeys();
+    // What a language key sets; Text is the index of the key whose text it takes.
+    struct TTextTarget {
+        std::size_t Text = 0;
+        classlib::TForm* Form = nullptr;            // the window's title
+        std::string* Field = nullptr;               // a text field
+        classlib::TComponent* Component = nullptr;  // with Prop, or with Item >= 0
+        const char* Prop = "Caption";
+        int Item = -1;
+    };
+    // Every target in the order a language is applied, copies included.
+    const std::vector<TTextTarget>& LanguageTargets();
+    static std::string TargetText(const TTextTarget& target);
+
 protected:
     void BindComponents() override;
     INT_PTR WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
@@ -361,9 +390,19 @@ private:
     void RefreshNodeLater(TTreeNode node);
     HKEY FRefreshRoot = nullptr;
     std::wstring FRefreshPath;
-    void SetDefaultTexts();
     void BuildFavoritesMenu();
+    void BuildLanguageTargets();
+    void SetSharedCaptionDefaults();
+    void ApplyTexts(const class TIniSection* section);
+    std::vector<TTextTarget> FTextTargets;
+    std::vector<std::string> FPendingLanguageKeys;
+    bool FTextTargetsBuilt = false;
+    bool FShown = false;
     void LayOut();
 };
 
 extern TfrmMain* frmMain;
+
+// Gives every text field a form registered its built-in text (the key is
+// the form's instance name, ".", and the field's name).
+void SetFieldDefaults(classlib::TForm& form, const std::string& formName);

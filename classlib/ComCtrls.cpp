@@ -690,4 +690,12 @@ void TCoolBar::PlaceAt(int left, int top, int width, int) {
     TControl::PlaceAt(left, top, width, h);
 }
 
+bool TListView::SetItemText(int index, const std::string& text) {
+    if (index < 0 || index >= ColumnCount()) return false;
+    SetColumnCaption(index, text);
+    return true;
+}
+
+std::string TListView::GetItemText(int index) const { return index < 0 || index >= ColumnCount() ? std::string() : ColumnCaption(index); }
+
 }  // namespace classlib

@@ -150,6 +150,8 @@ public:
     void SetColumnWidth(int i, int width);
     std::string ColumnCaption(int i) const;
     void SetColumnCaption(int i, const std::string& caption);
+    bool SetItemText(int index, const std::string& text) override;
+    std::string GetItemText(int index) const override;
     int Count() const;
     TListItem Item(int index) { return TListItem(this, index); }
     // Adds one item (in caption order when SortByCaption).

@@ -11,6 +11,8 @@ namespace classlib {
 
 bool TComponent::SetTextProperty(const std::string&, const std::string&) { return false; }
 std::string TComponent::GetTextProperty(const std::string&) const { return {}; }
+bool TComponent::SetItemText(int, const std::string&) { return false; }
+std::string TComponent::GetItemText(int) const { return {}; }
 
 std::string TControl::Caption() const {
     if (!Handle) return {};

@@ -45,6 +45,10 @@ public:
     // the component has no such property.
     virtual bool SetTextProperty(const std::string& prop, const std::string& value);
     virtual std::string GetTextProperty(const std::string& prop) const;
+    // The text of an item by its position (a column, a tab, a radio item);
+    // false when the component has no such item.
+    virtual bool SetItemText(int index, const std::string& text);
+    virtual std::string GetItemText(int index) const;
 };
 
 class TControl : public TComponent {

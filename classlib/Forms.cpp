@@ -96,6 +96,14 @@ TComponent* TForm::FindComponent(const std::string& name) const {
     return nullptr;
 }
 
+void TForm::RegisterText(std::string& field, const std::string& name) { FTexts.emplace_back(name, &field); }
+
+std::string* TForm::FindText(const std::string& name) const {
+    for (const auto& t : FTexts)
+        if (t.first == name) return t.second;
+    return nullptr;
+}
+
 TControl* TForm::ControlOf(HWND hwnd) const {
     auto it = FControls.find(hwnd);
     if (it == FControls.end()) return nullptr;
@@ -419,6 +427,12 @@ void TApplication::Initialize(HINSTANCE instance) {
     TPanel::RegisterClass(instance);
     TSplitter::RegisterClass(instance);
     FTerminated = false;
+}
+
+std::vector<TForm*> TApplication::Forms() const {
+    std::vector<TForm*> forms;
+    for (const auto& f : FForms) forms.push_back(f.Form.get());
+    return forms;
 }
 
 void TApplication::Run() {

@@ -53,6 +53,10 @@ public:
     // Components by name (for the language loader and the tests).
     TComponent* FindComponent(const std::string& name) const;
     const std::vector<TComponent*>& Components() const { return FComponents; }
+    // Text fields that are no component (message texts), by name.
+    void RegisterText(std::string& field, const std::string& name);
+    std::string* FindText(const std::string& name) const;
+    const std::vector<std::pair<std::string, std::string*>>& Texts() const { return FTexts; }
 
     // Registers a control of the template under its name.
     template <class T>
@@ -84,6 +88,7 @@ private:
     bool FClosing = false;
     bool FStayOnTop = false;
     std::vector<TComponent*> FComponents;
+    std::vector<std::pair<std::string, std::string*>> FTexts;
     std::map<HWND, TControl*> FControls;
     std::vector<TMenu*> FMenus;
 };
@@ -107,6 +112,7 @@ public:
         if (!MainForm) MainForm = ref;
         ref->Create(templateId, MainForm == ref ? nullptr : MainForm->Handle);
     }
+    std::vector<TForm*> Forms() const;  // in creation order
     void Run();
     void ProcessMessages();
     void Terminate();

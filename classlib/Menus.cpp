@@ -69,14 +69,16 @@ int TMenuItem::Position() const {
 std::string TMenuItem::FullText() const {
     const int pos = Position();
     if (pos < 0) return {};
-    char buf[512] = {};
     MENUITEMINFOA mi{};
     mi.cbSize = sizeof mi;
     mi.fMask = MIIM_STRING;
-    mi.dwTypeData = buf;
-    mi.cch = sizeof buf - 1;
-    ::GetMenuItemInfoA(Menu, static_cast<UINT>(pos), TRUE, &mi);
-    return buf;
+    if (!::GetMenuItemInfoA(Menu, static_cast<UINT>(pos), TRUE, &mi) || mi.cch == 0) return {};
+    std::string text(mi.cch + 1, '\0');
+    mi.dwTypeData = &text[0];
+    mi.cch = static_cast<UINT>(text.size());
+    if (!::GetMenuItemInfoA(Menu, static_cast<UINT>(pos), TRUE, &mi)) return {};
+    text.resize(mi.cch);
+    return text;
 }
 
 std::string TMenuItem::Caption() const {
@@ -88,9 +90,7 @@ std::string TMenuItem::Caption() const {
 void TMenuItem::SetCaption(const std::string& caption) {
     const int pos = Position();
     if (pos < 0) return;
-    std::string s = FullText();
-    const size_t tab = s.find('\t');
-    std::string text = caption + (tab == std::string::npos ? std::string() : s.substr(tab));
+    std::string text = caption + ShortCutText;
     MENUITEMINFOA mi{};
     mi.cbSize = sizeof mi;
     mi.fMask = MIIM_STRING;
@@ -195,7 +195,10 @@ void TMenu::Walk(HMENU menu, TMenuItem& parent) {
         item->Owner = Form;
         const std::string text = buf;
         const size_t tab = text.find('\t');
-        if (tab != std::string::npos) item->ShortCut = TextToShortCut(text.substr(tab + 1));
+        if (tab != std::string::npos) {
+            item->ShortCut = TextToShortCut(text.substr(tab + 1));
+            item->ShortCutText = text.substr(tab);
+        }
         TMenuItem* raw = item.get();
         parent.Items.push_back(raw);
         AllItems.push_back(std::move(item));

@@ -21,12 +21,14 @@ public:
     std::vector<TMenuItem*> Items;      // children, in menu order
     TNotifyEvent OnClick;
     TShortCut ShortCut;
+    std::string ShortCutText;           // the caption's tail from its tab on ("\tCtrl+C")
     int Command = 0;                    // command id
     HMENU Menu = nullptr;               // the menu this item lies in
     HMENU SubMenu = nullptr;            // its own pop-up, if any
     class TMenu* OwnerMenu = nullptr;
 
     std::string Caption() const;        // without the shortcut text
+    // Sets the text before the shortcut; the shortcut text stays.
     void SetCaption(const std::string& caption);
     bool Enabled() const;
     void SetEnabled(bool enabled);

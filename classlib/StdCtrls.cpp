@@ -537,4 +537,20 @@ bool TCheckBox::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result
     return true;
 }
 
+bool TRadioGroup::SetItemText(int index, const std::string& text) {
+    if (index < 0 || index >= ItemCount()) return false;
+    SetItemCaption(index, text);
+    return true;
+}
+
+std::string TRadioGroup::GetItemText(int index) const { return index < 0 || index >= ItemCount() ? std::string() : ItemCaption(index); }
+
+bool TTabControl::SetItemText(int index, const std::string& text) {
+    if (index < 0 || index >= TabCount()) return false;
+    SetTabCaption(index, text);
+    return true;
+}
+
+std::string TTabControl::GetItemText(int index) const { return index < 0 || index >= TabCount() ? std::string() : TabCaption(index); }
+
 }  // namespace classlib

@@ -134,6 +134,8 @@ public:
     int ItemCount() const { return static_cast<int>(FItems.size()); }
     std::string ItemCaption(int index) const;
     void SetItemCaption(int index, const std::string& caption);
+    bool SetItemText(int index, const std::string& text) override;
+    std::string GetItemText(int index) const override;
     int ItemIndex() const;
     void SetItemIndex(int index);  // raises no event
     HWND ItemHandle(int index) const { return FItems.at(static_cast<size_t>(index)); }
@@ -167,6 +169,8 @@ public:
     int TabCount() const;
     std::string TabCaption(int index) const;
     void SetTabCaption(int index, const std::string& caption);
+    bool SetItemText(int index, const std::string& text) override;
+    std::string GetItemText(int index) const override;
     int TabIndex() const;
     void SetTabIndex(int index);  // raises no event
     LRESULT HandleNotify(NMHDR* hdr, bool& handled) override;

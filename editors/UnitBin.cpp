@@ -5,6 +5,7 @@
 #include "GIFImage.h"
 #include "Jpeg.h"
 #include "UnitBinFind.h"
+#include "LanguageTexts.h"
 #include "UnitMain.h"
 #include "resource.h"
 #include "zrvDialog.h"
@@ -101,6 +102,8 @@ int TextWidth(HWND window, const std::string& text) {
 // ---- Binding table -------------------------------------------------------------
 
 void TfrmBin::BindComponents() {
+    RegisterText(smsgUnknownImageFormat, "smsgUnknownImageFormat");
+    SetFieldDefaults(*this, "frmBin");
     Bind(tbstMain, IDC_BIN_TBSTMAIN, "tbstMain");
     Bind(ntbkMain, IDC_BIN_NTBKMAIN, "ntbkMain");
     Bind(pgMain, IDC_BIN_PGMAIN, "pgMain", TAlign::alClient, &ntbkMain);
@@ -243,7 +246,7 @@ void TfrmBin::FormCreate() {
     btnSave.SetGlyph(frmMain->imglstMain, 9);
     btnOK.SetGlyph(frmMain->imglstMain, iiGlyphOk);
     btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
-    tbstMain.SetTabs({"Main", "View As Image"});
+    tbstMain.SetTabs({LanguageDefault("frmBin.tbstMain.Main"), LanguageDefault("frmBin.tbstMain.ViewAsImage")});
     SetColumnFont("Courier New", -12);
     ntbkMain.SetPageIndex(0);
 }

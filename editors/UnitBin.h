@@ -46,7 +46,7 @@ public:
     classlib::TBitBtn btnImageLoad, btnImageSave;
     classlib::TOpenDialog opnpicdlgMain;
     classlib::TSaveDialog svpicdlgMain;
-    std::string smsgUnknownImageFormat = "Unknow Image format!";
+    std::string smsgUnknownImageFormat;  // a language text
 
     // Set by the caller: true for the hex editor on its own (no name row).
     bool HideValueName = false;

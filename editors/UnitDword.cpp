@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "LanguageTexts.h"
 #include "UnitMain.h"
 #include "resource.h"
 #include "zrvString.h"
@@ -54,7 +55,7 @@ void TfrmDword::BindComponents() {
     lblName.FocusControl = &edtName;
     lblData.FocusControl = &edtValue;
     rdgrpDataType.Columns = 2;
-    rdgrpDataType.SetItems({"Dec", "Hex"});
+    rdgrpDataType.SetItems({LanguageDefault("frmDword.rdgrpDataType.Dec"), LanguageDefault("frmDword.rdgrpDataType.Hex")});
     rdgrpDataType.SetItemIndex(0);
     btnOk.ModalResult = mrNone;  // OK closes only with a valid number
     btnCancel.ModalResult = mrCancel;

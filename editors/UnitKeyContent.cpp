@@ -1,6 +1,7 @@
 #include "UnitKeyContent.h"
 
 #include "Seams.h"
+#include "LanguageTexts.h"
 #include "UnitMain.h"
 #include "resource.h"
 #include "zrvDialog.h"
@@ -53,6 +54,17 @@ bool IsWholeWord(const std::wstring& text, size_t at, size_t length) {
 }  // namespace
 
 void TfrmKeyContent::BindComponents() {
+    const std::pair<std::string*, const char*> texts[] = {
+        {&sReadonlyCaption, "sReadonlyCaption"}, {&sCancelReadonlyCaption, "sCancelReadonlyCaption"},
+        {&sPositionName, "sPositionName"}, {&sLinesName, "sLinesName"}, {&sSizeName, "sSizeName"},
+        {&smsgReplaceVersionQuery, "smsgReplaceVersionQuery"},
+        {&smsgCloseAfterChangeSaveQuery, "smsgCloseAfterChangeSaveQuery"}, {&smsgClearQuery, "smsgClearQuery"},
+        {&smsgReplaceBroken, "smsgReplaceBroken"}, {&smsgReplaceFinish, "smsgReplaceFinish"},
+        {&smsgQueryAddVersion, "smsgQueryAddVersion"}, {&smsgQueryImport, "smsgQueryImport"},
+        {&smsgImportError, "smsgImportError"}, {&smsgUnknownRegistryFileVersion, "smsgUnknownRegistryFileVersion"},
+    };
+    for (const auto& t : texts) RegisterText(*t.first, t.second);
+    SetFieldDefaults(*this, "frmKeyContent");
     Bind(sttsbrContent, IDC_STTSBRCONTENT, "sttsbrContent", TAlign::alBottom);
     Bind(rchedtContent, IDC_RCHEDTCONTENT, "rchedtContent", TAlign::alClient);
     rchedtContent.Setup();

@@ -22,21 +22,8 @@ public:
     bool FReplaceRunning = false;
     bool FEscPressed = false;
 
-    std::string sReadonlyCaption = "Set to &Readonly";
-    std::string sCancelReadonlyCaption = "Cancel &Readonly";
-    std::string sPositionName = "Position";
-    std::string sLinesName = "Lines:";
-    std::string sSizeName = "Size:";
-    std::string smsgReplaceVersionQuery =
-        "There is a Registry file version information in content,will you replace it?";
-    std::string smsgCloseAfterChangeSaveQuery = "Content had been changed,will you save it?";
-    std::string smsgClearQuery = "This operate will clear all text,sure to continue?";
-    std::string smsgReplaceBroken = "Replace be broken!";
-    std::string smsgReplaceFinish = "Replace finished!";
-    std::string smsgQueryAddVersion = "There are none registry version info,will you set one then continue?";
-    std::string smsgQueryImport = "Sure to import this information into Registry?";
-    std::string smsgImportError = "Error beget when import it into Registry!";
-    std::string smsgUnknownRegistryFileVersion = "Registry file version unknow,could not import it into Registry!";
+    // Language texts: built-in texts at creation, the loader sets them.
+    std::string sReadonlyCaption, sCancelReadonlyCaption, sPositionName, sLinesName, sSizeName, smsgReplaceVersionQuery, smsgCloseAfterChangeSaveQuery, smsgClearQuery, smsgReplaceBroken, smsgReplaceFinish, smsgQueryAddVersion, smsgQueryImport, smsgImportError, smsgUnknownRegistryFileVersion;
 
     // Empties the editor's text.
     void ClearContent();
