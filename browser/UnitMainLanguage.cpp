@@ -332,6 +332,9 @@ void TfrmMain::ApplyTexts(const TIniSection* section) {
         else
             t.Component->SetTextProperty(t.Prop, text);
     }
+    // Menu bars whose captions changed width lay themselves out again.
+    for (TForm* form : Application().Forms())
+        if (form->Menu) ::DrawMenuBar(form->Handle);
 }
 
 void TfrmMain::LoadLanguage(const std::string& sectionName) {
