@@ -52,9 +52,11 @@ protected:
     }
 };
 
-TEST_F(AboutTest, TheTextCopiesScrollOneBehindTheOther) {
+TEST_F(AboutTest, TheTextCopiesScrollOneBehindTheOtherWhileShown) {
     StartProgram();
+    EXPECT_FALSE(frmAbout->tmrInfo.Enabled());
     WhileShown([] {
+        EXPECT_TRUE(frmAbout->tmrInfo.Enabled());
         EXPECT_EQ(Top(frmAbout->lblInfo), 20);
         EXPECT_EQ(Top(frmAbout->lblInfoFlow), 150);
         EXPECT_EQ(frmAbout->lblInfo.Height(), 150);
@@ -77,10 +79,16 @@ TEST_F(AboutTest, TheTextCopiesScrollOneBehindTheOther) {
         Ticks(1);  // and then follows below it
         EXPECT_EQ(Top(frmAbout->lblInfoFlow), -2);
         EXPECT_EQ(Top(frmAbout->lblInfo), 148);
-        Ticks(150);  // and the first takes its turn again
+    });
+    // Hidden, the text stops where it is; the next showing starts it afresh.
+    EXPECT_FALSE(frmAbout->tmrInfo.Enabled());
+    EXPECT_EQ(Top(frmAbout->lblInfoFlow), -2);
+    EXPECT_EQ(Top(frmAbout->lblInfo), 148);
+    WhileShown([] {
+        EXPECT_TRUE(frmAbout->tmrInfo.Enabled());
         EXPECT_TRUE(frmAbout->FInfoMoving);
-        EXPECT_EQ(Top(frmAbout->lblInfo), -2);
-        EXPECT_EQ(Top(frmAbout->lblInfoFlow), 148);
+        EXPECT_EQ(Top(frmAbout->lblInfo), 20);
+        EXPECT_EQ(Top(frmAbout->lblInfoFlow), 150);
     });
 }
 
@@ -109,25 +117,6 @@ TEST_F(AboutTest, TheTenthDoubleClickTogglesPinnedModeAcrossShowings) {
         EXPECT_EQ(frmAbout->FDblClickCount, 1);
     });
     EXPECT_EQ(::GetCapture(), nullptr);
-}
-
-TEST_F(AboutTest, HiddenTheTextStopsWhereItIsAndAShowRestartsIt) {
-    StartProgram();
-    EXPECT_FALSE(frmAbout->tmrInfo.Enabled());
-    WhileShown([] {
-        EXPECT_TRUE(frmAbout->tmrInfo.Enabled());
-        Ticks(200);
-    });
-    EXPECT_FALSE(frmAbout->tmrInfo.Enabled());
-    EXPECT_FALSE(frmAbout->FInfoMoving);
-    EXPECT_EQ(Top(frmAbout->lblInfoFlow), -30);
-    EXPECT_EQ(Top(frmAbout->lblInfo), 120);
-    WhileShown([] {
-        EXPECT_TRUE(frmAbout->tmrInfo.Enabled());
-        EXPECT_TRUE(frmAbout->FInfoMoving);
-        EXPECT_EQ(Top(frmAbout->lblInfo), 20);
-        EXPECT_EQ(Top(frmAbout->lblInfoFlow), 150);
-    });
 }
 
 TEST_F(AboutTest, TheLinkOpensTheHomePageThroughTheShell) {
