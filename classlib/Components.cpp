@@ -191,8 +191,9 @@ LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return ::DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-void RegisterPlainClass(HINSTANCE instance, const char* name, HCURSOR cursor) {
+void RegisterPlainClass(HINSTANCE instance, const char* name, HCURSOR cursor, UINT style = 0) {
     WNDCLASSA wc{};
+    wc.style = style;
     wc.lpfnWndProc = PlainProc;
     wc.hInstance = instance;
     wc.hCursor = cursor;
@@ -204,7 +205,7 @@ void RegisterPlainClass(HINSTANCE instance, const char* name, HCURSOR cursor) {
 }  // namespace
 
 void TPanel::RegisterClass(HINSTANCE instance) {
-    RegisterPlainClass(instance, "TessPanel", ::LoadCursor(nullptr, IDC_ARROW));
+    RegisterPlainClass(instance, "TessPanel", ::LoadCursor(nullptr, IDC_ARROW), CS_DBLCLKS);
 }
 
 bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -223,6 +224,13 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
             MouseMessage(msg, wp, lp);
             if (OnClick) OnClick(this);
             return false;
+        case WM_LBUTTONDBLCLK:
+            if (OnDblClick) OnDblClick(this);
+            return MouseMessage(WM_LBUTTONDOWN, wp, lp);
+        case WM_RBUTTONDBLCLK:
+            return MouseMessage(WM_RBUTTONDOWN, wp, lp);
+        case WM_MBUTTONDBLCLK:
+            return MouseMessage(WM_MBUTTONDOWN, wp, lp);
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
@@ -230,6 +238,9 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         case WM_MBUTTONUP:
         case WM_MOUSEMOVE:
             return MouseMessage(msg, wp, lp);
+        case WM_SETFOCUS:
+            if (OnEnter) OnEnter(this);
+            return false;
         case WM_CLOSE:
             // A child control asks its dialog to close (Esc in a multi-line edit).
             result = ::SendMessageA(::GetParent(Handle), msg, wp, lp);
@@ -237,20 +248,25 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         case WM_SIZE:
             Realign();
             return false;
+        case WM_ERASEBKGND:
+            result = 1;  // painting covers the whole client area
+            return true;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = ::BeginPaint(Handle, &ps);
             RECT r;
             ::GetClientRect(Handle, &r);
-            ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
-            if (FBevel != TBevelCut::bvNone)
-                ::DrawEdge(dc, &r, FBevel == TBevelCut::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
-            const std::string text = Caption();
-            if (!text.empty()) {
-                TSelectObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
-                ::SetBkMode(dc, TRANSPARENT);
-                ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-                ::DrawTextA(dc, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            if (!OnPaint) {
+                Paint(dc, r);
+            } else {
+                HDC buffer = ::CreateCompatibleDC(dc);
+                TGdiObject bitmap(::CreateCompatibleBitmap(dc, r.right, r.bottom));
+                {
+                    TSelectObject select(buffer, bitmap.Get());
+                    Paint(buffer, r);
+                    ::BitBlt(dc, 0, 0, r.right, r.bottom, buffer, 0, 0, SRCCOPY);
+                }
+                ::DeleteDC(buffer);
             }
             ::EndPaint(Handle, &ps);
             result = 0;
@@ -261,6 +277,26 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
             ::InvalidateRect(Handle, nullptr, TRUE);
             return true;
         default: return false;
+    }
+}
+
+void TPanel::Paint(HDC dc, const RECT& r) {
+    if (Color == CLR_INVALID) {
+        ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+    } else {
+        TGdiObject brush(::CreateSolidBrush(Color));
+        ::FillRect(dc, &r, static_cast<HBRUSH>(brush.Get()));
+    }
+    if (OnPaint) OnPaint(this, dc, r);
+    RECT area = r;
+    if (FBevel != TBevelCut::bvNone)
+        ::DrawEdge(dc, &area, FBevel == TBevelCut::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+    const std::string text = Caption();
+    if (!text.empty()) {
+        TSelectObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+        ::DrawTextA(dc, text.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
 }
 

@@ -125,21 +125,32 @@ using TMouseMoveEvent = std::function<void(TObject* sender, UINT shift, int x, i
 
 enum class TBevelCut { bvNone, bvLowered, bvRaised };
 
-// A plain panel: optional caption and bevel, forwards the commands and
-// notifications of its children to its parent, and reports clicks and the
-// mouse (a button pressed on the panel reports its release wherever the
-// pointer is then).
+// Paints over a control's background: device context and client area.
+using TPaintEvent = std::function<void(TObject* sender, HDC dc, const RECT& client)>;
+
+// A plain panel: optional caption, colour and bevel, forwards the commands
+// and notifications of its children to its parent, and reports clicks,
+// double clicks, the focus and the mouse (a button pressed on the panel
+// reports its release wherever the pointer is then). A double click without
+// a handler counts as a second press.
 class TPanel : public TControl {
 public:
     static void RegisterClass(HINSTANCE instance);
     TMouseEvent OnMouseDown, OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnDblClick;
+    TNotifyEvent OnEnter;  // the panel got the focus
+    // Draws between the background and the bevel, into a buffer that is
+    // shown in one piece (no flicker while it changes often).
+    TPaintEvent OnPaint;
+    COLORREF Color = CLR_INVALID;  // the background; CLR_INVALID: the face colour
     TBevelCut Bevel() const { return FBevel; }
     void SetBevel(TBevelCut bevel);
     bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     bool MouseMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void Paint(HDC dc, const RECT& client);
     TBevelCut FBevel = TBevelCut::bvNone;
 };
 

@@ -292,7 +292,7 @@ INT_PTR CALLBACK TForm::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
-    if (msg == WM_INITDIALOG || msg == WM_CTLCOLORSTATIC) return result;
+    if (msg == WM_INITDIALOG || msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORDLG) return result;
     return TRUE;
 }
 

@@ -52,9 +52,11 @@ bool IsUserEditingMessage(UINT msg, WPARAM wp) {
     }
 }
 
-HFONT CreateTextFont(const char* face, int height, BYTE pitchAndFamily) {
+HFONT CreateTextFont(const char* face, int height, BYTE pitchAndFamily, int weight, bool underline) {
     LOGFONTA lf{};
     lf.lfHeight = height;
+    lf.lfWeight = weight;
+    lf.lfUnderline = underline ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfPitchAndFamily = pitchAndFamily;
     ::lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
@@ -67,6 +69,19 @@ void TLabel::HandleCommand(WORD code) {
     if (code != STN_CLICKED) return;
     if (OnClick) OnClick(this);
     if (FocusControl) FocusControl->SetFocus();
+}
+
+bool TLabel::HandleWindowMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_SETCURSOR || !Cursor || LOWORD(lp) != HTCLIENT) return false;
+    ::SetCursor(Cursor);
+    result = TRUE;
+    return true;
+}
+
+HCURSOR HandPointCursor() {
+    // IDC_HAND: Windows 98 and 2000 on; the headers may leave it out for older targets.
+    HCURSOR hand = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
+    return hand ? hand : ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
 }
 
 INT_PTR PaintStatic(HDC dc, COLORREF text, COLORREF background) {

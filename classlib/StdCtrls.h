@@ -19,15 +19,22 @@ bool IsUserEditingMessage(UINT msg, WPARAM wp);
 
 // A new font of the given face and height (negative: character height in
 // pixels); the caller owns it (a TGdiObject).
-HFONT CreateTextFont(const char* face, int height, BYTE pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE);
+HFONT CreateTextFont(const char* face, int height, BYTE pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE,
+                     int weight = FW_NORMAL, bool underline = false);
+
+// The hand-point cursor of links; the arrow on systems without one.
+HCURSOR HandPointCursor();
 
 // A static text. A click focuses FocusControl; FontColor, when set, is the
-// colour its form paints the text in (see PaintStatic).
+// colour its form paints the text in (see PaintStatic). Cursor, when set, is
+// shown over the label (the label needs SS_NOTIFY to see the mouse).
 class TLabel : public TControl {
 public:
     TControl* FocusControl = nullptr;
     COLORREF FontColor = CLR_INVALID;
+    HCURSOR Cursor = nullptr;
     void HandleCommand(WORD code) override;
+    bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
 
 // Paints a static or read-only control for WM_CTLCOLORSTATIC: text colour
