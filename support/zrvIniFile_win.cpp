@@ -38,7 +38,7 @@ public:
     }
 
     void Finish() {
-        if (FEncoding == TEncoding::Undecided && !Decide()) return;
+        if (FEncoding == TEncoding::Undecided) Decide();
         // What is left: a lone UTF-16 byte is dropped, a cut character
         // becomes the code page's default character.
         if (FEncoding == TEncoding::Utf8 && !FCarry.empty())
@@ -167,7 +167,7 @@ bool ReadIniSection(const std::string& fileName, const std::string& section, TIn
         }
         decoder.Finish();
         return true;
-    } catch (const std::exception&) {
+    } catch (...) {
         out.Clear();
         return false;
     }
