@@ -94,6 +94,7 @@ void TIniSectionReader::StartLine() {
     FValueLength = 0;
     FValueTrimmed = 0;
     FValueLast = 0;
+    FValueEnd = 0;
     FHeader.clear();
     FHeaderLength = 0;
     FHeaderBlanks.clear();
@@ -109,7 +110,12 @@ void TIniSectionReader::KeyChar(char c) {
         FHasEquals = true;
     } else if (FKeyCut || FKeyTooLong) {
     } else if (c == '\0') {
+        // The blanks before it stay in the key.
         FKeyCut = true;
+        if (FKey.size() + FKeyBlanks.size() <= kIniKeyMax && !FKeyBlanksOver)
+            FKey += FKeyBlanks;
+        else
+            FKeyTooLong = true;
     } else if (IsBlank(c)) {
         // Kept aside until a non-blank byte shows them to be inside the key.
         if (FKey.size() + FKeyBlanks.size() < kIniKeyMax)
@@ -128,7 +134,7 @@ void TIniSectionReader::KeyChar(char c) {
 void TIniSectionReader::ValueChar(char c) {
     if (FValueCut) return;
     if (c == '\0') {
-        FValueCut = true;
+        CutValue();
         return;
     }
     const bool blank = IsBlank(c);
@@ -138,10 +144,18 @@ void TIniSectionReader::ValueChar(char c) {
     }
     ++FValueLength;
     if (FValue.size() < kValueKeep) FValue += c;
+    FValueEnd = c;
     if (!blank) {
         FValueTrimmed = FValueLength;
         FValueLast = c;
     }
+}
+
+void TIniSectionReader::CutValue() {
+    // The value ends here, with the blanks before the NUL.
+    FValueCut = true;
+    FValueTrimmed = FValueLength;
+    FValueLast = FValueEnd;
 }
 
 const char* TIniSectionReader::ValueRun(const char* p, const char* end) {
@@ -158,8 +172,9 @@ const char* TIniSectionReader::ValueRun(const char* p, const char* end) {
             break;
         }
     FValueLength += static_cast<std::uint64_t>(stop - p);
+    if (stop != p) FValueEnd = stop[-1];
     if (stop != end && *stop == '\0') {
-        FValueCut = true;
+        CutValue();
         ++stop;
     }
     return stop;
@@ -171,7 +186,10 @@ void TIniSectionReader::HeaderChar(char c) {
         return;
     }
     if (c == '\0') {
+        // The name ends here, with the blanks before the NUL.
         FHeaderCut = true;
+        FHeader += FHeaderBlanks;
+        FHeaderLength += FHeaderBlankCount;
         return;
     }
     if (IsBlank(c)) {

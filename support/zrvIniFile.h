@@ -22,14 +22,17 @@
 //   section of the same name is not read.
 // - Key names beginning with ";" are found by name but not listed. A line
 //   whose key is longer than 65,536 bytes is skipped.
-// - A NUL byte ends the key, value or section name it stands in; the rest
-//   of that part is skipped, but an "=" or "]" after it still counts.
+// - A NUL byte ends the key, value or section name it stands in, with the
+//   blanks before it; the rest of that part is skipped, but an "=" or "]"
+//   after it still counts.
 //
-// The system's reader differs in three points, which are faults there:
-// its list of key names ends at an empty name (here empty names are left
-// out of the list); a buffer too small for the list cuts the last name
-// (here KeyNamesWithin gives whole names only); and a value of exactly
-// 2,047 characters between quotes loses its last character.
+// The system's reader differs in four points, faults there: its list of
+// key names ends at an empty name (here empty names are left out of the
+// list); a buffer too small for the list cuts the last name (here
+// KeyNamesWithin gives whole names only); a value of exactly 2,047
+// characters between quotes loses its last character; and it lists no
+// keys for a section name asked for with blanks around it, though it finds
+// their values (here both drop the blanks).
 //
 // Bytes are taken as they stand: the caller converts a Unicode file to the
 // code page first. Standard C++ only: built for Windows and natively.
@@ -93,6 +96,7 @@ private:
     void EndLine();
     void KeyChar(char c);
     void ValueChar(char c);
+    void CutValue();
     void HeaderChar(char c);
     // Reads the value bytes from p on at once, once nothing but the last
     // non-blank byte can still change the value. Returns where it stopped.
@@ -118,6 +122,7 @@ private:
     std::uint64_t FValueLength = 0;    // from the first non-blank byte on
     std::uint64_t FValueTrimmed = 0;   // up to the last non-blank byte
     char FValueLast = 0;               // that byte
+    char FValueEnd = 0;                // the last byte, blank or not
     // Header: the name's first bytes, enough to compare with the section asked.
     std::string FHeader;
     std::uint64_t FHeaderLength = 0;   // the name so far, trailing blanks left out

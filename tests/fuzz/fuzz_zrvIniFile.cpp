@@ -70,17 +70,17 @@ Model ReadPlainly(const std::string& text, const std::string& asked) {
         const std::size_t close = l.rfind(']');
         if (l[0] == '[' && close != std::string::npos && close > 0) {
             if (in) break;
-            in = SameName(Trim(CStr(l.substr(1, close - 1))), want);
+            in = SameName(CStr(Trim(l.substr(1, close - 1))), want);
             continue;
         }
         if (!in) continue;
         const std::size_t eq = l.find('=');
-        const std::string key = Trim(CStr(l.substr(0, eq)));
+        const std::string key = CStr(Trim(l.substr(0, eq)));
         if (key.size() > kIniKeyMax) continue;
         const bool first = std::none_of(seen.begin(), seen.end(), [&](const std::string& k) { return SameName(k, key); });
         seen.push_back(key);
         if (eq == std::string::npos) continue;
-        std::string value = Trim(CStr(l.substr(eq + 1)));
+        std::string value = CStr(Trim(l.substr(eq + 1)));
         if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
             value = value.substr(1, value.size() - 2);
         value = value.substr(0, kIniValueMax);

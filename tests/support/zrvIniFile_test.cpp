@@ -17,6 +17,10 @@ std::string Read(const std::string& text, const std::string& section, const std:
     return ParseIniSection(text, section).ReadString(key, kDef);
 }
 
+void ExpectValues(const TIniSection& s, const std::vector<std::pair<std::string, std::string>>& want) {
+    for (const auto& w : want) EXPECT_EQ(s.ReadString(w.first, kDef), w.second) << w.first;
+}
+
 }  // namespace
 
 TEST(IniSection, ValuesLoseBlanksAndBalancedQuotes) {
@@ -26,22 +30,12 @@ TEST(IniSection, ValuesLoseBlanksAndBalancedQuotes) {
         "dq=\" a \"\r\nsq=' a '\r\n"
         "open=\"a\r\nclose=a'\r\nmixed=\"a'\r\nlone=\"\r\npair=\"\"\r\ninner=\"a\"b\"\r\n"
         "empty=\r\nblanks= \v\f \r\ntwo=a=b\r\nnbsp=\xA0" "a\xA0\r\nvt=a\vb=c\r\n";
-    const TIniSection s = ParseIniSection(text, "S");
-    EXPECT_EQ(s.ReadString("plain", kDef), "a b");
-    EXPECT_EQ(s.ReadString("dq", kDef), " a ");
-    EXPECT_EQ(s.ReadString("sq", kDef), " a ");
-    EXPECT_EQ(s.ReadString("open", kDef), "\"a");
-    EXPECT_EQ(s.ReadString("close", kDef), "a'");
-    EXPECT_EQ(s.ReadString("mixed", kDef), "\"a'");
-    EXPECT_EQ(s.ReadString("lone", kDef), "\"");
-    EXPECT_EQ(s.ReadString("pair", kDef), "");
-    EXPECT_EQ(s.ReadString("inner", kDef), "a\"b");
-    EXPECT_EQ(s.ReadString("empty", kDef), "");
-    EXPECT_EQ(s.ReadString("blanks", kDef), "");
-    EXPECT_EQ(s.ReadString("two", kDef), "a=b");
-    EXPECT_EQ(s.ReadString("nbsp", kDef), "\xA0" "a\xA0");  // no blank in the system's sense
-    EXPECT_EQ(s.ReadString("vt", kDef), "a\vb=c");         // a vertical tab ends no line
-    EXPECT_EQ(s.ReadString("missing", kDef), kDef);
+    ExpectValues(ParseIniSection(text, "S"),
+                 {{"plain", "a b"}, {"dq", " a "}, {"sq", " a "}, {"open", "\"a"}, {"close", "a'"}, {"mixed", "\"a'"},
+                  {"lone", "\""}, {"pair", ""}, {"inner", "a\"b"}, {"empty", ""}, {"blanks", ""}, {"two", "a=b"},
+                  {"nbsp", "\xA0" "a\xA0"},  // no blank in the system's sense
+                  {"vt", "a\vb=c"},          // a vertical tab ends no line
+                  {"missing", kDef}});
 }
 
 TEST(IniSection, LongValuesAreCutAndLaterLinesRead) {
@@ -130,15 +124,10 @@ TEST(IniSection, LinesWithoutEqualsCommentsAndTheKeyList) {
 
 TEST(IniSection, NulBytesEndTheirPart) {
     const std::string text =
-        "[S\0x]\r\nk\0x=v\r\nv=a\0b\r\nq=\"a\0\"\r\nt=a \0b\r\n\0=z\r\nafter=1\r\n"s;
-    const TIniSection s = ParseIniSection(text, "S");
-    EXPECT_EQ(s.ReadString("k", kDef), "v");
-    EXPECT_EQ(s.ReadString("v", kDef), "a");
-    EXPECT_EQ(s.ReadString("q", kDef), "\"a");
-    EXPECT_EQ(s.ReadString("t", kDef), "a");
-    EXPECT_EQ(s.ReadString("", kDef), "z");
-    EXPECT_EQ(s.ReadString("after", kDef), "1");
-    EXPECT_EQ(s.ReadString("k\0x"s, kDef), "v");  // a name asked for also ends at its NUL
+        "[S\0x]\r\nk\0x=v\r\nv=a\0b\r\nq=\"a\0\"\r\nt=a \0b\r\n\0=z\r\nafter=1\r\n[T \0]\r\nk=1\r\n"s;
+    ExpectValues(ParseIniSection(text, "S"), {{"k", "v"}, {"v", "a"}, {"q", "\"a"}, {"t", "a "}, {"", "z"}, {"after", "1"},
+                                              {"k\0x"s, "v"}});  // a name asked for also ends at its NUL
+    EXPECT_EQ(Read(text, "T", "k"), kDef);  // the section is "T "
     // UTF-16 text without a byte-order mark is bytes with NULs between them: nothing matches.
     const std::string utf16 = "[\0S\0]\0\r\0\n\0k\0=\0v\0"s;
     EXPECT_EQ(Read(utf16, "S", "k"), kDef);
