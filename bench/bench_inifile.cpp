@@ -38,7 +38,7 @@ int main() {
     std::string text = "[Tessmorel Language Setting]\r\nEnglish=\"ANSI\"\r\n[SYMBOL]\r\n[MAC]\r\n[ANSI]\r\n";
     for (int i = 0; i < kKeys; ++i) {
         keys.push_back("frmForm" + std::to_string(i % 15) + ".Item" + std::to_string(i) + ".Caption");
-        text += keys.back() + "=\"Text of item " + std::to_string(i) + "\"\r\n";
+        text += keys.back() + "=\"Text of " + std::to_string(i) + "\"\r\n";
     }
     text += "[GB2312]\r\n";
     const std::string file = Temp("bench_inifile.ini");

@@ -12,21 +12,18 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' ||
 
 char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+std::string Folded(std::string name) {
+    for (char& c : name) c = FoldCase(c);
+    return name;
+}
+
 // A name as asked for: up to its first NUL, blanks dropped, folded.
 std::string AskedName(const std::string& name) {
     std::size_t end = std::min(name.find('\0'), name.size());
     std::size_t begin = 0;
     while (begin < end && IsBlank(name[begin])) ++begin;
     while (end > begin && IsBlank(name[end - 1])) --end;
-    std::string folded(name, begin, end - begin);
-    for (char& c : folded) c = FoldCase(c);
-    return folded;
-}
-
-std::string Folded(const std::string& name) {
-    std::string folded(name);
-    for (char& c : folded) c = FoldCase(c);
-    return folded;
+    return Folded(name.substr(begin, end - begin));
 }
 
 }  // namespace
