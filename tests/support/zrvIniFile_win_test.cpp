@@ -51,17 +51,6 @@ Names ProfileNames(const std::string& file, const std::string& section, DWORD si
     return names;
 }
 
-Names ProfileSections(const std::string& file) {
-    std::vector<char> buffer(1 << 22);
-    const DWORD n = ::GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
-    Names names;
-    for (DWORD at = 0; at < n && buffer[at];) {
-        names.emplace_back(buffer.data() + at);
-        at += static_cast<DWORD>(names.back().size()) + 1;
-    }
-    return names;
-}
-
 // Every key a line of text could name: the text before its "=".
 Names KeysOf(const std::string& text) {
     Names keys = {"", "absent"};
@@ -76,15 +65,9 @@ Names KeysOf(const std::string& text) {
     return keys;
 }
 
-// Compares the reader with the system on every given section (all of the
-// file's when none are given) and every key the text names; returns the
-// number of keys compared.
-int CompareWithProfile(const std::string& file, const Names& keys, Names sections = {}) {
-    if (sections.empty()) {
-        sections = ProfileSections(file);
-        sections.push_back("");
-        sections.push_back("absent");
-    }
+// Compares the reader with the system on the given sections and keys;
+// returns the number of keys compared.
+int CompareWithProfile(const std::string& file, const Names& keys, const Names& sections) {
     int compared = 0;
     for (const std::string& section : sections) {
         TIniSection ours;
