@@ -1,6 +1,6 @@
 #pragma once
 // Helpers shared by the Windows tests: scratch registry keys under
-// HKEY_CURRENT_USER\Software, and recorded message boxes.
+// HKEY_CURRENT_USER\Software, scratch folders and recorded message boxes.
 #include <windows.h>
 #include <sddl.h>
 
@@ -207,3 +207,36 @@ inline TreeImage Image(HKEY root, const std::string& path) {
     return image;
 }
 
+// A scratch folder for files, removed with what it holds.
+class TempFolder {
+public:
+    TempFolder() {
+        static int counter = 0;
+        char base[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, base);
+        Path = std::string(base) + "TessmorelTest_" + std::to_string(::GetCurrentProcessId()) + "_" +
+               std::to_string(::GetTickCount()) + "_" + std::to_string(++counter);
+        ::CreateDirectoryA(Path.c_str(), nullptr);
+    }
+    explicit TempFolder(const std::string& path) : Path(path) { ::CreateDirectoryA(Path.c_str(), nullptr); }
+    ~TempFolder() {
+        for (const std::string& f : Files()) {
+            ::SetFileAttributesA((Path + "\\" + f).c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileA((Path + "\\" + f).c_str());
+        }
+        ::RemoveDirectoryA(Path.c_str());
+    }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA fd;
+        const HANDLE h = ::FindFirstFileA((Path + "\\*").c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+        } while (::FindNextFileA(h, &fd));
+        ::FindClose(h);
+        return names;
+    }
+    std::string File(const std::string& name) const { return Path + "\\" + name; }
+    std::string Path;
+};

@@ -19,40 +19,6 @@ using namespace std::string_literals;
 
 namespace {
 
-// A scratch folder for files, removed with what it holds.
-class TempFolder {
-public:
-    TempFolder() {
-        static int counter = 0;
-        char base[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, base);
-        Path = std::string(base) + "TessmorelRegFile_" + std::to_string(::GetCurrentProcessId()) + "_" +
-               std::to_string(::GetTickCount()) + "_" + std::to_string(++counter);
-        ::CreateDirectoryA(Path.c_str(), nullptr);
-    }
-    explicit TempFolder(const std::string& path) : Path(path) { ::CreateDirectoryA(Path.c_str(), nullptr); }
-    ~TempFolder() {
-        for (const std::string& f : Files()) {
-            ::SetFileAttributesA((Path + "\\" + f).c_str(), FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileA((Path + "\\" + f).c_str());
-        }
-        ::RemoveDirectoryA(Path.c_str());
-    }
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA fd;
-        const HANDLE h = ::FindFirstFileA((Path + "\\*").c_str(), &fd);
-        if (h == INVALID_HANDLE_VALUE) return names;
-        do {
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
-        } while (::FindNextFileA(h, &fd));
-        ::FindClose(h);
-        return names;
-    }
-    std::string File(const std::string& name) const { return Path + "\\" + name; }
-    std::string Path;
-};
-
 std::string ReadFile(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
