@@ -33,6 +33,40 @@ int TStringList::IndexOf(const std::string& s) const {
     return -1;
 }
 
+std::string NameKey(const std::string& name) {
+    std::string key = name;
+    if (!key.empty()) ::CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
+
+int TStringList::IndexOfName(const std::string& name) const {
+    const std::string key = NameKey(name);
+    for (int i = 0; i < Count(); ++i) {
+        const std::string& line = FItems[static_cast<size_t>(i)];
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos && eq == key.size() && NameKey(line.substr(0, eq)) == key) return i;
+    }
+    return -1;
+}
+
+std::string TStringList::Value(const std::string& name) const {
+    const int i = IndexOfName(name);
+    if (i < 0) return {};
+    const std::string& line = FItems[static_cast<size_t>(i)];
+    return line.substr(line.find('=') + 1);
+}
+
+void TStringList::SetValue(const std::string& name, const std::string& value) {
+    const int i = IndexOfName(name);
+    if (i < 0) {
+        FItems.push_back(name + "=" + value);
+        return;
+    }
+    std::string& line = FItems[static_cast<size_t>(i)];
+    line.erase(line.find('=') + 1);
+    line += value;
+}
+
 void TStringList::SetText(const std::string& text) {
     FItems.clear();
     size_t start = 0;
