@@ -1,5 +1,6 @@
 #include "UnitFavorites.h"
 
+#include <string_view>
 #include <unordered_map>
 
 #include "UnitMain.h"
@@ -147,19 +148,30 @@ void TfrmFavorites::pppmnFavoritesListPopup(TObject*) {
 void TfrmFavorites::pppmnitmDeleteClick(TObject*) {
     const std::vector<int> rows = lstbxFavorites.SelectedIndexes();
     if (rows.empty()) return;
-    std::vector<std::string> names;
+    std::vector<std::string_view> names;
     names.reserve(rows.size());
     for (int row : rows) names.push_back(lstbxFavorites.Item(row));
     frmMain->RemoveFavoriteMenuItems(names);
     // Each row takes the first line of its name (letter case aside) that
     // an earlier row has not taken.
-    std::unordered_map<std::string, int> pending;
-    for (const std::string& name : names) ++pending[NameKey(name)];
+    std::string keys, key;
+    std::vector<size_t> ends;
+    ends.reserve(names.size());
+    for (std::string_view name : names) {
+        FoldNameInto(name, key);
+        keys += key;
+        ends.push_back(keys.size());
+    }
+    std::unordered_map<std::string_view, int> pending;
+    pending.reserve(names.size());
+    for (size_t i = 0, start = 0; i < ends.size(); start = ends[i++])
+        ++pending[std::string_view(keys).substr(start, ends[i] - start)];
     TStringList kept;
     for (const std::string& line : frmMain->FFavorites) {
         const size_t eq = line.find('=');
         if (eq != std::string::npos) {
-            auto it = pending.find(NameKey(line.substr(0, eq)));
+            FoldNameInto(std::string_view(line).substr(0, eq), key);
+            auto it = pending.find(key);
             if (it != pending.end() && it->second > 0) {
                 --it->second;
                 continue;

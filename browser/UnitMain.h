@@ -336,7 +336,7 @@ public:
     // Removes every favourite item made with exactly this name.
     void RemoveFavoriteMenuItem(const std::string& name);
     // The same for several names in one walk over the items.
-    void RemoveFavoriteMenuItems(const std::vector<std::string>& names);
+    void RemoveFavoriteMenuItems(const std::vector<std::string_view>& names);
     void FavoritesGoTo(TObject* sender);
     void mnitmFavoritesAddClick(TObject* sender);
     void mnitmFavoritesManageClick(TObject* sender);

@@ -1,5 +1,7 @@
 // The main window's favourites: the items of the Favorites menu, Add to
 // Favorites and Manage, and the favourites file written at close.
+#include <algorithm>
+#include <string_view>
 #include <unordered_set>
 
 #include "UnitFavorites.h"
@@ -26,29 +28,30 @@ void TfrmMain::LoadFavoritesMenu(const TStringList& favorites) {
 
 void TfrmMain::AddFavoriteMenuItem(const std::string& name) {
     // The menu would read a single "&" as the mark of a hot key.
-    std::string caption;
-    caption.reserve(name.size());
-    for (char c : name) {
-        if (c == '&') caption += '&';
-        caption += c;
-    }
-    TMenuItem* item = mnitmFavorites->Add(caption, mtFavorite, Handler(this, &TfrmMain::FavoritesGoTo));
+    std::string doubled;
+    if (name.find('&') != std::string::npos)
+        for (char c : name) {
+            if (c == '&') doubled += '&';
+            doubled += c;
+        }
+    TMenuItem* item = mnitmFavorites->Add(doubled.empty() ? name : doubled, mtFavorite,
+                                          [this](TObject* sender) { FavoritesGoTo(sender); });
     FFavoriteItems.push_back({name, item});
 }
 
 void TfrmMain::RemoveFavoriteMenuItem(const std::string& name) { RemoveFavoriteMenuItems({name}); }
 
-void TfrmMain::RemoveFavoriteMenuItems(const std::vector<std::string>& names) {
-    const std::unordered_set<std::string> gone(names.begin(), names.end());
-    std::vector<TFavoriteItem> kept;
-    kept.reserve(FFavoriteItems.size());
-    for (auto it = FFavoriteItems.rbegin(); it != FFavoriteItems.rend(); ++it) {
-        if (it->Item->Tag == mtFavorite && gone.count(it->Name))
+void TfrmMain::RemoveFavoriteMenuItems(const std::vector<std::string_view>& names) {
+    const std::unordered_set<std::string_view> gone(names.begin(), names.end());
+    // From the last item to the first: each goes from the end of the menu.
+    for (auto it = FFavoriteItems.rbegin(); it != FFavoriteItems.rend(); ++it)
+        if (it->Item->Tag == mtFavorite && gone.count(it->Name)) {
             mnitmFavorites->Remove(it->Item);
-        else
-            kept.push_back(*it);
-    }
-    FFavoriteItems.assign(kept.rbegin(), kept.rend());
+            it->Item = nullptr;
+        }
+    FFavoriteItems.erase(std::remove_if(FFavoriteItems.begin(), FFavoriteItems.end(),
+                                        [](const TFavoriteItem& f) { return !f.Item; }),
+                         FFavoriteItems.end());
 }
 
 void TfrmMain::FavoritesGoTo(TObject* sender) {

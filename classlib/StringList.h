@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace classlib {
@@ -40,8 +41,9 @@ private:
 };
 
 // A name with its letter case folded as the code page folds it: two names
-// are the same name when their keys are equal.
-std::string NameKey(const std::string& name);
+// are the same name when their keys are equal. FoldNameInto reuses key.
+std::string NameKey(std::string_view name);
+void FoldNameInto(std::string_view name, std::string& key);
 
 // Writes a whole text file so that a failure (read-only target, full disk)
 // leaves the old file unchanged; throws EInvalidOperation naming the file.
