@@ -131,6 +131,18 @@ TEST_F(FavoritesTest, DeletingSelectedRowsRemovesOnlyTheirLinesItemsAndRows) {
     EXPECT_EQ(frmMain->mnitmFavorites->Items[4]->Caption(), "c");
 }
 
+TEST_F(FavoritesTest, TheListOpensItsPopUpMenuFromInsideItsPanel) {
+    Start("");
+    int popped = 0;
+    frmFavorites->pppmnFavoritesList.OnPopup = [&](TObject*) {
+        ++popped;
+        ::PostMessageA(frmFavorites->Handle, WM_CANCELMODE, 0, 0);
+    };
+    HWND list = frmFavorites->lstbxFavorites.Handle;
+    ::SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(10, 10));
+    EXPECT_EQ(popped, 1);
+}
+
 TEST_F(FavoritesTest, TheAddDialogShowsItsHeadAndTheListOnDemand) {
     Start("b=HKEY_CURRENT_USER:\r\n");
     SelectRoot(HKEY_USERS);
