@@ -126,7 +126,7 @@ std::string TStringList::Text() const {
 }
 
 void TStringList::LoadFromFile(const std::string& fileName) {
-    const HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw EInvalidOperation("Cannot open file \"" + fileName + "\"");
     std::string text;
