@@ -219,7 +219,7 @@ void TfrmMain::BindComponents() {
         {&tlbrRefresh, ID_TLBRREFRESH, "tlbrRefresh", 13, Handler(this, &TfrmMain::mnitmRefreshClick)},
         {&tlbrGoTo, ID_TLBRGOTO, "tlbrGoTo", 15, Handler(this, &TfrmMain::mnitmGoToClick)},
         {nullptr, 0, nullptr, 0, {}},
-        {&tlbrFavoritesAdd, ID_TLBRFAVORITESADD, "tlbrFavoritesAdd", 16, {}},
+        {&tlbrFavoritesAdd, ID_TLBRFAVORITESADD, "tlbrFavoritesAdd", 16, Handler(this, &TfrmMain::mnitmFavoritesAddClick)},
         {nullptr, 0, nullptr, 0, {}},
         {&tlbrKeyContent, ID_TLBRKEYCONTENT, "tlbrKeyContent", 17, Handler(this, &TfrmMain::pppmnitmKeyContentClick)},
         {nullptr, 0, nullptr, 0, {}},
@@ -307,6 +307,7 @@ void TfrmMain::BindComponents() {
     BindAddressCommands();
     BindFindCommands();
     BindClipboardCommands();
+    BindFavoriteCommands();
     BindMenuStates();
 }
 
@@ -359,13 +360,17 @@ void TfrmMain::FormCreate() {
             }
         }
         if (!FSystemRoot.empty() && FSystemRoot.back() == '\\') FSystemRoot.pop_back();
-        // 6. Favourites; an unreadable file leaves the list empty.
+        // 6. Favourites; an unreadable file leaves the list empty, and is
+        // kept as it is at close.
+        FFavoritesUnreadable = false;
+        FFavoritesChanged = false;
         const DWORD attributes = ::GetFileAttributesA(FavoritesFileName().c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             try {
                 FFavorites.LoadFromFile(FavoritesFileName());
             } catch (const EInvalidOperation&) {
                 FFavorites.Clear();
+                FFavoritesUnreadable = true;
             }
         }
         FRegistry.CloseKey();
@@ -379,22 +384,13 @@ void TfrmMain::FormCreate() {
         // 8. Root nodes and the address list.
         LoadRootKeys();
         // 9. Favorites and Language menus.
-        BuildFavoritesMenu();
+        LoadFavoritesMenu(FFavorites);
         LoadLanguageMenu();
         // 10. Help file.
         Application().HelpFile = "Tessmorel.hlp";
     } catch (const std::exception& e) {
         ::OutputDebugStringA(e.what());
         NotifyError(msgAccessRegistryError);
-    }
-}
-
-void TfrmMain::BuildFavoritesMenu() {
-    mnitmFavorites->DeleteFrom(3);
-    for (const std::string& line : FFavorites) {
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        mnitmFavorites->Add(line.substr(0, eq), mtFavorite, nullptr);
     }
 }
 
@@ -413,29 +409,6 @@ void TfrmMain::FormCloseQuery(TObject*, bool& canClose) {
     } else {
         SetTopMost(false);
         canClose = true;
-    }
-}
-
-void TfrmMain::FormClose(TObject*) {
-    // Favourites whose key is gone are dropped; the file is always written.
-    TRegistry probe;
-    for (int i = FFavorites.Count() - 1; i >= 0; --i) {
-        const std::string& line = FFavorites[i];
-        const size_t eq = line.find('=');
-        const std::string address = eq == std::string::npos ? std::string() : line.substr(eq + 1);
-        const size_t colon = address.find(':');
-        HKEY root = colon == std::string::npos ? nullptr : NameToRootKey(address.substr(0, colon));
-        if (!root) {
-            FFavorites.Delete(i);
-            continue;
-        }
-        probe.SetRootKey(root);
-        if (!probe.KeyExists(address.substr(colon + 1))) FFavorites.Delete(i);
-    }
-    try {
-        FFavorites.SaveToFile(FavoritesFileName());
-    } catch (const EInvalidOperation&) {
-        // The Windows folder may be read-only for this user; nothing to lose.
     }
 }
 

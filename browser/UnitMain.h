@@ -34,6 +34,8 @@ enum TImageIndex : int {
     iiBinary = 2,
     iiDword = 3,
     iiString = 4,
+    iiGlyphFavoritesList = 29,
+    iiGlyphAdd = 30,
     iiGlyphOk = 32,
     iiGlyphAll = 33,
     iiGlyphNo = 34,
@@ -327,6 +329,34 @@ public:
     void ShowEditedValue(classlib::TListItem item, TViewData& data, DWORD type, const BYTE* bytes, size_t size);
     void BindValueEditing();
 
+    // ---- Favourites ----
+    // One menu item per line that has a name ("name=ROOT:path").
+    void LoadFavoritesMenu(const classlib::TStringList& favorites);
+    void AddFavoriteMenuItem(const std::string& name);
+    // Removes every favourite item made with exactly this name.
+    void RemoveFavoriteMenuItem(const std::string& name);
+    // The same for several names in one walk over the items.
+    void RemoveFavoriteMenuItems(const std::vector<std::string_view>& names);
+    void FavoritesGoTo(TObject* sender);
+    void mnitmFavoritesAddClick(TObject* sender);
+    void mnitmFavoritesManageClick(TObject* sender);
+    // Drops the favourites whose root is unknown or whose key is not there;
+    // a key that is merely closed to this user stays.
+    void PruneFavorites();
+    void BindFavoriteCommands();
+    // The favourite items with the names they were made with, in menu order:
+    // items are found by these, never by their menu text.
+    struct TFavoriteItem {
+        std::string Name;
+        classlib::TMenuItem* Item;
+    };
+    std::vector<TFavoriteItem> FFavoriteItems;
+    // The file was there at start but could not be read: it is never
+    // written over.
+    bool FFavoritesUnreadable = false;
+    // Favourites were added, replaced or deleted in this run.
+    bool FFavoritesChanged = false;
+
     // ---- Handlers ----
     void FormCreate() override;
     void FormCloseQuery(TObject* sender, bool& canClose);
@@ -390,7 +420,6 @@ private:
     void RefreshNodeLater(TTreeNode node);
     HKEY FRefreshRoot = nullptr;
     std::wstring FRefreshPath;
-    void BuildFavoritesMenu();
     void BuildLanguageTargets();
     void SetSharedCaptionDefaults();
     void ApplyTexts(const class TIniSection* section);

@@ -241,6 +241,11 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         case WM_SETFOCUS:
             if (OnEnter) OnEnter(this);
             return false;
+        case WM_CONTEXTMENU:
+            // Passed on naming the control that asked, so that its pop-up
+            // menu opens (the system would name the panel instead).
+            result = ::SendMessageA(::GetParent(Handle), msg, wp, lp);
+            return true;
         case WM_CLOSE:
             // A child control asks its dialog to close (Esc in a multi-line edit).
             result = ::SendMessageA(::GetParent(Handle), msg, wp, lp);

@@ -398,7 +398,16 @@ INT_PTR TForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
             // Never stand in the way of a logoff or shutdown.
             return TRUE;
         case WM_ENDSESSION:
-            if (wp && Application().MainForm == this && OnClose) OnClose(this);
+            if (wp && Application().MainForm == this && OnClose) {
+                FEndingSession = true;
+                try {
+                    OnClose(this);
+                } catch (...) {
+                    FEndingSession = false;
+                    throw;
+                }
+                FEndingSession = false;
+            }
             return 0;
         case WM_DESTROY:
             if (Application().MainForm == this) ::PostQuitMessage(0);

@@ -44,6 +44,9 @@ public:
     void Hide();
     void Close();  // asks the close query first
     bool IsModal() const { return FModal; }
+    // The close handler runs because the session ends (logoff, shutdown):
+    // no one is there to answer a message box.
+    bool EndingSession() const { return FEndingSession; }
     // The stay-on-top form style.
     void SetTopMost(bool topMost);
     bool StayOnTop() const { return FStayOnTop; }
@@ -87,6 +90,7 @@ private:
     bool FModal = false;
     bool FClosing = false;
     bool FStayOnTop = false;
+    bool FEndingSession = false;
     std::vector<TComponent*> FComponents;
     std::vector<std::pair<std::string, std::string*>> FTexts;
     std::map<HWND, TControl*> FControls;

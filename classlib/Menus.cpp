@@ -1,6 +1,7 @@
 #include "Menus.h"
 
 #include <cctype>
+#include <iterator>
 
 #include "Forms.h"
 
@@ -145,18 +146,29 @@ TMenuItem* TMenuItem::Add(const std::string& caption, int tag, TNotifyEvent onCl
     return raw;
 }
 
+void TMenuItem::DeleteAt(int index) {
+    TMenuItem* item = Items.at(static_cast<size_t>(index));
+    ::DeleteMenu(SubMenu, static_cast<UINT>(index), MF_BYPOSITION);
+    Items.erase(Items.begin() + index);
+    // Items made at run time lie at the end: look from there.
+    auto& all = OwnerMenu->AllItems;
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        if (it->get() == item) {
+            all.erase(std::next(it).base());
+            break;
+        }
+}
+
 void TMenuItem::DeleteFrom(int index) {
-    while (Count() > index && index >= 0) {
-        TMenuItem* last = Items.back();
-        ::DeleteMenu(SubMenu, static_cast<UINT>(Count() - 1), MF_BYPOSITION);
-        Items.pop_back();
-        auto& all = OwnerMenu->AllItems;
-        for (auto it = all.begin(); it != all.end(); ++it)
-            if (it->get() == last) {
-                all.erase(it);
-                break;
-            }
-    }
+    while (Count() > index && index >= 0) DeleteAt(Count() - 1);
+}
+
+void TMenuItem::Remove(TMenuItem* item) {
+    for (int i = Count() - 1; i >= 0; --i)
+        if (Items[static_cast<size_t>(i)] == item) {
+            DeleteAt(i);
+            return;
+        }
 }
 
 bool TMenuItem::SetTextProperty(const std::string& prop, const std::string& value) {

@@ -43,6 +43,8 @@ public:
     TMenuItem* Add(const std::string& caption, int tag, TNotifyEvent onClick);
     // Removes the run-time items from index on.
     void DeleteFrom(int index);
+    // Removes one item of this item's sub-menu (looked for from the last).
+    void Remove(TMenuItem* item);
     int Count() const { return static_cast<int>(Items.size()); }
 
     bool SetTextProperty(const std::string& prop, const std::string& value) override;
@@ -52,6 +54,7 @@ private:
     int FImageIndex = -1;
     int Position() const;
     std::string FullText() const;
+    void DeleteAt(int index);
 };
 
 class TMenu : public TComponent {

@@ -6,6 +6,7 @@
 
 #include "Forms.h"
 #include "Menus.h"
+#include "Registry.h"
 
 namespace classlib {
 
@@ -95,6 +96,65 @@ INT_PTR PaintStatic(HDC dc, COLORREF text, COLORREF background) {
     auto& brush = brushes[background];
     if (!brush) brush = std::make_unique<TGdiObject>(::CreateSolidBrush(background));
     return reinterpret_cast<INT_PTR>(brush->Get());
+}
+
+// ---- List box ----------------------------------------------------------------------
+
+void TListBox::SetItems(std::vector<std::string> rows) {
+    if (::GetWindowLongA(Handle, GWL_STYLE) & LBS_SORT) {
+        // Sorted once here and put in place row by row: the control's own
+        // sorting would look for each row's place among all before it.
+        std::vector<std::pair<std::wstring, size_t>> keys;
+        keys.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) keys.emplace_back(ToWide(rows[i]), i);
+        std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
+            return ::lstrcmpiW(a.first.c_str(), b.first.c_str()) < 0;
+        });
+        std::vector<std::string> sorted;
+        sorted.reserve(rows.size());
+        for (const auto& k : keys) sorted.push_back(std::move(rows[k.second]));
+        rows.swap(sorted);
+    }
+    size_t bytes = 0;
+    for (const std::string& r : rows) bytes += r.size() + 1;
+    ::SendMessageA(Handle, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageA(Handle, LB_RESETCONTENT, 0, 0);
+    ::SendMessageA(Handle, LB_INITSTORAGE, rows.size(), static_cast<LPARAM>(bytes));
+    for (const std::string& r : rows) ::SendMessageA(Handle, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(r.c_str()));
+    ::SendMessageA(Handle, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(Handle, nullptr, TRUE);
+    FRows = std::move(rows);
+}
+
+bool TListBox::Selected(int index) const { return ::SendMessageA(Handle, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0; }
+
+void TListBox::SetSelected(int index, bool selected) {
+    ::SendMessageA(Handle, LB_SETSEL, selected, static_cast<LPARAM>(index));
+}
+
+std::vector<int> TListBox::SelectedIndexes() const {
+    const LRESULT n = ::SendMessageA(Handle, LB_GETSELCOUNT, 0, 0);
+    if (n <= 0) return {};
+    std::vector<int> indexes(static_cast<size_t>(n));
+    const LRESULT got = ::SendMessageA(Handle, LB_GETSELITEMS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(indexes.data()));
+    indexes.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    std::sort(indexes.begin(), indexes.end());
+    return indexes;
+}
+
+void TListBox::DeleteRows(const std::vector<int>& indexes) {
+    if (indexes.empty()) return;
+    if (indexes.size() == FRows.size()) {
+        Clear();
+        return;
+    }
+    ::SendMessageA(Handle, WM_SETREDRAW, FALSE, 0);
+    for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) {
+        ::SendMessageA(Handle, LB_DELETESTRING, static_cast<WPARAM>(*it), 0);
+        FRows.erase(FRows.begin() + *it);
+    }
+    ::SendMessageA(Handle, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(Handle, nullptr, TRUE);
 }
 
 // ---- Buttons with glyphs ------------------------------------------------------------

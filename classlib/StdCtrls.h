@@ -57,6 +57,26 @@ private:
 // Draws the button of a WM_DRAWITEM when it is a TBitBtn; false otherwise.
 bool DrawOwnerButton(LPARAM lp);
 
+// A list box of text rows with several rows selectable. The texts are also
+// kept here, row for row. With the sorted style the rows are shown in the
+// order the control sorts by (letter case aside).
+class TListBox : public TControl {
+public:
+    int Count() const { return static_cast<int>(FRows.size()); }
+    const std::string& Item(int index) const { return FRows.at(static_cast<size_t>(index)); }
+    // Replaces every row.
+    void SetItems(std::vector<std::string> rows);
+    void Clear() { SetItems({}); }
+    bool Selected(int index) const;
+    void SetSelected(int index, bool selected);
+    std::vector<int> SelectedIndexes() const;  // top to bottom
+    // Deletes the rows at these indexes (top to bottom).
+    void DeleteRows(const std::vector<int>& indexes);
+
+private:
+    std::vector<std::string> FRows;
+};
+
 // A multi-line (or one-line) edit control with its key, mouse and focus
 // events and the line operations the editors need.
 class TMemo : public TEdit {

@@ -3,8 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "Exceptions.h"
@@ -33,6 +31,76 @@ int TStringList::IndexOf(const std::string& s) const {
     return -1;
 }
 
+namespace {
+
+// Lower case of every byte, as the code page has it; empty where the code
+// page has characters of two bytes (those are folded whole).
+struct TFoldTable {
+    bool ByteWise = false;
+    char Lower[256] = {};
+    TFoldTable() {
+        CPINFO info{};
+        ByteWise = ::GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1;
+        for (int c = 0; c < 256; ++c) Lower[c] = static_cast<char>(c);
+        if (ByteWise) ::CharLowerBuffA(Lower + 1, 255);
+    }
+};
+
+const TFoldTable& FoldTable() {
+    static const TFoldTable table;
+    return table;
+}
+
+}  // namespace
+
+void FoldNameInto(std::string_view name, std::string& key) {
+    const TFoldTable& table = FoldTable();
+    key.assign(name.data(), name.size());
+    if (key.empty()) return;
+    if (table.ByteWise) {
+        for (char& c : key) c = table.Lower[static_cast<unsigned char>(c)];
+    } else {
+        ::CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
+    }
+}
+
+std::string NameKey(std::string_view name) {
+    std::string key;
+    FoldNameInto(name, key);
+    return key;
+}
+
+int TStringList::IndexOfName(const std::string& name) const {
+    const std::string key = NameKey(name);
+    std::string lineKey;
+    for (int i = 0; i < Count(); ++i) {
+        const std::string& line = FItems[static_cast<size_t>(i)];
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos || eq != key.size()) continue;
+        FoldNameInto(std::string_view(line).substr(0, eq), lineKey);
+        if (lineKey == key) return i;
+    }
+    return -1;
+}
+
+std::string TStringList::Value(const std::string& name) const {
+    const int i = IndexOfName(name);
+    if (i < 0) return {};
+    const std::string& line = FItems[static_cast<size_t>(i)];
+    return line.substr(line.find('=') + 1);
+}
+
+void TStringList::SetValue(const std::string& name, const std::string& value) {
+    const int i = IndexOfName(name);
+    if (i < 0) {
+        FItems.push_back(name + "=" + value);
+        return;
+    }
+    std::string& line = FItems[static_cast<size_t>(i)];
+    line.erase(line.find('=') + 1);
+    line += value;
+}
+
 void TStringList::SetText(const std::string& text) {
     FItems.clear();
     size_t start = 0;
@@ -58,10 +126,21 @@ std::string TStringList::Text() const {
 }
 
 void TStringList::LoadFromFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw EInvalidOperation("Cannot open file \"" + fileName + "\"");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw EInvalidOperation("Cannot read file \"" + fileName + "\"");
+    const HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw EInvalidOperation("Cannot open file \"" + fileName + "\"");
+    std::string text;
+    LARGE_INTEGER size{};
+    bool ok = ::GetFileSizeEx(h, &size) && size.QuadPart < (1LL << 31);
+    if (ok) text.resize(static_cast<size_t>(size.QuadPart));
+    for (size_t done = 0; ok && done < text.size();) {
+        DWORD got = 0;
+        ok = ::ReadFile(h, &text[done], static_cast<DWORD>(text.size() - done), &got, nullptr);
+        done += got;
+        if (ok && got == 0) text.resize(done);  // it became shorter meanwhile
+    }
+    ::CloseHandle(h);
+    if (!ok) throw EInvalidOperation("Cannot read file \"" + fileName + "\"");
     SetText(text);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace classlib {
@@ -17,6 +18,13 @@ public:
     // Case-insensitive, as the system compares names (lstrcmpiA order).
     void Sort();
     int IndexOf(const std::string& s) const;  // case-insensitive, -1 when absent
+    // Lines of the form "name=value": the name is the text before the first
+    // "=", compared without regard to letter case (NameKey).
+    int IndexOfName(const std::string& name) const;    // the first such line, -1 when none
+    std::string Value(const std::string& name) const;  // empty when no line has the name
+    // Replaces the value of the first line of that name, keeping its name,
+    // or appends "name=value".
+    void SetValue(const std::string& name, const std::string& value);
     // Lines of a text file; CR LF, LF and a missing last line end all work.
     // Throws EInvalidOperation when the file cannot be read or written.
     void LoadFromFile(const std::string& fileName);
@@ -31,6 +39,11 @@ public:
 private:
     std::vector<std::string> FItems;
 };
+
+// A name with its letter case folded as the code page folds it: two names
+// are the same name when their keys are equal. FoldNameInto reuses key.
+std::string NameKey(std::string_view name);
+void FoldNameInto(std::string_view name, std::string& key);
 
 // Writes a whole text file so that a failure (read-only target, full disk)
 // leaves the old file unchanged; throws EInvalidOperation naming the file.

@@ -1,0 +1,129 @@
+// The main window's favourites: the items of the Favorites menu, Add to
+// Favorites and Manage, and the favourites file written at close.
+#include <algorithm>
+#include <string_view>
+#include <unordered_set>
+
+#include "UnitFavorites.h"
+#include "UnitMain.h"
+#include "zrvDialog.h"
+#include "zrvRegistry.h"
+
+using namespace classlib;
+
+void TfrmMain::BindFavoriteCommands() {
+    mnitmFavoritesAdd->OnClick = pppmnitmFavoritesAdd->OnClick = Handler(this, &TfrmMain::mnitmFavoritesAddClick);
+    mnitmFavoritesManage->OnClick = Handler(this, &TfrmMain::mnitmFavoritesManageClick);
+}
+
+void TfrmMain::LoadFavoritesMenu(const TStringList& favorites) {
+    mnitmFavorites->DeleteFrom(3);
+    FFavoriteItems.clear();
+    FFavoriteItems.reserve(static_cast<size_t>(favorites.Count()));
+    for (const std::string& line : favorites) {
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos) AddFavoriteMenuItem(line.substr(0, eq));
+    }
+}
+
+void TfrmMain::AddFavoriteMenuItem(const std::string& name) {
+    // The menu would read a single "&" as the mark of a hot key.
+    std::string doubled;
+    if (name.find('&') != std::string::npos)
+        for (char c : name) {
+            if (c == '&') doubled += '&';
+            doubled += c;
+        }
+    TMenuItem* item = mnitmFavorites->Add(doubled.empty() ? name : doubled, mtFavorite,
+                                          [this](TObject* sender) { FavoritesGoTo(sender); });
+    FFavoriteItems.push_back({name, item});
+}
+
+void TfrmMain::RemoveFavoriteMenuItem(const std::string& name) { RemoveFavoriteMenuItems({name}); }
+
+void TfrmMain::RemoveFavoriteMenuItems(const std::vector<std::string_view>& names) {
+    const std::unordered_set<std::string_view> gone(names.begin(), names.end());
+    // From the last item to the first: each goes from the end of the menu.
+    for (auto it = FFavoriteItems.rbegin(); it != FFavoriteItems.rend(); ++it)
+        if (it->Item->Tag == mtFavorite && gone.count(it->Name)) {
+            mnitmFavorites->Remove(it->Item);
+            it->Item = nullptr;
+        }
+    FFavoriteItems.erase(std::remove_if(FFavoriteItems.begin(), FFavoriteItems.end(),
+                                        [](const TFavoriteItem& f) { return !f.Item; }),
+                         FFavoriteItems.end());
+}
+
+void TfrmMain::FavoritesGoTo(TObject* sender) {
+    std::string address;
+    try {
+        THourGlass wait;
+        for (const TFavoriteItem& f : FFavoriteItems)
+            if (f.Item == sender) {
+                address = FFavorites.Value(f.Name);
+                break;
+            }
+        GoToAddress(address);
+    } catch (...) {
+        NotifyError("Key:" + address + " not exists!");
+    }
+}
+
+void TfrmMain::mnitmFavoritesAddClick(TObject*) {
+    TTreeNode node = trvwKeys.Selected();
+    TTreeData* data = NodeData(node);
+    if (!node || !data) return;
+    frmFavorites->FavoriteKey = RootKeyToName(data->RootKey) + ":" + GetNodePath(node);
+    frmFavorites->edtName.SetText(node.Text());
+    frmFavorites->pnlHead.SetVisible(true);
+    frmFavorites->pnlFavoritesList.SetVisible(false);
+    frmFavorites->pnlBottom.SetVisible(false);
+    frmFavorites->btnFavoritesList.SetCaption(frmFavorites->sShowListCaption);
+    frmFavorites->ShowModal();
+}
+
+void TfrmMain::mnitmFavoritesManageClick(TObject*) {
+    frmFavorites->pnlHead.SetVisible(false);
+    frmFavorites->pnlFavoritesList.SetVisible(true);
+    frmFavorites->pnlBottom.SetVisible(true);
+    frmFavorites->FillFavoritesList();
+    frmFavorites->ShowModal();
+}
+
+void TfrmMain::PruneFavorites() {
+    TStringList kept;
+    for (const std::string& line : FFavorites) {
+        const size_t eq = line.find('=');
+        const std::string address = eq == std::string::npos ? std::string() : line.substr(eq + 1);
+        const size_t colon = address.find(':');
+        const HKEY root = colon == std::string::npos ? nullptr : NameToRootKey(address.substr(0, colon));
+        if (!root) continue;
+        std::string path = address.substr(colon + 1);
+        if (!path.empty() && path[0] == '\\') path.erase(0, 1);
+        // Only a key that is not there goes: one this user may not read,
+        // or that fails to open for another reason, is still a favourite.
+        TRegKey key;
+        if (key.Open(root, ToWide(path), KEY_QUERY_VALUE) == ERROR_FILE_NOT_FOUND) continue;
+        kept.Add(line);
+    }
+    FFavorites = std::move(kept);
+}
+
+void TfrmMain::FormClose(TObject*) {
+    PruneFavorites();
+    const std::string file = FavoritesFileName();
+    std::string failure;
+    if (FFavoritesUnreadable) {
+        if (FFavoritesChanged)
+            failure = "Cannot write file \"" + file +
+                      "\": it could not be read when the program started, so it was left as it is";
+    } else {
+        try {
+            SaveTextFile(file, FFavorites.Text());
+        } catch (const EInvalidOperation& e) {
+            failure = e.what();
+        }
+    }
+    if (!failure.empty() && !EndingSession())
+        NotifyError("The favorites could not be saved.\r\n" + failure + ".");
+}
