@@ -68,6 +68,7 @@ const TLanguageText kTexts[] = {
     {"msgValueExiststAndReplaceQuery", "have one in this key,Sure to replace it?", M},
     {"msgLargeFileQuery", "File size is large,do you continue to load it?", M},
     {"msgExportLeftOut", "These keys and values hold names or data that this file can not hold; they were left out:", M},
+    {"msgFavoritesNotSaved", "The favorites could not be saved.", M},
 
     // Message and caption fields of the other windows.
     {"frmBin.smsgUnknownImageFormat", "Unknow Image format!", F},

@@ -69,6 +69,7 @@ const TextField kTextFields[] = {
     {"msgValueNamed", &TfrmMain::msgValueNamed},
     {"msgValueExiststAndReplaceQuery", &TfrmMain::msgValueExiststAndReplaceQuery},
     {"msgLargeFileQuery", &TfrmMain::msgLargeFileQuery}, {"msgExportLeftOut", &TfrmMain::msgExportLeftOut},
+    {"msgFavoritesNotSaved", &TfrmMain::msgFavoritesNotSaved},
 };
 
 }  // namespace

@@ -198,7 +198,7 @@ public:
         msgReplaceActionCanceled, msgNotFound, msgImportSuccess, msgUnknowRegistryFileVersion,
         msgErrorHappenWhenImport, msgFileNotExit, msgSureToImportFile, msgContinueToReplaceAllSameItems,
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
-        msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut;
+        msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved;
 
     // ---- Key tree ----
     void ClearKeyTree();

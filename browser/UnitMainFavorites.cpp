@@ -125,5 +125,5 @@ void TfrmMain::FormClose(TObject*) {
         }
     }
     if (!failure.empty() && !EndingSession())
-        NotifyError("The favorites could not be saved.\r\n" + failure + ".");
+        NotifyError(msgFavoritesNotSaved + "\r\n" + failure + ".");
 }
