@@ -163,11 +163,11 @@ inline void PrintRate(const char* what, const Samples& s, double bytes) {
 }
 
 #ifdef _WIN32
-// Runs a program (the full command line, the program by its full path: a
+// Starts a program (the full command line, the program by its full path: a
 // bare name could find another program first) in folder with its standard
-// handles on NUL, and waits for it. The seconds it took, negative when it
-// could not start or ended with an exit code other than 0.
-inline double RunProgram(std::string commandLine, const std::string& folder) {
+// handles on NUL. False when it could not start.
+inline bool StartProgram(std::string commandLine, const std::string& folder, PROCESS_INFORMATION& pi,
+                         DWORD flags = CREATE_NO_WINDOW) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE nul = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
                                OPEN_EXISTING, 0, nullptr);
@@ -175,30 +175,48 @@ inline double RunProgram(std::string commandLine, const std::string& folder) {
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = si.hStdOutput = si.hStdError = nul;
-    PROCESS_INFORMATION pi{};
-    const Clock::time_point start = Clock::now();
-    const BOOL started = ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+    pi = PROCESS_INFORMATION{};
+    const BOOL started = ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr,
                                           folder.empty() ? nullptr : folder.c_str(), &si, &pi);
     ::CloseHandle(nul);
-    if (!started) return -1;
+    return started != FALSE;
+}
+
+// Waits for a started program and closes its handles; true when it ended
+// with exit code 0.
+inline bool EndOfProgram(PROCESS_INFORMATION& pi) {
     ::WaitForSingleObject(pi.hProcess, INFINITE);
-    const double t = Since(start);
     DWORD code = 1;
     ::GetExitCodeProcess(pi.hProcess, &code);
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
-    return code == 0 ? t : -1;
+    pi = PROCESS_INFORMATION{};
+    return code == 0;
+}
+
+// Runs a program as StartProgram starts it and waits for it. The seconds it
+// took, negative when it could not start or ended with an exit code other
+// than 0.
+inline double RunProgram(std::string commandLine, const std::string& folder) {
+    PROCESS_INFORMATION pi;
+    const Clock::time_point start = Clock::now();
+    if (!StartProgram(std::move(commandLine), folder, pi)) return -1;
+    const bool ok = EndOfProgram(pi);
+    const double t = Since(start);
+    return ok ? t : -1;
 }
 
 inline std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 
 // A peer's runs, its start-up (a trivial run of the same tool in the same
-// rounds) and the runs net of it, with that figure's ratio to base.
+// rounds) and the runs net of it, with that figure's ratio to base. A peer
+// timed without its start-up names the overhead it is given net of.
 inline void PrintPeer(const char* what, const Samples& runs, const Samples& startup, const char* to,
-                      const Samples& base) {
+                      const Samples& base, const char* overhead = "its start-up (trivial run)",
+                      const char* net = "net of start-up") {
     PrintSeconds(what, runs.Summary());
-    PrintSeconds("  its start-up (trivial run)", startup.Summary());
-    PrintSeconds("  net of start-up", runs.Less(startup).Summary(), to, base.Summary());
+    PrintSeconds((std::string("  ") + overhead).c_str(), startup.Summary());
+    PrintSeconds((std::string("  ") + net).c_str(), runs.Less(startup).Summary(), to, base.Summary());
 }
 #endif
 
