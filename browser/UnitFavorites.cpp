@@ -19,13 +19,11 @@ bool Shown(const TControl& control) { return ::GetWindowLongA(control.Handle, GW
 }  // namespace
 
 void TfrmFavorites::BindComponents() {
-    const std::pair<std::string*, const char*> texts[] = {
+    RegisterLanguageFields(*this, "frmFavorites", {
         {&sHideListCaption, "sHideListCaption"}, {&sShowListCaption, "sShowListCaption"},
         {&smsgInvalidCharHead, "smsgInvalidCharHead"}, {&smsgInvalidCharBottom, "smsgInvalidCharBottom"},
         {&smsgHaveFavoritesNameHead, "smsgHaveFavoritesNameHead"},
-        {&smsgHaveFavoritesNameBottom, "smsgHaveFavoritesNameBottom"}};
-    for (const auto& t : texts) RegisterText(*t.first, t.second);
-    SetFieldDefaults(*this, "frmFavorites");
+        {&smsgHaveFavoritesNameBottom, "smsgHaveFavoritesNameBottom"}});
     Bind(pnlHead, IDC_FAV_PNLHEAD, "pnlHead", TAlign::alTop);
     Bind(lblName, IDC_FAV_LBLNAME, "lblName", TAlign::alNone, &pnlHead);
     Bind(edtName, IDC_FAV_EDTNAME, "edtName", TAlign::alNone, &pnlHead);

@@ -432,6 +432,7 @@ private:
 
 extern TfrmMain* frmMain;
 
-// Gives every text field a form registered its built-in text (the key is
-// the form's instance name, ".", and the field's name).
-void SetFieldDefaults(classlib::TForm& form, const std::string& formName);
+// Registers a form's language-text fields by name and gives each its
+// built-in text (the key is the form's instance name, ".", and the field's name).
+void RegisterLanguageFields(classlib::TForm& form, const std::string& formName,
+                            std::initializer_list<std::pair<std::string*, const char*>> fields);

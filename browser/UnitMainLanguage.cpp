@@ -182,8 +182,12 @@ const TCharsetSection kCharsetSections[] = {
 
 }  // namespace
 
-void SetFieldDefaults(TForm& form, const std::string& formName) {
-    for (const auto& t : form.Texts()) *t.second = LanguageDefault(formName + "." + t.first);
+void RegisterLanguageFields(TForm& form, const std::string& formName,
+                            std::initializer_list<std::pair<std::string*, const char*>> fields) {
+    for (const auto& field : fields) {
+        form.RegisterText(*field.first, field.second);
+        *field.first = LanguageDefault(formName + "." + field.second);
+    }
 }
 
 std::string TfrmMain::LanguageFileName() const {

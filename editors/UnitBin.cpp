@@ -102,8 +102,7 @@ int TextWidth(HWND window, const std::string& text) {
 // ---- Binding table -------------------------------------------------------------
 
 void TfrmBin::BindComponents() {
-    RegisterText(smsgUnknownImageFormat, "smsgUnknownImageFormat");
-    SetFieldDefaults(*this, "frmBin");
+    RegisterLanguageFields(*this, "frmBin", {{&smsgUnknownImageFormat, "smsgUnknownImageFormat"}});
     Bind(tbstMain, IDC_BIN_TBSTMAIN, "tbstMain");
     Bind(ntbkMain, IDC_BIN_NTBKMAIN, "ntbkMain");
     Bind(pgMain, IDC_BIN_PGMAIN, "pgMain", TAlign::alClient, &ntbkMain);

@@ -54,7 +54,7 @@ bool IsWholeWord(const std::wstring& text, size_t at, size_t length) {
 }  // namespace
 
 void TfrmKeyContent::BindComponents() {
-    const std::pair<std::string*, const char*> texts[] = {
+    RegisterLanguageFields(*this, "frmKeyContent", {
         {&sReadonlyCaption, "sReadonlyCaption"}, {&sCancelReadonlyCaption, "sCancelReadonlyCaption"},
         {&sPositionName, "sPositionName"}, {&sLinesName, "sLinesName"}, {&sSizeName, "sSizeName"},
         {&smsgReplaceVersionQuery, "smsgReplaceVersionQuery"},
@@ -62,9 +62,7 @@ void TfrmKeyContent::BindComponents() {
         {&smsgReplaceBroken, "smsgReplaceBroken"}, {&smsgReplaceFinish, "smsgReplaceFinish"},
         {&smsgQueryAddVersion, "smsgQueryAddVersion"}, {&smsgQueryImport, "smsgQueryImport"},
         {&smsgImportError, "smsgImportError"}, {&smsgUnknownRegistryFileVersion, "smsgUnknownRegistryFileVersion"},
-    };
-    for (const auto& t : texts) RegisterText(*t.first, t.second);
-    SetFieldDefaults(*this, "frmKeyContent");
+    });
     Bind(sttsbrContent, IDC_STTSBRCONTENT, "sttsbrContent", TAlign::alBottom);
     Bind(rchedtContent, IDC_RCHEDTCONTENT, "rchedtContent", TAlign::alClient);
     rchedtContent.Setup();
