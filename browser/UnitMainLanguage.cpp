@@ -378,11 +378,9 @@ void TfrmMain::mnitmLanguageDefauleClick(TObject*) { LoadDefaultLanguage(); }
 void TfrmMain::mnitmSetLanguageByName(TObject* sender) {
     const auto* item = dynamic_cast<TMenuItem*>(sender);
     if (!item || item->Tag < 0 || item->Tag >= FLanguages.Count()) return;
-    auto nameOf = [this](int i) { return FLanguages[i].substr(0, FLanguages[i].find('=')); };
-    const std::string name = nameOf(item->Tag);
-    for (int i = 0; i < FLanguages.Count(); ++i)
-        if (::lstrcmpiA(nameOf(i).c_str(), name.c_str()) == 0)
-            return LoadLanguage(FLanguages[i].substr(FLanguages[i].find('=') + 1));
+    const std::string& line = FLanguages[item->Tag];
+    // The first line of the item's name (letter case aside) names the section.
+    LoadLanguage(FLanguages.Value(line.substr(0, line.find('='))));
 }
 
 void TfrmMain::FormShow(TObject*) {
