@@ -1,16 +1,7 @@
 #!/bin/sh
 # Builds the image strip converter with the host compiler, converts the real
 # art file and feeds it broken input.
-set -u
-root=$(cd "$(dirname "$0")/../.." && pwd)
-cxx=${CXX_HOST:-c++}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-
-# bytes N..N+len-1 of a file as decimal numbers separated by blanks
-bytes() { od -An -tu1 -j "$2" -N "$3" "$1" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+. "$(dirname "$0")/../ShellTest.sh"
 
 if ! $cxx -std=c++17 -O2 -o "$tmp/mkbmp" "$root/forms/images/mkbmp.cpp"; then
     echo "FAIL: mkbmp does not compile" >&2
@@ -100,8 +91,4 @@ sed '19a\
 ................' "$tmp/good.txt" > "$tmp/extrarow.txt"
 expect_error extrarow 20
 
-if [ $failures -ne 0 ]; then
-    echo "mkbmp_test: $failures failure(s)" >&2
-    exit 1
-fi
-echo "mkbmp_test: ok"
+finish mkbmp_test

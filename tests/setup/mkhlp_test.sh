@@ -1,14 +1,7 @@
 #!/bin/sh
 # Builds the help file tool with the host compiler, converts the real help
 # text and feeds it broken input.
-set -u
-root=$(cd "$(dirname "$0")/../.." && pwd)
-cxx=${CXX_HOST:-c++}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-bytes() { od -An -tu1 -j "$2" -N "$3" "$1" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+. "$(dirname "$0")/../ShellTest.sh"
 
 $cxx -std=c++17 -O2 -o "$tmp/mkhlp" "$root/setup/help/mkhlp.cpp" || exit 1
 
@@ -39,5 +32,4 @@ printf 'text first\n# Title\n' > "$tmp/before.txt"
 : > "$tmp/empty.txt"
 "$tmp/mkhlp" "$tmp/empty.txt" "$tmp/empty.hlp" 2>/dev/null && fail "an empty source accepted"
 
-[ $failures -eq 0 ] || { echo "mkhlp_test: $failures failure(s)" >&2; exit 1; }
-echo "mkhlp_test: ok"
+finish mkhlp_test

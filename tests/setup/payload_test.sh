@@ -2,13 +2,7 @@
 # Checks the built installer's payload without Wine, and that the payload
 # tool refuses an image whose marker is missing or doubled.
 #   payload_test.sh <build folder>...
-set -u
-root=$(cd "$(dirname "$0")/../.." && pwd)
-cxx=${CXX_HOST:-c++}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+. "$(dirname "$0")/../ShellTest.sh"
 
 $cxx -std=c++17 -O2 -I"$root/setup" -o "$tmp/check" "$root/tests/setup/payload_check.cpp" || exit 1
 $cxx -std=c++17 -O2 -I"$root/setup" -o "$tmp/mkpayload" "$root/setup/mkpayload.cpp" || exit 1
@@ -39,5 +33,4 @@ cat "$build/payload/setup-image.exe" "$build/payload/setup-image.exe" > "$tmp/tw
 "$tmp/mkpayload" "$build/payload/setup-image.exe" "$tmp/again.exe" $files || fail "mkpayload fails on the image"
 cmp -s "$tmp/again.exe" "$build/bin/setup.exe" || fail "two payload runs differ"
 
-[ $failures -eq 0 ] || { echo "payload_test: $failures failure(s)" >&2; exit 1; }
-echo "payload_test: ok"
+finish payload_test
