@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <sddl.h>
 
-#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -116,94 +115,46 @@ inline void PretendWindows(DWORD platform, DWORD major, DWORD minor = 0) {
     };
 }
 
-// The ANSI and the wide registry functions, for walking a key tree with either.
-template <class Char>
-struct RegText;
-template <>
-struct RegText<char> {
-    static LONG EnumValue(HKEY k, DWORD i, char* name, DWORD* len, DWORD* type, BYTE* data, DWORD* size) {
-        return ::RegEnumValueA(k, i, name, len, nullptr, type, data, size);
-    }
-    static LONG EnumKey(HKEY k, DWORD i, char* name, DWORD* len) {
-        return ::RegEnumKeyExA(k, i, name, len, nullptr, nullptr, nullptr, nullptr);
-    }
-    static LONG Open(HKEY k, const char* name, HKEY* out) { return ::RegOpenKeyExA(k, name, 0, KEY_READ, out); }
-};
-template <>
-struct RegText<wchar_t> {
-    static LONG EnumValue(HKEY k, DWORD i, wchar_t* name, DWORD* len, DWORD* type, BYTE* data, DWORD* size) {
-        return ::RegEnumValueW(k, i, name, len, nullptr, type, data, size);
-    }
-    static LONG EnumKey(HKEY k, DWORD i, wchar_t* name, DWORD* len) {
-        return ::RegEnumKeyExW(k, i, name, len, nullptr, nullptr, nullptr, nullptr);
-    }
-    static LONG Open(HKEY k, const wchar_t* name, HKEY* out) { return ::RegOpenKeyExW(k, name, 0, KEY_READ, out); }
-};
-
-// Walks a key tree as stored, depth first. Paths are below the top key ("" for
-// the top, "a\\b" below it). onKey sees every key that opened, onValue every
-// value with its raw type and bytes, onUnreadable every subkey that did not
-// open. Only the wide functions reach paths longer than 260 characters.
-template <class Char>
-struct TreeWalk {
-    using Text = std::basic_string<Char>;
-    std::function<void(const Text& path)> OnKey;
-    std::function<void(const Text& path, const Text& name, DWORD type, std::vector<BYTE> data)> OnValue;
-    std::function<void(const Text& path)> OnUnreadable;
-
-    void Walk(HKEY key, const Text& path = Text()) const {
-        if (OnKey) OnKey(path);
-        std::vector<Char> name(16384);
-        std::vector<BYTE> data(1 << 20);
-        for (DWORD i = 0;; ++i) {
-            DWORD len = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size()), type = 0;
-            if (RegText<Char>::EnumValue(key, i, name.data(), &len, &type, data.data(), &size) != ERROR_SUCCESS)
-                break;
-            if (OnValue) OnValue(path, Text(name.data(), len), type, std::vector<BYTE>(data.begin(), data.begin() + size));
-        }
-        for (DWORD i = 0;; ++i) {
-            DWORD len = static_cast<DWORD>(name.size());
-            if (RegText<Char>::EnumKey(key, i, name.data(), &len) != ERROR_SUCCESS) break;
-            const Text sub(name.data(), len);
-            const Text subPath = path.empty() ? sub : path + Char('\\') + sub;
-            HKEY child = nullptr;
-            if (RegText<Char>::Open(key, sub.c_str(), &child) != ERROR_SUCCESS) {
-                if (OnUnreadable) OnUnreadable(subPath);
-                continue;
-            }
-            Walk(child, subPath);
-            ::RegCloseKey(child);
-        }
-    }
-    // Walks the tree at root\path; false when it cannot be opened.
-    bool WalkAt(HKEY root, const Text& path) const {
-        HKEY key = nullptr;
-        if (RegText<Char>::Open(root, path.c_str(), &key) != ERROR_SUCCESS) return false;
-        Walk(key);
-        ::RegCloseKey(key);
-        return true;
-    }
-};
-
-// A whole subtree as stored: every key (path relative to the top, "" for
-// the top, "\\sub" below it) and every value ("path:name") with its raw
-// type and bytes, read through the wide functions.
+// A whole subtree as stored, read through the wide functions (only they
+// reach paths over 260 characters): every key (path relative to the top,
+// "" for the top, "\\sub" below it; " (unreadable)" appended to a subkey
+// that did not open) and every value ("path:name") with its type and bytes.
 struct TreeImage {
     std::map<std::wstring, int> Keys;
     std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> Values;
     bool operator==(const TreeImage& o) const { return Keys == o.Keys && Values == o.Values; }
+
+    void Walk(HKEY key, const std::wstring& path) {
+        Keys[path] = 1;
+        std::vector<wchar_t> name(16384);
+        std::vector<BYTE> data(1 << 20);
+        for (DWORD i = 0;; ++i) {
+            DWORD len = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size()), type = 0;
+            if (::RegEnumValueW(key, i, name.data(), &len, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+            Values[path + L":" + std::wstring(name.data(), len)] = {type,
+                                                                   std::vector<BYTE>(data.begin(), data.begin() + size)};
+        }
+        for (DWORD i = 0;; ++i) {
+            DWORD len = static_cast<DWORD>(name.size());
+            if (::RegEnumKeyExW(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            const std::wstring sub(name.data(), len);
+            HKEY child = nullptr;
+            if (::RegOpenKeyExW(key, sub.c_str(), 0, KEY_READ, &child) != ERROR_SUCCESS) {
+                Keys[path + L"\\" + sub + L" (unreadable)"] = 1;
+                continue;
+            }
+            Walk(child, path + L"\\" + sub);
+            ::RegCloseKey(child);
+        }
+    }
 };
 
 inline TreeImage Image(HKEY root, const std::string& path) {
     TreeImage image;
-    TreeWalk<wchar_t> walk;
-    auto rel = [](const std::wstring& p) { return p.empty() ? p : L"\\" + p; };
-    walk.OnKey = [&](const std::wstring& p) { image.Keys[rel(p)] = 1; };
-    walk.OnValue = [&](const std::wstring& p, const std::wstring& name, DWORD type, std::vector<BYTE> data) {
-        image.Values[rel(p) + L":" + name] = {type, std::move(data)};
-    };
-    walk.OnUnreadable = [&](const std::wstring& p) { image.Keys[rel(p) + L" (unreadable)"] = 1; };
-    walk.WalkAt(root, W(path));
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, W(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return image;
+    image.Walk(key, L"");
+    ::RegCloseKey(key);
     return image;
 }
 

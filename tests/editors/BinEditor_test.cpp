@@ -26,14 +26,8 @@ std::string Address(int line) {
 
 // Each case runs on the rich-edit hex column (NT family) and on the memo
 // (Windows 95 family).
-class BinEditorTest : public EditorTest, public ::testing::WithParamInterface<bool> {
+class BinEditorTest : public BinEditorFixture {
 protected:
-    void SetUp() override {
-        if (!GetParam()) PretendWindows(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
-        StartProgram();
-    }
-    HWND Hex() { return frmBin->HexColumn().Handle; }
-    HWND Chars() { return frmBin->mmValueString.Handle; }
     std::string HexShown() { return GetParam() ? frmBin->mmHexValue.Text() : frmBin->mm_HexValue.Text(); }
     void Fill(const std::vector<std::uint8_t>& bytes) { frmBin->SetHexColumnText(BytesToHex(bytes)); }
     // Shows the editor (as its modal run would) and runs body while it is up.

@@ -19,7 +19,6 @@ protected:
         ::ShowWindow(frmBin->Handle, SW_SHOWNA);
         frmBin->FormShow(frmBin);
         Seams().OpenFileName = [this](OPENFILENAMEA& ofn) {
-            Filters.push_back(std::string(ofn.lpstrFilter, 40));
             lstrcpynA(ofn.lpstrFile, Chosen.c_str(), static_cast<int>(ofn.nMaxFile));
             return true;
         };
@@ -39,20 +38,17 @@ protected:
         return size;
     }
     std::string Dir, Chosen;
-    std::vector<std::string> Filters;
 };
 
 TEST_F(BinPictureTest, EveryKindShowsFromTheBytesAndAnythingElseShowsTheUnknownText) {
     const std::pair<int, int> picture{40, 30}, none{0, 0};
     for (const char* name : {"v5.bmp", "v3.bmp", "rle8.bmp", "colour.jpg", "grey.jpg", "pic.gif"})
         EXPECT_EQ(View(ReadFile(Path(name))), picture) << name;
-    EXPECT_EQ(View(""), none);
-    EXPECT_EQ(View("BM"), none);
     std::string gif = ReadFile(Path("pic.gif"));
     gif[0] = 'g', gif[1] = 'i', gif[2] = 'f';
-    EXPECT_EQ(View(gif), none);
-    EXPECT_EQ(View(ReadFile(Path("colour.jpg")).substr(0, 9)), none);
     const std::string jpeg = ReadFile(Path("colour.jpg"));
+    for (const std::string& bytes : {std::string(), std::string("BM"), gif, jpeg.substr(0, 9)})
+        EXPECT_EQ(View(bytes), none) << bytes.substr(0, 3);
     EXPECT_EQ(View(jpeg.substr(0, jpeg.size() - 40)), picture);  // cut inside its scan: what decoded
     EXPECT_TRUE(Boxes.Boxes.empty());
 }
@@ -68,7 +64,6 @@ TEST_F(BinPictureTest, SavingGoesByTheExtensionAndNeedsAPicture) {
         Click(frmBin->btnImageSave);
         EXPECT_NE(ReadFile(Chosen), "") << name;
     }
-    EXPECT_EQ(Filters.front().substr(0, 30), std::string("All (*.gif;*.jpg;*.jpeg;*.bmp)\0", 31).substr(0, 30));
     EXPECT_TRUE(Boxes.Boxes.empty());
     // A read-only target stays as it was.
     Chosen = Path("readonly.bmp");
@@ -86,16 +81,14 @@ TEST_F(BinPictureTest, SavingGoesByTheExtensionAndNeedsAPicture) {
     ::DeleteFileA(Chosen.c_str());
     Click(frmBin->btnImageSave);
     EXPECT_EQ(::GetFileAttributesA(Chosen.c_str()), INVALID_FILE_ATTRIBUTES);
-    ASSERT_EQ(Boxes.Boxes.size(), 2u);
-    EXPECT_EQ(Boxes.Boxes[0].Text, "Save picturen fialed");
-    EXPECT_EQ(Boxes.Boxes[1].Text, "Save picturen fialed");
+    ASSERT_EQ(Boxes.Boxes.size(), 2u);  // the read-only target and no picture
+    for (const auto& box : Boxes.Boxes) EXPECT_EQ(box.Text, "Save picturen fialed");
 }
 
 TEST_F(BinPictureTest, LoadingAPictureFileReplacesTheBytesAndReportsAMismatch) {
     frmBin->tbstMainChange(nullptr);
     Chosen = Path("colour.jpg");
     Click(frmBin->btnImageLoad);
-    EXPECT_EQ(Filters.back().substr(0, 15), "Bitmaps (*.bmp)");
     const std::string jpeg = ReadFile(Chosen);
     EXPECT_EQ(frmBin->Model().Bytes(), std::vector<std::uint8_t>(jpeg.begin(), jpeg.end()));
     ASSERT_NE(frmBin->imgMain.Picture(), nullptr);

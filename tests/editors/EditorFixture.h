@@ -49,3 +49,15 @@ protected:
         }
     }
 };
+
+// The binary editor on the rich-edit hex column (NT family, true) or the memo
+// (Windows 95 family, false).
+class BinEditorFixture : public EditorTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        if (!GetParam()) PretendWindows(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
+        StartProgram();
+    }
+    HWND Hex() { return frmBin->HexColumn().Handle; }
+    HWND Chars() { return frmBin->mmValueString.Handle; }
+};

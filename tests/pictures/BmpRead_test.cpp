@@ -7,13 +7,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put16(Bytes& b, std::uint32_t v) {
-    b.push_back(std::uint8_t(v));
-    b.push_back(std::uint8_t(v >> 8));
-}
-void Put32(Bytes& b, std::uint32_t v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
+// The values as little-endian words of n bytes each.
+Bytes Le(int n, std::initializer_list<std::uint32_t> values) {
+    Bytes b;
+    for (std::uint32_t v : values)
+        for (int i = 0; i < n; ++i) b.push_back(std::uint8_t(v >> 8 * i));
+    return b;
 }
 
 // A BMP file: header of headerSize bytes (bit-field masks inside it from 52
@@ -21,23 +20,18 @@ void Put32(Bytes& b, std::uint32_t v) {
 Bytes MakeBmp(std::uint32_t headerSize, std::int32_t w, std::int32_t h, unsigned bits, std::uint32_t compression,
               const Bytes& extra, const Bytes& pixels, const std::uint32_t* masks = nullptr) {
     Bytes b{'B', 'M'};
-    Put32(b, 0);
-    Put32(b, 0);
-    Put32(b, 14 + headerSize + std::uint32_t(extra.size()));
-    Put32(b, headerSize);
+    auto put = [&b](int n, std::initializer_list<std::uint32_t> values) {
+        const Bytes v = Le(n, values);
+        b.insert(b.end(), v.begin(), v.end());
+    };
+    put(4, {0, 0, 14 + headerSize + std::uint32_t(extra.size()), headerSize});
     if (headerSize == 12) {
-        Put16(b, std::uint32_t(w));
-        Put16(b, std::uint32_t(h));
-        Put16(b, 1);
-        Put16(b, bits);
+        put(2, {std::uint32_t(w), std::uint32_t(h), 1, bits});
     } else {
-        Put32(b, std::uint32_t(w));
-        Put32(b, std::uint32_t(h));
-        Put16(b, 1);
-        Put16(b, bits);
-        Put32(b, compression);
-        for (int i = 0; i < 5; ++i) Put32(b, 0);
-        for (std::uint32_t at = 40; at < headerSize; at += 4) Put32(b, masks && at < 52 ? masks[(at - 40) / 4] : 0);
+        put(4, {std::uint32_t(w), std::uint32_t(h)});
+        put(2, {1, bits});
+        put(4, {compression, 0, 0, 0, 0, 0});
+        for (std::uint32_t at = 40; at < headerSize; at += 4) put(4, {masks && at < 52 ? masks[(at - 40) / 4] : 0});
     }
     b.insert(b.end(), extra.begin(), extra.end());
     b.insert(b.end(), pixels.begin(), pixels.end());
@@ -58,35 +52,22 @@ const Bytes kPalette4 = {0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0}; 
 TEST(BmpReadTest, EveryHeaderDepthAndRowOrderGivesTheSamePicture) {
     // 2 x 2: top row red, green; bottom row blue, black.
     const std::uint32_t want[2][2] = {{0xFF0000, 0x00FF00}, {0x0000FF, 0x000000}};
-    std::vector<std::pair<const char*, Bytes>> files;
-    files.push_back({"24 bits bottom-up", MakeBmp(40, 2, 2, 24, 0, {}, {255, 0, 0, 0, 0, 0, 0, 0,  //
-                                                                        0, 0, 255, 0, 255, 0, 0, 0})});
-    files.push_back({"24 bits top-down", MakeBmp(124, 2, -2, 24, 0, {}, {0, 0, 255, 0, 255, 0, 0, 0,  //
-                                                                         255, 0, 0, 0, 0, 0, 0, 0})});
-    files.push_back({"8 bits", MakeBmp(40, 2, 2, 8, 0, kPalette4, {3, 0, 0, 0, 1, 2, 0, 0})});
-    files.push_back({"core header", MakeBmp(12, 2, 2, 8, 0, {0, 0, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0},
-                                            {3, 0, 0, 0, 1, 2, 0, 0})});
-    files.push_back({"4 bits", MakeBmp(40, 2, 2, 4, 0, kPalette4, {0x30, 0, 0, 0, 0x12, 0, 0, 0})});
-    Bytes px565;
-    for (std::uint32_t v : {0x001Fu, 0u, 0xF800u, 0x07E0u}) Put16(px565, v);
-    files.push_back({"16 bits 565", MakeBmp(40, 2, 2, 16, 3, {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}, px565)});
-    files.push_back({"16 bits 555", MakeBmp(40, 2, 2, 16, 0, {}, [] {
-                         Bytes b;
-                         for (std::uint32_t v : {0x001Fu, 0u, 0x7C00u, 0x03E0u}) Put16(b, v);
-                         return b;
-                     }())});
-    Bytes px32;
-    for (std::uint32_t v : {0x0000FF00u, 0u, 0xFF000000u, 0x00FF0000u}) Put32(px32, v);
     const std::uint32_t rgba[3] = {0xFF000000, 0x00FF0000, 0x0000FF00};
-    files.push_back({"32 bits fields in a 56-byte header", MakeBmp(56, 2, 2, 32, 3, {}, px32, rgba)});
-    files.push_back({"32 bits 108", MakeBmp(108, 2, 2, 32, 0, {}, [] {
-                         Bytes b;
-                         for (std::uint32_t v : {0xFFu, 0u, 0xFF0000u, 0xFF00u}) Put32(b, v);
-                         return b;
-                     }())});
-    // RLE8: bottom row by a run, top row by an absolute group one pixel too long.
-    files.push_back({"RLE8", MakeBmp(40, 2, 2, 8, 1, kPalette4, {1, 3, 0, 0, 0, 3, 1, 2, 0, 0, 0, 1})});
-    files.push_back({"RLE4", MakeBmp(40, 2, 2, 4, 2, kPalette4, {1, 0x30, 0, 0, 2, 0x12, 0, 1})});
+    const std::pair<const char*, Bytes> files[] = {
+        {"24 bits bottom-up", MakeBmp(40, 2, 2, 24, 0, {}, {255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0})},
+        {"24 bits top-down", MakeBmp(124, 2, -2, 24, 0, {}, {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0})},
+        {"8 bits", MakeBmp(40, 2, 2, 8, 0, kPalette4, {3, 0, 0, 0, 1, 2, 0, 0})},
+        {"core header", MakeBmp(12, 2, 2, 8, 0, {0, 0, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0}, {3, 0, 0, 0, 1, 2, 0, 0})},
+        {"4 bits", MakeBmp(40, 2, 2, 4, 0, kPalette4, {0x30, 0, 0, 0, 0x12, 0, 0, 0})},
+        {"16 bits 565", MakeBmp(40, 2, 2, 16, 3, Le(4, {0xF800, 0x07E0, 0x001F}), Le(2, {0x001F, 0, 0xF800, 0x07E0}))},
+        {"16 bits 555", MakeBmp(40, 2, 2, 16, 0, {}, Le(2, {0x001F, 0, 0x7C00, 0x03E0}))},
+        {"32 bits fields in a 56-byte header",
+         MakeBmp(56, 2, 2, 32, 3, {}, Le(4, {0x0000FF00, 0, 0xFF000000, 0x00FF0000}), rgba)},
+        {"32 bits 108", MakeBmp(108, 2, 2, 32, 0, {}, Le(4, {0xFF, 0, 0xFF0000, 0xFF00}))},
+        // RLE8: bottom row by a run, top row by an absolute group one pixel too long.
+        {"RLE8", MakeBmp(40, 2, 2, 8, 1, kPalette4, {1, 3, 0, 0, 0, 3, 1, 2, 0, 0, 0, 1})},
+        {"RLE4", MakeBmp(40, 2, 2, 4, 2, kPalette4, {1, 0x30, 0, 0, 2, 0x12, 0, 1})},
+    };
     for (const auto& [name, file] : files) {
         bmpcore::BmpImage img;
         ASSERT_TRUE(bmpcore::ReadBMP(file.data(), file.size(), img)) << name;
@@ -99,22 +80,18 @@ TEST(BmpReadTest, EveryHeaderDepthAndRowOrderGivesTheSamePicture) {
 
 TEST(BmpReadTest, DamagedAndHostileFilesFailOrStayInsideThePicture) {
     bmpcore::BmpImage img;
+    auto read = [&img](const Bytes& file) { return bmpcore::ReadBMP(file.data(), file.size(), img); };
     const Bytes good = MakeBmp(40, 2, 2, 24, 0, {}, Bytes(16, 0));
-    ASSERT_TRUE(bmpcore::ReadBMP(good.data(), good.size(), img));
-    const Bytes bm = {'B', 'M'};
-    EXPECT_FALSE(bmpcore::ReadBMP(bm.data(), bm.size(), img));
+    ASSERT_TRUE(read(good));
+    EXPECT_FALSE(read({'B', 'M'}));
     for (std::size_t cut = 0; cut < good.size(); ++cut) EXPECT_FALSE(bmpcore::ReadBMP(good.data(), cut, img)) << cut;
     EXPECT_FALSE(bmpcore::ReadBMP(MakeBmp(64, 2, 2, 24, 0, {}, Bytes(16, 0)).data(), 70 + 16, img));  // header size
-    const Bytes huge = MakeBmp(40, 65535, 65535, 8, 1, kPalette4, {0, 1});  // RLE: tiny data, too many pixels
-    EXPECT_FALSE(bmpcore::ReadBMP(huge.data(), huge.size(), img));
-    const Bytes zeroWide = MakeBmp(40, 0, 2, 24, 0, {}, {});
-    EXPECT_FALSE(bmpcore::ReadBMP(zeroWide.data(), zeroWide.size(), img));
-    const Bytes jpegInside = MakeBmp(40, 2, 2, 24, 4, {}, Bytes(16, 0));
-    EXPECT_FALSE(bmpcore::ReadBMP(jpegInside.data(), jpegInside.size(), img));
+    EXPECT_FALSE(read(MakeBmp(40, 65535, 65535, 8, 1, kPalette4, {0, 1})));  // RLE: tiny data, too many pixels
+    EXPECT_FALSE(read(MakeBmp(40, 0, 2, 24, 0, {}, {})));                    // zero wide
+    EXPECT_FALSE(read(MakeBmp(40, 2, 2, 24, 4, {}, Bytes(16, 0))));          // JPEG inside
     // Runs and deltas past the row and the picture, an absolute group past the
     // data's end: dropped, never written outside the picture.
-    const Bytes wild = MakeBmp(40, 2, 2, 8, 1, kPalette4, {255, 1, 0, 2, 200, 200, 5, 2, 0, 0, 0, 9, 1});
-    ASSERT_TRUE(bmpcore::ReadBMP(wild.data(), wild.size(), img));
+    ASSERT_TRUE(read(MakeBmp(40, 2, 2, 8, 1, kPalette4, {255, 1, 0, 2, 200, 200, 5, 2, 0, 0, 0, 9, 1})));
     EXPECT_EQ(At(img, 0, 1), 0xFF0000u);
     EXPECT_EQ(At(img, 1, 1), 0xFF0000u);
 }

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
 #include <random>
 
 using namespace gifcore;
@@ -35,46 +34,14 @@ Bytes Indices(GifFrameData& f, bool* corrupt = nullptr, bool tolerate = true) {
     return out;
 }
 
-Bytes Codes(std::initializer_list<std::pair<unsigned, int>> codes) {
-    CodePacker p;
-    for (auto [code, width] : codes) p.Put(code, width);
-    return p.Done();
+Bytes Cat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
 // One 4-colour frame (code size 2) of w x h made from the codes.
 Bytes FourColour(unsigned w, unsigned h, const Bytes& codes, bool terminator = true) {
-    Bytes b = Head(w, h, 2);
-    Image(b, w, h, ImageData(2, codes, terminator));
-    b.push_back(0x3B);
-    return b;
-}
-
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const GifError& e) {
-        return e.what();
-    }
-    return "";
-}
-
-Bytes Bmp8(int w, int h, const std::vector<std::uint8_t>& topDown, int colours = 256) {
-    std::uint8_t pal[1024] = {};
-    for (int i = 0; i < colours; ++i) pal[4 * i] = pal[4 * i + 1] = pal[4 * i + 2] = std::uint8_t(i);
-    const std::size_t row = RowBytes32(std::uint64_t(w) * 8);
-    Bytes rows(row * std::size_t(h), 0);
-    for (int y = 0; y < h; ++y)
-        std::memcpy(rows.data() + std::size_t(h - 1 - y) * row, topDown.data() + std::size_t(y) * w, std::size_t(w));
-    return BuildBMP(w, h, 8, pal, 256, rows.data());
-}
-
-// Encodes a BMP into a fresh one-frame picture and writes it.
-Bytes EncodeOne(const Bytes& bmp, Picture& p) {
-    p.frames.resize(1);
-    EncodeDIBStream(p.frames[0], p.screen, bmp.data(), bmp.size());
-    UpdateExtensions(p.frames[0], p.screen);
-    std::vector<GifFrameData*> list{&p.frames[0]};
-    return WriteGIFStream(p.screen, list, false);
+    return OneFrame(w, h, 2, ImageData(2, codes, terminator));
 }
 
 }  // namespace
@@ -90,20 +57,14 @@ TEST(GifReader, HeaderScreenAndBlockStructure)
     EXPECT_TRUE(Read(Bytes()).frames.empty());
 
     // A stream that ends right after the table: no frames, no failure.
-    Bytes head = Head(4, 4, 2);
+    const Bytes head = Head(4, 4, 2);
     EXPECT_TRUE(Read(head).frames.empty());
     // A stray byte after the table with more bytes after it fails; after the last image it ends reading.
-    Bytes stray = head;
-    stray.insert(stray.end(), {0x55, 0x00, 0x3B});
-    EXPECT_EQ(ErrorOf([&] { Read(stray); }), "Stream read error");
-    Bytes good = FourColour(2, 2, Codes({{4, 3}, {0, 3}, {1, 3}, {6, 3}, {5, 3}}));
-    good.back() = 0x55;
-    good.push_back(0x21);
-    EXPECT_EQ(Read(good).frames.size(), 1u);
-    // An unknown extension label.
-    Bytes ext = head;
-    ext.insert(ext.end(), {0x21, 0x33, 0x00});
-    EXPECT_EQ(ErrorOf([&] { Read(ext); }), "Unrecognized extension block: 33");
+    EXPECT_EQ(ErrorOf([&] { Read(Cat(head, {0x55, 0x00, 0x3B})); }), "Stream read error");
+    b[4] = '9';
+    b.back() = 0x55;
+    EXPECT_EQ(Read(Cat(b, {0x21})).frames.size(), 1u);
+    EXPECT_EQ(ErrorOf([&] { Read(Cat(head, {0x21, 0x33, 0x00})); }), "Unrecognized extension block: 33");
 }
 
 TEST(GifReader, ExtensionsDelaysLoopAndComments)
@@ -132,14 +93,10 @@ TEST(GifReader, ExtensionsDelaysLoopAndComments)
     EXPECT_EQ(p.screen.GlobalData->CommentLines, (Lines{"a", "\r\n\r\n", "b"}));
 
     // Block size 10 is no loop extension; a cut application sub-block keeps its bytes.
-    Bytes c = Head(1, 1, 2);
     const char loop10[] = "\x21\xFF\x0ANETSCAPE2.0\x03\x01\xE8";
-    c.insert(c.end(), loop10, loop10 + 17);
-    EXPECT_FALSE(Read(c).screen.LoopFlag);
+    EXPECT_FALSE(Read(Cat(Head(1, 1, 2), Bytes(loop10, loop10 + 17))).screen.LoopFlag);
     // A comment cut by the end of the stream keeps the bytes present.
-    Bytes cutComment = Head(1, 1, 2);
-    cutComment.insert(cutComment.end(), {0x21, 0xFE, 5, 'a', 'b'});
-    EXPECT_EQ(Read(cutComment).screen.GlobalData->CommentLines, Lines{"ab"});
+    EXPECT_EQ(Read(Cat(Head(1, 1, 2), {0x21, 0xFE, 5, 'a', 'b'})).screen.GlobalData->CommentLines, Lines{"ab"});
     // Delays clamp at 65,535 ms.
     Bytes d = Head(1, 1, 2);
     Gce(d, 0, 60000, 0);
@@ -148,9 +105,7 @@ TEST(GifReader, ExtensionsDelaysLoopAndComments)
     // A short screen descriptor is zero-filled; a frame still 0 wide is corrupt and empty.
     Bytes s{'G', 'I', 'F', '8', '7', 'a', 3};
     EXPECT_EQ(Read(s).screen.LogicalWidth, 3);
-    Bytes z = Head(0, 0, 2);
-    Image(z, 0, 0, data);
-    Picture pz = Read(z);
+    Picture pz = Read(OneFrame(0, 0, 2, data));
     ASSERT_EQ(pz.frames.size(), 1u);
     EXPECT_TRUE(BuildDIBStream(pz.frames[0]).empty());
     EXPECT_TRUE(pz.frames[0].CorruptMark);
@@ -164,49 +119,36 @@ TEST(GifDecoder, CodeStreamsAndInterlace)
     p = Read(FourColour(7, 1, Codes({{4, 3}, {0, 3}, {1, 3}, {6, 3}, {8, 4}, {5, 4}})));
     EXPECT_EQ(Indices(p.frames[0]), (Bytes{0, 1, 0, 1, 0, 1, 0}));
     // Interlaced height 5: stream rows land on 0, 4, 2, 1, 3.
-    Bytes b = Head(1, 5, 2);
-    Image(b, 1, 5, ImageData(2, Codes({{4, 3}, {0, 3}, {1, 3}, {2, 3}, {3, 4}, {0, 4}, {5, 4}})), 0x40);
-    p = Read(b);
+    p = Read(OneFrame(1, 5, 2, ImageData(2, Codes({{4, 3}, {0, 3}, {1, 3}, {2, 3}, {3, 4}, {0, 4}, {5, 4}})), 0x40));
     EXPECT_EQ(Indices(p.frames[0]), (Bytes{0, 3, 2, 0, 1}));
-    // A 256-colour frame with code size 2: roots are the codes below the clear code.
-    Bytes r = Head(3, 1, 8);
-    Image(r, 3, 1, ImageData(2, Codes({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {5, 3}})));
-    p = Read(r);
-    bool corrupt = true;
-    EXPECT_EQ(Indices(p.frames[0], &corrupt), (Bytes{1, 2, 3}));
-    EXPECT_FALSE(corrupt);
 }
 
 TEST(GifDecoder, DamagedCodeStreams)
 {
+    const struct {
+        unsigned w;
+        Bytes codes, want;
+        bool corrupt;
+    } cases[] = {
+        {2, Codes({{6, 3}, {0, 3}}), {0, 0}, true},  // starts as if just cleared: a first code >= clear + 2
+        {2, Codes({{4, 3}, {4, 3}, {2, 3}, {3, 3}, {5, 3}}), {2, 3}, false},  // a clear clears again
+        {2, Codes({{4, 3}, {5, 3}, {1, 3}}), {0, 0}, true},                   // an end code after a clear ends
+        {4, Codes({{4, 3}, {1, 3}, {7, 3}, {5, 3}}), {1, 0, 0, 0}, true},     // a code above the next free code
+        {2, Codes({{4, 3}, {1, 3}, {2, 3}}), {1, 2}, false},                  // all rows done, no end code
+    };
     bool corrupt = false;
-    // Starts as if just cleared: a first code at or above clear + 2 is corrupt.
-    Picture p = Read(FourColour(2, 1, Codes({{6, 3}, {0, 3}})));
-    Indices(p.frames[0], &corrupt);
-    EXPECT_TRUE(corrupt);
-    // After a clear an end code ends; a clear clears again.
-    p = Read(FourColour(2, 1, Codes({{4, 3}, {4, 3}, {2, 3}, {3, 3}, {5, 3}})));
-    EXPECT_EQ(Indices(p.frames[0], &corrupt), (Bytes{2, 3}));
-    EXPECT_FALSE(corrupt);
-    p = Read(FourColour(2, 1, Codes({{4, 3}, {5, 3}, {1, 3}})));
-    EXPECT_EQ(Indices(p.frames[0], &corrupt), (Bytes{0, 0}));
-    EXPECT_TRUE(corrupt);
-    // A code above the next free code.
-    p = Read(FourColour(4, 1, Codes({{4, 3}, {1, 3}, {7, 3}, {5, 3}})));
-    EXPECT_EQ(Indices(p.frames[0], &corrupt), (Bytes{1, 0, 0, 0}));
-    EXPECT_TRUE(corrupt);
-    // All rows done without an end code: success; rows missing: corrupt, strict mode fails.
-    p = Read(FourColour(2, 1, Codes({{4, 3}, {1, 3}, {2, 3}})));
-    EXPECT_EQ(Indices(p.frames[0], &corrupt), (Bytes{1, 2}));
-    EXPECT_FALSE(corrupt);
-    p = Read(FourColour(6, 1, Codes({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {0, 4}}), false));
+    for (const auto& c : cases) {
+        Picture p = Read(FourColour(c.w, 1, c.codes));
+        EXPECT_EQ(Indices(p.frames[0], &corrupt), c.want);
+        EXPECT_EQ(corrupt, c.corrupt);
+    }
+    // Rows missing: corrupt, strict mode fails.
+    Picture p = Read(FourColour(6, 1, Codes({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {0, 4}}), false));
     EXPECT_EQ(Indices(p.frames[0], &corrupt), (Bytes{1, 2, 3, 0, 0, 0}));
     EXPECT_TRUE(corrupt);
     EXPECT_EQ(ErrorOf([&] { Indices(p.frames[0], nullptr, false); }), "Stream read error");
     // Code size 1: corrupt, read as size 2 up to the first code after the one following a clear.
-    Bytes b = Head(3, 1, 2);
-    Image(b, 3, 1, ImageData(1, Codes({{4, 3}, {1, 3}, {2, 3}, {5, 3}})));
-    p = Read(b);
+    p = Read(OneFrame(3, 1, 2, ImageData(1, Codes({{4, 3}, {1, 3}, {2, 3}, {5, 3}}))));
     EXPECT_EQ(Indices(p.frames[0], &corrupt), (Bytes{1, 0, 0}));
     EXPECT_TRUE(corrupt);
     EXPECT_EQ(ErrorOf([&] { Indices(p.frames[0], nullptr, false); }), "GIF code size not in range 2 to 9");
@@ -221,17 +163,13 @@ TEST(GifDecoder, DamagedCodeStreams)
 
 TEST(GifDecoder, HugeFramesFailBeforeTakingMemory)
 {
-    Bytes b = Head(65535, 65535, 2);
-    Image(b, 65535, 65535, ImageData(2, Codes({{4, 3}, {0, 3}})));
-    Picture p = Read(b);
+    Picture p = Read(FourColour(65535, 65535, Codes({{4, 3}, {0, 3}})));
     EXPECT_EQ(p.screen.LogicalWidth, 65535);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(ErrorOf([&] { BuildDIBStream(p.frames[0]); }), "GIF encoded data is corrupt");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     // Neither table: pixel bits 0 cannot be built.
-    Bytes n = Head(1, 1, 0);
-    Image(n, 1, 1, ImageData(2, Codes({{4, 3}, {0, 3}})));
-    p = Read(n);
+    p = Read(OneFrame(1, 1, 0, ImageData(2, Codes({{4, 3}, {0, 3}}))));
     EXPECT_EQ(ErrorOf([&] { BuildDIBStream(p.frames[0]); }), "Wrong number of colors; must be a power of 2");
 }
 
@@ -240,9 +178,8 @@ TEST(GifReader, CutAndFlippedStreamsNeverCrash)
     std::mt19937 rng(5);
     std::vector<std::uint8_t> pixels(37 * 11);
     for (auto& v : pixels) v = std::uint8_t(rng() % 7);
-    Picture src;
-    Bytes gif = EncodeOne(Bmp8(37, 11, pixels), src);
-    for (std::size_t cut = 0; cut <= gif.size(); ++cut) {
+    const Bytes gif = EncodeBmp(IndexBmp(37, 11, 8, pixels));
+    for (std::size_t cut = 0; cut <= gif.size(); ++cut)
         for (int flip = -1; flip < 13; ++flip) {
             Bytes b(gif.begin(), gif.begin() + std::ptrdiff_t(cut));
             if (flip >= 0 && std::size_t(flip) < b.size()) b[std::size_t(flip)] ^= 0xA5;
@@ -252,32 +189,6 @@ TEST(GifReader, CutAndFlippedStreamsNeverCrash)
             } catch (const GifError&) {
             }
         }
-    }
-}
-
-TEST(GifWriter, EncoderCodesAndRoundTrips)
-{
-    // Code sizes: 1-bit images use 2, 4-bit 4, 8-bit 8.
-    for (int bits : {1, 4, 8}) {
-        Bytes rows(RowBytes32(std::uint64_t(bits) * 3), 0);
-        Bytes out;
-        EncodeGIFData(out, 3, 1, bits, rows.data());
-        EXPECT_EQ(out[0], bits == 1 ? 2 : bits);
-    }
-    // Random data through the reset after code 4,094, and flat data.
-    std::mt19937 rng(1);
-    for (int flat = 0; flat < 2; ++flat) {
-        std::vector<std::uint8_t> pixels(301 * 97);
-        for (auto& v : pixels) v = flat ? 9 : std::uint8_t(rng());
-        Picture p;
-        Bytes gif = EncodeOne(Bmp8(301, 97, pixels), p);
-        Picture back = Read(gif);
-        ASSERT_EQ(back.frames.size(), 1u);
-        bool corrupt = true;
-        EXPECT_EQ(Indices(back.frames[0], &corrupt), Bytes(pixels.begin(), pixels.end()));
-        EXPECT_FALSE(corrupt);
-        EXPECT_EQ(std::string(gif.begin(), gif.begin() + 6), "GIF87a");
-    }
 }
 
 TEST(GifWriter, TablesTransparencySizesAndVersion)
@@ -314,6 +225,13 @@ TEST(GifWriter, TablesTransparencySizesAndVersion)
     local = Read(WriteGIFStream(p.screen, list, false));
     EXPECT_FALSE(local.frames[0].HasLocalTable);
 
+    // Code sizes: 1-bit images use 2, 4-bit 4, 8-bit 8.
+    for (int bits : {1, 4, 8}) {
+        Bytes rows(RowBytes32(std::uint64_t(bits) * 3), 0), out;
+        EncodeGIFData(out, 3, 1, bits, rows.data());
+        EXPECT_EQ(out[0], bits == 1 ? 2 : bits);
+    }
+
     // A frame reaching past 65,535 is refused.
     f.OriginX = 65535;
     EXPECT_EQ(ErrorOf([&] { WriteGIFStream(p.screen, list, false); }), "GIF image encoding error");
@@ -323,91 +241,59 @@ TEST(GifWriter, TablesTransparencySizesAndVersion)
 
 TEST(GifWriter, EncodeDIBStreamValidatesItsBmp)
 {
-    Bytes good = Bmp8(5, 3, std::vector<std::uint8_t>(15, 1));
+    const Bytes good = IndexBmp(5, 3, 8, Bytes(15, 1));
     GifFrameData f;
     GifScreen s;
-    auto fails = [&](Bytes bmp) {
-        return ErrorOf([&] { EncodeDIBStream(f, s, bmp.data(), bmp.size()); }) == "GIF image encoding error";
-    };
-    EXPECT_FALSE(fails(good));
-    Bytes bad = good;
-    bad[28] = 24;  // bit count
-    EXPECT_TRUE(fails(bad));
-    bad = good;
-    bad[14] = 12;  // header size
-    EXPECT_TRUE(fails(bad));
-    bad = good;
-    bad[22] = 0x40;  // height past the rows
-    EXPECT_TRUE(fails(bad));
-    EXPECT_TRUE(fails(Bytes(good.begin(), good.begin() + 60)));
-    bad = good;
-    bad[10] = 0xFF;
-    bad[11] = 0xFF;  // pixel offset outside
-    EXPECT_TRUE(fails(bad));
+    auto error = [&](const Bytes& bmp) { return ErrorOf([&] { EncodeDIBStream(f, s, bmp.data(), bmp.size()); }); };
+    EXPECT_EQ(error(good), "");
+    EXPECT_EQ(error(Bytes(good.begin(), good.begin() + 60)), "GIF image encoding error");
+    // Bit count, header size, height past the rows, pixel offset outside.
+    for (auto [at, v] : {std::pair{28, 24}, {14, 12}, {22, 0x40}, {11, 0xFF}}) {
+        Bytes bad = good;
+        bad[std::size_t(at)] = std::uint8_t(v);
+        EXPECT_EQ(error(bad), "GIF image encoding error") << at;
+    }
 }
 
 TEST(ColorReduce, MethodsKeepTheirPalettes)
 {
-    // Method 0 keeps up to 256 colours exactly, by decreasing frequency.
-    const int w = 5, h = 2;
-    std::uint8_t px[RowBytes24(w) * h] = {};
-    auto set = [&](int x, int y, int r, int g, int b) {
-        std::uint8_t* p = px + std::size_t(y) * RowBytes24(w) + 3 * x;
-        p[0] = std::uint8_t(b); p[1] = std::uint8_t(g); p[2] = std::uint8_t(r);
+    // 24-bit rows with pixel (x, y) = f(x, y) as 0xRRGGBB.
+    auto rows = [](int w, int h, const std::function<std::uint32_t(int, int)>& f) {
+        Bytes px(RowBytes24(w) * std::size_t(h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                std::uint8_t* p = px.data() + std::size_t(y) * RowBytes24(w) + 3 * x;
+                const std::uint32_t c = f(x, y);
+                p[0] = std::uint8_t(c), p[1] = std::uint8_t(c >> 8), p[2] = std::uint8_t(c >> 16);
+            }
+        return px;
     };
-    for (int x = 0; x < w; ++x) set(x, 0, 10, 20, 30);
-    for (int x = 0; x < w; ++x) set(x, 1, x < 2 ? 200 : 10, 100, 50);
-    Bytes bmp = ReduceToBMP8(rmPopular, w, h, px);
     BmpView v;
+    // Method 0 keeps up to 256 colours exactly, by decreasing frequency, the rest grey.
+    Bytes px = rows(5, 2, [](int x, int y) { return y == 0 ? 0x0A141Eu : x < 2 ? 0xC86432u : 0x0A6432u; });
+    Bytes bmp = ReduceToBMP8(rmPopular, 5, 2, px.data());
     ASSERT_TRUE(ParseBMP(bmp.data(), bmp.size(), v));
-    EXPECT_EQ(v.Palette[2], 10);   // most frequent first
-    EXPECT_EQ(v.Palette[4 + 2], 10);
-    EXPECT_EQ(v.Palette[8 + 2], 200);
-    EXPECT_EQ(v.Palette[12], 128);  // the rest grey
-    EXPECT_EQ(v.Pixels[0], 0);
-    EXPECT_EQ(v.Pixels[v.RowBytes], 2);
+    EXPECT_EQ((Bytes{v.Palette[2], v.Palette[6], v.Palette[10], v.Palette[12], v.Pixels[0], v.Pixels[v.RowBytes]}),
+              (Bytes{10, 10, 200, 128, 0, 2}));
+    // Method 0 on many colours drops the lowest blue bit first: red lost two bits, blue three.
+    px = rows(64, 64, [](int x, int y) { return 0x070000u | unsigned(y * 4) << 8 | unsigned(x * 4 + (y & 1)); });
+    bmp = ReduceToBMP8(rmPopular, 64, 64, px.data());
+    ASSERT_TRUE(ParseBMP(bmp.data(), bmp.size(), v));
+    EXPECT_EQ((Bytes{v.Palette[2], v.Palette[4]}), (Bytes{4, 8}));
 
-    // Method 0 on many colours drops the lowest blue bit first.
-    const int big = 64;
-    std::vector<std::uint8_t> many(RowBytes24(big) * big);
-    for (int y = 0; y < big; ++y)
-        for (int x = 0; x < big; ++x) {
-            std::uint8_t* p = many.data() + std::size_t(y) * RowBytes24(big) + 3 * x;
-            p[0] = std::uint8_t(x * 4 + (y & 1)); p[1] = std::uint8_t(y * 4); p[2] = 7;
-        }
-    bmp = ReduceToBMP8(rmPopular, big, big, many.data());
+    // Median cut on one colour (important colours 1); on many equal cells the sort ends.
+    px = rows(2, 1, [](int, int) { return 0xC86432u; });
+    bmp = ReduceToBMP8(rmMedianCut, 2, 1, px.data());
     ASSERT_TRUE(ParseBMP(bmp.data(), bmp.size(), v));
-    EXPECT_EQ(v.Palette[2], 4);  // red lost two bits, blue three
-    EXPECT_EQ(v.Palette[4], 8);
-
-    // Median cut on one colour; on many equal cells the sort ends.
-    std::uint8_t one[RowBytes24(2) * 1] = {50, 100, 200, 50, 100, 200};
-    bmp = ReduceToBMP8(rmMedianCut, 2, 1, one);
-    ASSERT_TRUE(ParseBMP(bmp.data(), bmp.size(), v));
-    EXPECT_EQ(v.Palette[0], 63);
-    EXPECT_EQ(v.Palette[1], 111);
-    EXPECT_EQ(v.Palette[2], 207);
-    EXPECT_EQ(bmp[50], 1);  // important colours
-    std::vector<std::uint8_t> grid(RowBytes24(256) * 16);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 256; ++x) {
-            std::uint8_t* p = grid.data() + std::size_t(y) * RowBytes24(256) + 3 * x;
-            p[0] = std::uint8_t(y * 16); p[1] = std::uint8_t(x & 0xF0); p[2] = std::uint8_t(x << 4);
-        }
-    bmp = ReduceToBMP8(rmMedianCut, 256, 16, grid.data());
+    EXPECT_EQ((Bytes{v.Palette[0], v.Palette[1], v.Palette[2], bmp[50]}), (Bytes{63, 111, 207, 1}));
+    px = rows(256, 16, [](int x, int y) {
+        return unsigned(std::uint8_t(x << 4)) << 16 | unsigned(x & 0xF0) << 8 | unsigned(y * 16);
+    });
+    bmp = ReduceToBMP8(rmMedianCut, 256, 16, px.data());
     EXPECT_EQ(bmp[50] | bmp[51] << 8, 256);
 
-    // Truncation levels, grey and the channel pattern.
-    std::uint8_t t[RowBytes24(3)] = {26, 25, 22, 0, 0, 21, 0, 0, 0};
-    ReduceToBMP8(rm6R6G6B, 3, 1, t);
-    EXPECT_EQ(t[0], 36 * 0 + 6 * 0 + 1);
+    // Grey reads the channels in BMP order: pure red is 76.
     std::uint8_t red[4] = {0, 0, 255, 0};
     bmp = ReduceToBMP8(rmGrey, 1, 1, red);
     EXPECT_EQ(bmp[54 + 1024], 76);
-    std::uint8_t white[RowBytes24(3)];
-    std::memset(white, 255, sizeof white);
-    ReduceToBMP8(rmChannelPattern, 3, 1, white);
-    EXPECT_EQ(white[0], 63);
-    EXPECT_EQ(white[1], 127);
-    EXPECT_EQ(white[2], 191);
 }
