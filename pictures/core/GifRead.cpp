@@ -124,19 +124,21 @@ void ReadImage(Source& s, GifFrameData& frame, GifScreen& screen, bool tolerate)
         frame.HasLocalTable = false;
         item.LocalTable = GifColorTable();
     }
-    packed.push_back(s.Byte());
-    // The image data sub-blocks, copied as they are.
+    // The code size byte and the sub-blocks lie together in the stream:
+    // found first, then copied as they are in one piece.
+    const std::size_t begin = s.pos;
+    s.Byte();
     while (!s.AtEnd()) {
         const std::size_t n = s.data[s.pos];
         if (n > s.Left() - 1) {
             frame.CorruptMark = true;
-            s.pos = s.size;
             break;
         }
-        packed.insert(packed.end(), s.data + s.pos, s.data + s.pos + 1 + n);
         s.pos += 1 + n;
         if (n == 0) break;
     }
+    packed.assign(s.data + begin, s.data + s.pos);
+    if (frame.CorruptMark) s.pos = s.size;
     if (frame.CorruptMark && !tolerate) RaiseGifError(msgStreamRead);
 
     std::int32_t width = std::int32_t(Le16(desc + 4));
@@ -240,29 +242,99 @@ void ReadGIFStream(const std::uint8_t* data, std::size_t size, GifScreen& screen
 
 namespace {
 
-// The image data's sub-blocks joined into one run of code bytes; never reads
-// past the data. Returns the minimum code size byte.
-int JoinSubBlocks(const std::uint8_t* data, std::size_t size, Bytes& codes) {
-    codes.clear();
-    if (size == 0) RaiseGifError(msgStreamRead);
-    std::size_t pos = 1;
-    while (pos < size) {
-        const std::size_t n = data[pos++];
-        if (n == 0) break;
-        const std::size_t k = std::min(n, size - pos);
-        codes.insert(codes.end(), data + pos, data + pos + k);
-        pos += k;
+// Codes, least significant bit first, read straight from the image data's
+// sub-blocks (a code may span two of them); never reads past the data.
+class CodeReader {
+public:
+    CodeReader(const std::uint8_t* data, std::size_t size) : start_(data), p_(data + 1), end_(data + size) {}
+    // False when the data is used up before the code is whole.
+    bool Next(unsigned width, unsigned& code) {
+        if (bits_ < width) {
+            Fill();
+            if (bits_ < width) return false;
+        }
+        code = unsigned(acc_) & ((1u << width) - 1);
+        acc_ >>= width;
+        bits_ -= width;
+        return true;
     }
-    return data[0];
-}
+    // True once after each new sub-block.
+    bool TakeNewBlock() {
+        const bool b = newBlock_;
+        newBlock_ = false;
+        return b;
+    }
+    int Percent() const { return int(std::uint64_t(p_ - start_) * 100 / std::uint64_t(end_ - start_)); }
 
-// Decodes into one index per pixel in stream order; returns how many pixels
-// were written and sets corrupt for damaged data.
-std::size_t DecodeLinear(const std::uint8_t* data, std::size_t size, std::uint8_t* out, std::size_t total,
-                         int pixelBits, bool tolerate, bool& corrupt, const ProgressFn* progress) {
-    Bytes codes;
-    int s = JoinSubBlocks(data, size, codes);
-    corrupt = false;
+private:
+    void Fill() {
+        while (bits_ <= 56) {
+            if (left_ == 0) {
+                if (done_ || p_ >= end_) {
+                    done_ = true;
+                    return;
+                }
+                left_ = *p_++;
+                const std::size_t have = std::size_t(end_ - p_);
+                if (left_ > have) left_ = have;
+                if (left_ == 0) {
+                    done_ = true;
+                    return;
+                }
+                newBlock_ = true;
+            }
+            acc_ |= std::uint64_t(*p_++) << bits_;
+            bits_ += 8;
+            --left_;
+        }
+    }
+    const std::uint8_t* start_;
+    const std::uint8_t* p_;
+    const std::uint8_t* end_;
+    std::size_t left_ = 0;  // bytes left in the current sub-block
+    std::uint64_t acc_ = 0;
+    unsigned bits_ = 0;
+    bool done_ = false;
+    bool newBlock_ = false;
+};
+
+// Image row of each row in stream order.
+struct RowOrder {
+    std::int32_t height;
+    bool interlace;
+    int pass = 0;
+    std::int32_t row = 0;
+    std::int32_t Next() {
+        if (!interlace) return ++row;
+        static const int step[4] = {8, 8, 4, 2};
+        static const int start[4] = {0, 4, 2, 1};
+        row += step[pass];
+        while (row >= height && pass < 3) {
+            ++pass;
+            row = start[pass];
+        }
+        return row;
+    }
+};
+
+// Where the decoded rows go, one byte a pixel: Row gives the place for an
+// image row, Done hands it back with the count of pixels written to it.
+class RowSink {
+public:
+    virtual std::uint8_t* Row(std::int32_t imageRow) = 0;
+    virtual void Done(std::int32_t imageRow, std::int32_t filled) = 0;
+
+protected:
+    ~RowSink() = default;
+};
+
+// Decodes the LZW image data into the sink's rows in stream order; returns
+// the corrupt flag.
+bool DecodeRows(const std::uint8_t* data, std::size_t size, std::int32_t width, std::int32_t height,
+                bool interlace, int pixelBits, bool tolerate, RowSink& sink, const ProgressFn* progress) {
+    if (size == 0) RaiseGifError(msgStreamRead);
+    int s = data[0];
+    bool corrupt = false;
     const bool badSize = s < 2 || s > 9;
     if (badSize) {
         // Read as far as the first code that is neither a clear code nor the one after it.
@@ -273,37 +345,51 @@ std::size_t DecodeLinear(const std::uint8_t* data, std::size_t size, std::uint8_
     const unsigned endCode = clear + 1;
     const unsigned pixelMask = (1u << std::clamp(pixelBits, 1, 8)) - 1;
 
-    std::vector<std::uint16_t> prefix(4096, 0);
-    std::vector<std::uint8_t> suffix(4096, 0), first(4096, 0);
-    std::vector<std::uint16_t> length(4096, 1);
-    for (unsigned c = 0; c < clear; ++c) suffix[c] = first[c] = std::uint8_t(c & pixelMask);
+    std::uint16_t prefix[4096];
+    std::uint8_t suffix[4096], first[4096];
+    std::uint16_t length[4096];
+    std::uint8_t stack[4097];
+    for (unsigned c = 0; c < clear; ++c) {
+        suffix[c] = first[c] = std::uint8_t(c & pixelMask);
+        length[c] = 1;
+        prefix[c] = 0;
+    }
 
-    int width = s + 1;
-    unsigned mask = (1u << width) - 1;
+    unsigned codeWidth = unsigned(s) + 1;
+    unsigned limit = 1u << codeWidth;
     unsigned nextFree = clear + 2;
     bool tableFull = false;
     bool justCleared = true;  // decoding starts as if just cleared
     unsigned prev = 0;
 
-    const std::uint8_t* bytes = codes.data();
-    const std::size_t nbytes = codes.size();
-    const std::uint64_t totalBits = std::uint64_t(nbytes) * 8;
-    std::uint64_t bitPos = 0;
-    std::size_t o = 0;
+    CodeReader reader(data, size);
+    const bool report = progress && *progress;
     int lastPercent = -1;
 
-    while (o < total) {
-        if (bitPos + unsigned(width) > totalBits) break;  // data used up
-        const std::size_t p = std::size_t(bitPos >> 3);
-        std::uint32_t v = bytes[p];
-        if (p + 1 < nbytes) v |= std::uint32_t(bytes[p + 1]) << 8;
-        if (p + 2 < nbytes) v |= std::uint32_t(bytes[p + 2]) << 16;
-        const unsigned code = (v >> (bitPos & 7)) & mask;
-        bitPos += unsigned(width);
+    RowOrder order{height, interlace};
+    std::int32_t imageRow = 0;
+    std::int32_t x = 0;
+    std::uint8_t* row = width > 0 && height > 0 ? sink.Row(0) : nullptr;
+    auto nextRow = [&] {
+        sink.Done(imageRow, width);
+        x = 0;
+        imageRow = order.Next();
+        row = imageRow < height ? sink.Row(imageRow) : nullptr;
+    };
 
+    unsigned code = 0;
+    while (row) {
+        if (!reader.Next(codeWidth, code)) break;  // data used up
+        if (report && reader.TakeNewBlock()) {
+            const int percent = reader.Percent();
+            if (percent != lastPercent) {
+                lastPercent = percent;
+                (*progress)(1, percent, std::string());
+            }
+        }
         if (code == clear) {
-            width = s + 1;
-            mask = (1u << width) - 1;
+            codeWidth = unsigned(s) + 1;
+            limit = 1u << codeWidth;
             nextFree = clear + 2;
             tableFull = false;
             justCleared = true;
@@ -315,7 +401,8 @@ std::size_t DecodeLinear(const std::uint8_t* data, std::size_t size, std::uint8_
                 corrupt = true;
                 break;
             }
-            out[o++] = suffix[code];
+            row[x++] = suffix[code];
+            if (x == width) nextRow();
             prev = code;
             justCleared = false;
             continue;
@@ -336,130 +423,148 @@ std::size_t DecodeLinear(const std::uint8_t* data, std::size_t size, std::uint8_
             first[nextFree] = first[prev];
             length[nextFree] = std::uint16_t(length[prev] + 1);
         }
-        // Write the string backwards from its last pixel.
-        const std::size_t len = length[code];
+        const std::int32_t len = length[code];
         unsigned c = code;
-        if (o + len <= total) {
-            std::uint8_t* q = out + o + len - 1;
+        if (len <= width - x) {
+            // Written backwards from its last pixel, in place.
+            std::uint8_t* q = row + x + len - 1;
             while (c >= clear) {
                 *q-- = suffix[c];
                 c = prefix[c];
             }
             *q = suffix[c];
-            o += len;
+            x += len;
+            if (x == width) nextRow();
         } else {
-            std::size_t at = o + len - 1;
-            while (true) {
-                if (at < total) out[at] = suffix[c];
-                if (c < clear) break;
+            // The string runs on into the next rows.
+            std::uint8_t* q = stack + len;
+            while (c >= clear) {
+                *--q = suffix[c];
                 c = prefix[c];
-                --at;
             }
-            o = total;
+            *--q = suffix[c];
+            for (std::int32_t i = 0; i < len && row; ++i) {
+                row[x++] = stack[i];
+                if (x == width) nextRow();
+            }
         }
         if (!tableFull) {
             ++nextFree;
-            if (nextFree > mask) {
-                if (width == 12) tableFull = true;
-                else {
-                    ++width;
-                    mask = (1u << width) - 1;
+            if (nextFree >= limit) {
+                if (codeWidth == 12) {
+                    tableFull = true;
+                } else {
+                    ++codeWidth;
+                    limit <<= 1;
                 }
             }
         }
         prev = code;
-        if (progress && *progress && nbytes) {
-            const int percent = int(bitPos * 100 / totalBits);
-            if (percent != lastPercent) {
-                lastPercent = percent;
-                (*progress)(1, percent, std::string());
+    }
+    if (row) {
+        // Rows missing: what arrived of this row stays, the rest is 0.
+        sink.Done(imageRow, x);
+        corrupt = true;
+    }
+    if (badSize) corrupt = true;
+    return corrupt;
+}
+
+// Runs the decoder with the progress reports around it.
+bool DecodeReported(const std::uint8_t* data, std::size_t size, std::int32_t width, std::int32_t height,
+                    bool interlace, int pixelBits, bool tolerate, RowSink& sink, const ProgressFn* progress) {
+    const bool report = progress && *progress;
+    if (report) (*progress)(0, 0, std::string());
+    bool corrupt = false;
+    try {
+        corrupt = DecodeRows(data, size, width, height, interlace, pixelBits, tolerate, sink, progress);
+        if (corrupt && !tolerate) RaiseGifError(msgStreamRead);
+    } catch (const GifError& e) {
+        if (report) (*progress)(2, 0, e.what());
+        throw;
+    }
+    if (report) (*progress)(2, 100, std::string());
+    return corrupt;
+}
+
+// Bottom-up rows of 8 bits: the decoder writes straight into them.
+class DirectRows final : public RowSink {
+public:
+    explicit DirectRows(const DecodeTarget& t)
+        : t_(t), rowBytes_(RowBytes32(std::uint64_t(t.Width) * 8)) {}
+    std::uint8_t* Row(std::int32_t imageRow) override {
+        return t_.Pixels + std::size_t(t_.Height - 1 - imageRow) * rowBytes_;
+    }
+    void Done(std::int32_t, std::int32_t) override {}
+
+private:
+    const DecodeTarget& t_;
+    std::size_t rowBytes_;
+};
+
+// Bottom-up rows of 1 or 4 bits: each row is decoded into one row of bytes
+// and packed from there.
+class PackedRows final : public RowSink {
+public:
+    explicit PackedRows(const DecodeTarget& t)
+        : t_(t), rowBytes_(RowBytes32(std::uint64_t(t.Width) * unsigned(t.Bits))), line_(std::size_t(t.Width)) {}
+    std::uint8_t* Row(std::int32_t) override { return line_.data(); }
+    void Done(std::int32_t imageRow, std::int32_t filled) override {
+        std::uint8_t* dst = t_.Pixels + std::size_t(t_.Height - 1 - imageRow) * rowBytes_;
+        const std::uint8_t* src = line_.data();
+        if (t_.Bits == 4) {
+            std::int32_t x = 0;
+            for (; x + 1 < filled; x += 2) dst[x >> 1] = std::uint8_t((src[x] << 4) | (src[x + 1] & 0x0F));
+            if (x < filled) dst[x >> 1] = std::uint8_t(src[x] << 4);
+        } else {
+            for (std::int32_t x = 0; x < filled; x += 8) {
+                unsigned b = 0;
+                const std::int32_t n = std::min<std::int32_t>(8, filled - x);
+                for (std::int32_t k = 0; k < n; ++k) b |= unsigned(src[x + k] & 1) << (7 - k);
+                dst[x >> 3] = std::uint8_t(b);
             }
         }
     }
-    if (o < total || badSize) corrupt = true;  // rows missing
-    return o;
-}
 
-// Image row of the i-th row in stream order.
-struct RowOrder {
-    std::int32_t height;
-    bool interlace;
-    int pass = 0;
-    std::int32_t row = 0;
-    std::int32_t Next() {
-        if (!interlace) return ++row;
-        static const int step[4] = {8, 8, 4, 2};
-        static const int start[4] = {0, 4, 2, 1};
-        row += step[pass];
-        while (row >= height && pass < 3) {
-            ++pass;
-            row = start[pass];
-        }
-        return row;
-    }
+private:
+    const DecodeTarget& t_;
+    std::size_t rowBytes_;
+    Bytes line_;
 };
 
-bool DecodeChecked(const std::uint8_t* data, std::size_t size, std::int32_t width, std::int32_t height,
-                   int pixelBits, bool tolerate, Bytes& linear, const ProgressFn* progress) {
-    const std::uint64_t pixels = std::uint64_t(std::max(width, 0)) * std::uint64_t(std::max(height, 0));
-    if (pixels > std::uint64_t(SIZE_MAX / 2)) RaiseGifError(msgCorruptData);
-    const std::size_t total = std::size_t(pixels);
-    linear.assign(total, 0);
-    bool corrupt = false;
-    if (progress && *progress) (*progress)(0, 0, std::string());
-    try {
-        DecodeLinear(data, size, linear.data(), total, pixelBits, tolerate, corrupt, progress);
-        if (corrupt && !tolerate) RaiseGifError(msgStreamRead);
-    } catch (const GifError& e) {
-        if (progress && *progress) (*progress)(2, 0, e.what());
-        throw;
-    }
-    if (progress && *progress) (*progress)(2, 100, std::string());
-    return corrupt;
-}
+// Top-down rows of one byte a pixel.
+class IndexRows final : public RowSink {
+public:
+    IndexRows(std::uint8_t* p, std::int32_t width) : p_(p), width_(width) {}
+    std::uint8_t* Row(std::int32_t imageRow) override { return p_ + std::size_t(imageRow) * std::size_t(width_); }
+    void Done(std::int32_t, std::int32_t) override {}
+
+private:
+    std::uint8_t* p_;
+    std::int32_t width_;
+};
 
 }  // namespace
 
 bool DecodeGIFData(const std::uint8_t* data, std::size_t size, const DecodeTarget& target, bool interlace,
                    int pixelBits, bool tolerate, const ProgressFn* progress) {
-    Bytes linear;
-    const bool corrupt =
-        DecodeChecked(data, size, target.Width, target.Height, pixelBits, tolerate, linear, progress);
-    const std::size_t rowBytes = RowBytes32(std::uint64_t(target.Width) * target.Bits);
-    RowOrder order{target.Height, interlace};
-    std::int32_t row = 0;
-    for (std::int32_t i = 0; i < target.Height && row < target.Height; ++i, row = order.Next()) {
-        const std::uint8_t* src = linear.data() + std::size_t(i) * std::size_t(target.Width);
-        std::uint8_t* dst = target.Pixels + std::size_t(target.Height - 1 - row) * rowBytes;
-        if (target.Bits == 8) {
-            std::memcpy(dst, src, std::size_t(target.Width));
-        } else if (target.Bits == 4) {
-            for (std::int32_t x = 0; x < target.Width; ++x)
-                dst[x >> 1] = (x & 1) ? std::uint8_t(dst[x >> 1] | (src[x] & 0x0F)) : std::uint8_t(src[x] << 4);
-        } else {
-            for (std::int32_t x = 0; x < target.Width; ++x)
-                dst[x >> 3] = (x & 7) ? std::uint8_t(dst[x >> 3] | ((src[x] & 1) << (7 - (x & 7))))
-                                      : std::uint8_t((src[x] & 1) << 7);
-        }
+    if (target.Bits == 8) {
+        DirectRows rows(target);
+        return DecodeReported(data, size, target.Width, target.Height, interlace, pixelBits, tolerate, rows,
+                              progress);
     }
-    return corrupt;
+    PackedRows rows(target);
+    return DecodeReported(data, size, target.Width, target.Height, interlace, pixelBits, tolerate, rows, progress);
 }
 
 bool DecodeGIFIndices(const std::uint8_t* data, std::size_t size, int width, int height, bool interlace,
                       int pixelBits, Bytes& indices, bool tolerate) {
-    Bytes linear;
-    const bool corrupt = DecodeChecked(data, size, width, height, pixelBits, tolerate, linear, nullptr);
-    if (!interlace) {
-        indices.swap(linear);
-        return corrupt;
-    }
-    indices.assign(linear.size(), 0);
-    RowOrder order{height, true};
-    std::int32_t row = 0;
-    for (int i = 0; i < height && row < height; ++i, row = order.Next())
-        std::memcpy(indices.data() + std::size_t(row) * width, linear.data() + std::size_t(i) * width,
-                    std::size_t(width));
-    return corrupt;
+    const std::uint64_t pixels = std::uint64_t(std::max(width, 0)) * std::uint64_t(std::max(height, 0));
+    if (pixels > std::uint64_t(SIZE_MAX / 2)) RaiseGifError(msgCorruptData);
+    indices.assign(std::size_t(pixels), 0);
+    IndexRows rows(indices.data(), width);
+    return DecodeReported(data, size, std::max(width, 0), std::max(height, 0), interlace, pixelBits, tolerate, rows,
+                          nullptr);
 }
 
 Bytes BuildDIBStream(GifFrameData& frame, bool tolerate, std::uint64_t maxPixels, const ProgressFn* progress) {
