@@ -21,7 +21,8 @@ struct Channel {
     }
     std::uint8_t Of(std::uint32_t pixel) const {
         if (!Max) return 0;
-        return std::uint8_t(((pixel & Mask) >> Shift) * 255 / Max);
+        // In 64 bits: a field may be up to 32 bits wide.
+        return std::uint8_t(std::uint64_t((pixel & Mask) >> Shift) * 255 / Max);
     }
 };
 
@@ -114,7 +115,7 @@ bool ReadBMP(const std::uint8_t* data, std::size_t size, BmpImage& image, std::u
     }
     const bool topDown = height < 0;
     if (topDown) height = -height;
-    if (width <= 0 || height <= 0 || std::uint64_t(width) * std::uint64_t(height) > maxPixels) return false;
+    if (width <= 0 || height <= 0 || !picturecap::Fits(width, height, maxPixels)) return false;
     if (!(bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32)) return false;
     const bool rle = compression == 1 || compression == 2;
     if (compression == 1 && bits != 8) return false;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "PixelCap.h"
+
 namespace bmpcore {
 
 // A decoded picture: 24-bit BGR rows, bottom-up, each padded to 4 bytes.
@@ -16,8 +18,8 @@ struct BmpImage {
     std::vector<std::uint8_t> Pixels;
 };
 
-// Largest picture decoded, in pixels (the GIF frames' cap).
-constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 26;
+// Largest picture decoded: the cap of every picture.
+constexpr std::uint64_t kMaxPixels = picturecap::kMaxPixels;
 
 // False for anything that is not a readable BMP file image; nothing larger
 // than the cap is allocated. Compressed rows that end early leave the rest

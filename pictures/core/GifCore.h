@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "PixelCap.h"
+
 namespace gifcore {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -46,8 +48,8 @@ public:
 
 [[noreturn]] void RaiseGifError(int code);
 
-// Largest frame that is decoded, in pixels (8192 x 8192 or any shape of that area).
-constexpr std::uint64_t kMaxFramePixels = std::uint64_t(1) << 26;
+// Largest frame that is decoded: the cap of every picture.
+constexpr std::uint64_t kMaxFramePixels = picturecap::kMaxPixels;
 
 // ---- Shared, counted objects ------------------------------------------------
 

@@ -578,7 +578,7 @@ Bytes BuildDIBStream(GifFrameData& frame, bool tolerate, std::uint64_t maxPixels
         frame.CorruptMark = true;
         return Bytes();
     }
-    if (std::uint64_t(item.ItemWidth) * std::uint64_t(item.ItemHeight) > maxPixels) RaiseGifError(msgCorruptData);
+    if (!picturecap::Fits(item.ItemWidth, item.ItemHeight, maxPixels)) RaiseGifError(msgCorruptData);
     std::uint8_t quads[1024];
     TableToRGBQuads(item.LocalTable, quads);
     Bytes bmp = BuildBMP(item.ItemWidth, item.ItemHeight, depth, quads, 1u << depth, nullptr);

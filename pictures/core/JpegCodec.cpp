@@ -33,6 +33,24 @@ void SetUpErrors(ErrorJump& errors) {
 
 std::size_t RowBytes(std::size_t width) { return (width * 3 + 3) & ~std::size_t(3); }
 
+// One row of CMYK samples to BGR. Adobe's files store the inks inverted
+// (255 is no ink); others store them as they are.
+void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        // What is left of each light after its ink and the black, rounded.
+        bgr[0] = std::uint8_t((y * k + 127) / 255);
+        bgr[1] = std::uint8_t((m * k + 127) / 255);
+        bgr[2] = std::uint8_t((c * k + 127) / 255);
+    }
+}
+
 // Decodes into a malloc'ed block; the caller frees it. No C++ object is
 // alive across the library's frames.
 bool Decode(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels, std::uint8_t** pixels,
@@ -40,12 +58,14 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels,
     jpeg_decompress_struct info;
     ErrorJump errors;
     std::uint8_t* volatile block = nullptr;
+    std::uint8_t* volatile line = nullptr;  // one CMYK row
     info.err = nullptr;
     SetUpErrors(errors);
     info.err = &errors.Manager;
     if (setjmp(errors.Back)) {
         jpeg_destroy_decompress(&info);
         std::free(block);
+        std::free(line);
         return false;
     }
     jpeg_create_decompress(&info);
@@ -53,22 +73,36 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels,
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) longjmp(errors.Back, 1);
     if (info.image_width == 0 || info.image_height == 0 ||
-        std::uint64_t(info.image_width) * info.image_height > maxPixels)
+        !picturecap::Fits(info.image_width, info.image_height, maxPixels))
         longjmp(errors.Back, 1);
-    if (info.num_components != 1 && info.num_components != 3) longjmp(errors.Back, 1);
-    info.out_color_space = JCS_EXT_BGR;
+    const bool fourInks = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    if (fourInks) {
+        if (info.num_components != 4) longjmp(errors.Back, 1);
+        info.out_color_space = JCS_CMYK;  // YCCK comes back as CMYK too
+    } else {
+        if (info.num_components != 1 && info.num_components != 3) longjmp(errors.Back, 1);
+        info.out_color_space = JCS_EXT_BGR;
+    }
+    const bool inverted = info.saw_Adobe_marker != 0;
     jpeg_start_decompress(&info);
     const std::size_t row = RowBytes(info.output_width);
     block = static_cast<std::uint8_t*>(std::calloc(row * info.output_height, 1));
     if (!block) longjmp(errors.Back, 1);
+    if (fourInks) {
+        line = static_cast<std::uint8_t*>(std::malloc(std::size_t(info.output_width) * 4));
+        if (!line) longjmp(errors.Back, 1);
+    }
     while (info.output_scanline < info.output_height) {
-        JSAMPROW line = block + row * (info.output_height - 1 - info.output_scanline);
-        if (jpeg_read_scanlines(&info, &line, 1) != 1) break;  // data ended: the rest stays black
+        std::uint8_t* target = block + row * (info.output_height - 1 - info.output_scanline);
+        JSAMPROW into = fourInks ? line : target;
+        if (jpeg_read_scanlines(&info, &into, 1) != 1) break;  // data ended: the rest stays black
+        if (fourInks) CmykToBgr(line, target, info.output_width, inverted);
     }
     jpeg_abort_decompress(&info);
     *width = info.output_width;
     *height = info.output_height;
     jpeg_destroy_decompress(&info);
+    std::free(line);
     *pixels = block;
     return true;
 }

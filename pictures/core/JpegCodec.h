@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "PixelCap.h"
+
 namespace jpegcore {
 
 // 24-bit BGR rows, bottom-up, each padded to 4 bytes.
@@ -16,11 +18,12 @@ struct JpegImage {
     std::vector<std::uint8_t> Pixels;
 };
 
-constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 26;
+constexpr std::uint64_t kMaxPixels = picturecap::kMaxPixels;
 // The most memory the library may take for one picture.
 constexpr long kMaxMemory = 256L << 20;
 
-// Grey and colour JPEGs; false for anything else or larger than maxPixels.
+// Grey, colour, and CMYK or YCCK JPEGs (turned into RGB); false for anything
+// else or larger than maxPixels.
 bool ReadJPEG(const std::uint8_t* data, std::size_t size, JpegImage& image, std::uint64_t maxPixels = kMaxPixels);
 // Encodes rows of the form above with the library's default settings.
 bool WriteJPEG(const JpegImage& image, std::vector<std::uint8_t>& out);

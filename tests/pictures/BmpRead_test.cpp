@@ -53,6 +53,7 @@ TEST(BmpReadTest, EveryHeaderDepthAndRowOrderGivesTheSamePicture) {
     // 2 x 2: top row red, green; bottom row blue, black.
     const std::uint32_t want[2][2] = {{0xFF0000, 0x00FF00}, {0x0000FF, 0x000000}};
     const std::uint32_t rgba[3] = {0xFF000000, 0x00FF0000, 0x0000FF00};
+    const std::uint32_t wide[3] = {0xFFFFFFF0, 0x0000000C, 0x00000003};
     const std::pair<const char*, Bytes> files[] = {
         {"24 bits bottom-up", MakeBmp(40, 2, 2, 24, 0, {}, {255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0})},
         {"24 bits top-down", MakeBmp(124, 2, -2, 24, 0, {}, {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0})},
@@ -63,6 +64,8 @@ TEST(BmpReadTest, EveryHeaderDepthAndRowOrderGivesTheSamePicture) {
         {"16 bits 555", MakeBmp(40, 2, 2, 16, 0, {}, Le(2, {0x001F, 0, 0x7C00, 0x03E0}))},
         {"32 bits fields in a 56-byte header",
          MakeBmp(56, 2, 2, 32, 3, {}, Le(4, {0x0000FF00, 0, 0xFF000000, 0x00FF0000}), rgba)},
+        {"32 bits, a 28-bit red field",
+         MakeBmp(56, 2, 2, 32, 3, {}, Le(4, {0x00000003, 0, 0xFFFFFFF0, 0x0000000C}), wide)},
         {"32 bits 108", MakeBmp(108, 2, 2, 32, 0, {}, Le(4, {0xFF, 0, 0xFF0000, 0xFF00}))},
         // RLE8: bottom row by a run, top row by an absolute group one pixel too long.
         {"RLE8", MakeBmp(40, 2, 2, 8, 1, kPalette4, {1, 3, 0, 0, 0, 3, 1, 2, 0, 0, 0, 1})},
