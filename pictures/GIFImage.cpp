@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 using namespace classlib;
 using gifcore::GifError;
@@ -141,7 +142,7 @@ void TGIFFrame::AssignGraphic(const TGraphic* source) {
         if (image->Frames.empty()) {
             source = nullptr;
         } else {
-            Assign(image->Frames[std::size_t(std::max(image->ActiveFrame, 0))].get());
+            Assign(image->FrameAt(std::max(image->ActiveFrame, 0)));
             return;
         }
     }
@@ -361,7 +362,9 @@ void TGIFImage::Draw(HDC dc, const RECT& rect) {
     try {
         Frames[std::size_t(ActiveFrame)]->DrawInto(dc, rect, GetTransparent());
     } catch (const EInvalidGraphicOperation&) {
-        // A frame that cannot be decoded draws nothing.
+        // A frame that cannot be decoded draws nothing,
+    } catch (const std::bad_alloc&) {
+        // nor one whose pixels find no memory; the next paint tries again.
     }
 }
 

@@ -51,6 +51,13 @@ public:
 // Largest frame that is decoded: the cap of every picture.
 constexpr std::uint64_t kMaxFramePixels = picturecap::kMaxPixels;
 
+// What reading a stream may take besides the compressed data it copies: the
+// records of frames, extensions and sub-blocks, and the colour tables. A
+// stream of very many small blocks fails with the frame-too-large error.
+constexpr std::size_t kMaxReadRecords = std::size_t(64) << 20;
+// What one frame's records are counted as (with the Windows frame object).
+constexpr std::size_t kFrameRecordBytes = 512;
+
 // ---- Shared, counted objects ------------------------------------------------
 
 class SharedImage {
@@ -82,9 +89,29 @@ private:
     T* p_ = nullptr;
 };
 
+// The entries of a colour table, red, green and blue each. Copies share them
+// until one of the copies writes, and a table holds only the entries it was
+// given: a frame's table costs what the stream gave it. Entries past those
+// read as zeros.
+class TableEntries {
+public:
+    // Entry i, 3 bytes.
+    const std::uint8_t* Entry(int i) const;
+    // A byte to write (room for all 256 entries is made when needed).
+    std::uint8_t& operator[](int byte);
+    // Exactly n bytes (at most 768) of its own, the entries kept; returns them.
+    std::uint8_t* Resize(std::size_t n);
+    std::size_t Size() const { return p_ ? p_->size() : 0; }
+    const std::uint8_t* Data() const { return p_ ? p_->data() : nullptr; }
+
+private:
+    std::shared_ptr<std::vector<std::uint8_t>> p_;
+};
+
 struct GifColorTable {
     std::int32_t EntryCount = 0;
-    std::uint8_t RGBEntries[256 * 3] = {};
+    TableEntries RGBEntries;
+    const std::uint8_t* Entry(int i) const { return RGBEntries.Entry(i); }
 };
 
 std::uint32_t TableEntryToColor(const std::uint8_t* rgb);

@@ -23,6 +23,31 @@ const char* GifMessageText(int code) {
 
 void RaiseGifError(int code) { throw GifError(code, GifMessageText(code)); }
 
+const std::uint8_t* TableEntries::Entry(int i) const {
+    static const std::uint8_t zeros[3] = {0, 0, 0};
+    if (i < 0 || !p_ || 3 * std::size_t(i) + 3 > p_->size()) return zeros;
+    return p_->data() + 3 * std::size_t(i);
+}
+
+std::uint8_t& TableEntries::operator[](int byte) {
+    const std::size_t need = std::size_t(std::max(byte, 0)) + 1;
+    if (!p_ || p_.use_count() > 1 || p_->size() < need) {
+        const std::size_t size = std::max(Size(), need > Size() ? std::max<std::size_t>(need, 768) : need);
+        auto fresh = std::make_shared<std::vector<std::uint8_t>>(size, 0);
+        if (p_) std::copy(p_->begin(), p_->end(), fresh->begin());
+        p_ = std::move(fresh);
+    }
+    return (*p_)[std::size_t(byte)];
+}
+
+std::uint8_t* TableEntries::Resize(std::size_t n) {
+    n = std::min<std::size_t>(n, 768);
+    auto fresh = std::make_shared<std::vector<std::uint8_t>>(n, 0);
+    if (p_) std::copy(p_->begin(), p_->begin() + std::ptrdiff_t(std::min(n, p_->size())), fresh->begin());
+    p_ = std::move(fresh);
+    return p_->data();
+}
+
 std::uint32_t TableEntryToColor(const std::uint8_t* rgb) {
     return rgb[0] | (std::uint32_t(rgb[1]) << 8) | (std::uint32_t(rgb[2]) << 16);
 }
@@ -31,7 +56,7 @@ int ColorIndexInTable(const GifColorTable& table, std::uint32_t color) {
     if (color == clNone) return -1;
     const int count = std::clamp(table.EntryCount, 0, 256);
     for (int i = 0; i < count; ++i)
-        if (TableEntryToColor(table.RGBEntries + 3 * i) == (color & 0xFFFFFF)) return i;
+        if (TableEntryToColor(table.Entry(i)) == (color & 0xFFFFFF)) return i;
     return -1;
 }
 
@@ -51,9 +76,10 @@ void TableToRGBQuads(const GifColorTable& table, std::uint8_t* quads) {
     std::memset(quads, 128, 1024);
     const int count = std::clamp(table.EntryCount, 0, 256);
     for (int i = 0; i < count; ++i) {
-        quads[4 * i] = table.RGBEntries[3 * i + 2];
-        quads[4 * i + 1] = table.RGBEntries[3 * i + 1];
-        quads[4 * i + 2] = table.RGBEntries[3 * i];
+        const std::uint8_t* rgb = table.Entry(i);
+        quads[4 * i] = rgb[2];
+        quads[4 * i + 1] = rgb[1];
+        quads[4 * i + 2] = rgb[0];
         quads[4 * i + 3] = 0;
     }
 }
@@ -102,7 +128,7 @@ int GifFrameData::MaskIndex() const {
     if (KeyColor == clNone) return -1;
     const GifColorTable& table = FrameItem->LocalTable;
     if (TransparentIndex >= 0 && TransparentIndex < table.EntryCount &&
-        TableEntryToColor(table.RGBEntries + 3 * TransparentIndex) == (KeyColor & 0xFFFFFF))
+        TableEntryToColor(table.Entry(TransparentIndex)) == (KeyColor & 0xFFFFFF))
         return TransparentIndex;
     return ColorIndexInTable(table, KeyColor);
 }

@@ -33,6 +33,12 @@ struct Source {
         ReadExact(&b, 1);
         return b;
     }
+    // Counts memory that reading takes for records; fails past the limit.
+    std::size_t Taken = 0;
+    void Take(std::size_t n) {
+        Taken += n;
+        if (Taken > kMaxReadRecords) RaiseGifError(msgCorruptData);
+    }
 };
 
 unsigned Le16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
@@ -54,6 +60,7 @@ std::unique_ptr<Lines> ReadSubBlocks(Source& s) {
         const std::size_t n = s.data[s.pos++];
         if (n == 0) break;
         const std::size_t k = std::min(n, s.Left());
+        s.Take(sizeof(std::string) + (k > 15 ? k + 1 : 0));
         list->emplace_back(reinterpret_cast<const char*>(s.data + s.pos), k);
         s.pos += k;
     }
@@ -62,6 +69,7 @@ std::unique_ptr<Lines> ReadSubBlocks(Source& s) {
 
 std::unique_ptr<TExtension> ReadExtensionBlock(Source& s) {
     const std::uint8_t label = s.Byte();
+    s.Take(sizeof(TExtension) + sizeof(Lines) + sizeof(void*));
     auto e = std::make_unique<TExtension>();
     std::size_t fixed = 0;
     switch (label) {
@@ -119,7 +127,9 @@ void ReadImage(Source& s, GifFrameData& frame, GifScreen& screen, bool tolerate)
         frame.HasLocalTable = true;
         item.LocalTable = GifColorTable();
         item.LocalTable.EntryCount = 1 << item.PixelBits;
-        s.ReadExact(item.LocalTable.RGBEntries, 3 * std::size_t(item.LocalTable.EntryCount));
+        const std::size_t bytes = 3 * std::size_t(item.LocalTable.EntryCount);
+        s.Take(bytes);
+        s.ReadExact(item.LocalTable.RGBEntries.Resize(bytes), bytes);
     } else {
         frame.HasLocalTable = false;
         item.LocalTable = GifColorTable();
@@ -161,7 +171,7 @@ void ReadImage(Source& s, GifFrameData& frame, GifScreen& screen, bool tolerate)
             const int index = e->HeaderBytes[5];
             if (packedByte & 1) {
                 if (index < item.LocalTable.EntryCount) {
-                    frame.KeyColor = TableEntryToColor(item.LocalTable.RGBEntries + 3 * index);
+                    frame.KeyColor = TableEntryToColor(item.LocalTable.Entry(index));
                     frame.TransparentIndex = index;
                 }
             } else {
@@ -207,15 +217,17 @@ void ReadGIFStream(const std::uint8_t* data, std::size_t size, GifScreen& screen
     global.ColorResolution = std::uint8_t(((lsd[4] >> 4) & 7) + 1);
     if (lsd[4] & 0x80) {
         global.GlobalTable.EntryCount = 1 << global.PixelBits;
-        s.Read(global.GlobalTable.RGBEntries, 3 * std::size_t(global.GlobalTable.EntryCount));
+        const std::size_t bytes = 3 * std::size_t(global.GlobalTable.EntryCount);
+        s.Read(global.GlobalTable.RGBEntries.Resize(bytes), bytes);
         if (lsd[5] < global.GlobalTable.EntryCount)
-            screen.BackColor = TableEntryToColor(global.GlobalTable.RGBEntries + 3 * lsd[5]);
+            screen.BackColor = TableEntryToColor(global.GlobalTable.Entry(lsd[5]));
     }
 
     std::uint8_t ch = NextIntroducer(s);
     while (ch != 0 && ch != 0x3B && !s.AtEnd()) {
         std::unique_ptr<ExtensionList> list = ReadExtensionRun(s, ch, screen);
         if (ch == 0x2C) {
+            s.Take(kFrameRecordBytes);
             GifFrameData frame;
             if (global.GlobalTable.EntryCount > 0)
                 frame.FrameItem->PixelBits = std::uint8_t(ColorCountToBits(global.GlobalTable.EntryCount));
@@ -319,10 +331,14 @@ struct RowOrder {
 
 // Where the decoded rows go, one byte a pixel: Row gives the place for an
 // image row, Done hands it back with the count of pixels written to it.
+// Stable rows stay as written, so strings decoded earlier can be copied
+// from them.
 class RowSink {
 public:
+    explicit RowSink(bool stable) : Stable(stable) {}
     virtual std::uint8_t* Row(std::int32_t imageRow) = 0;
     virtual void Done(std::int32_t imageRow, std::int32_t filled) = 0;
+    const bool Stable;
 
 protected:
     ~RowSink() = default;
@@ -349,6 +365,8 @@ bool DecodeRows(const std::uint8_t* data, std::size_t size, std::int32_t width, 
     std::uint8_t suffix[4096], first[4096];
     std::uint16_t length[4096];
     std::uint8_t stack[4097];
+    // Where each code's string already stands whole in the rows, or null.
+    const std::uint8_t* where[4096];
     for (unsigned c = 0; c < clear; ++c) {
         suffix[c] = first[c] = std::uint8_t(c & pixelMask);
         length[c] = 1;
@@ -361,6 +379,9 @@ bool DecodeRows(const std::uint8_t* data, std::size_t size, std::int32_t width, 
     bool tableFull = false;
     bool justCleared = true;  // decoding starts as if just cleared
     unsigned prev = 0;
+    const std::uint8_t* prevAt = nullptr;  // where the previous string was written whole
+    std::int32_t prevLen = 0;
+    const bool stable = sink.Stable;
 
     CodeReader reader(data, size);
     const bool report = progress && *progress;
@@ -401,6 +422,8 @@ bool DecodeRows(const std::uint8_t* data, std::size_t size, std::int32_t width, 
                 corrupt = true;
                 break;
             }
+            prevAt = row + x;
+            prevLen = 1;
             row[x++] = suffix[code];
             if (x == width) nextRow();
             prev = code;
@@ -411,28 +434,42 @@ bool DecodeRows(const std::uint8_t* data, std::size_t size, std::int32_t width, 
             corrupt = true;
             break;
         }
+        std::uint8_t* const at = row + x;
+        // The new string (the previous one and this one's first pixel) stands
+        // whole where the previous one was written when this one follows it.
+        const std::uint8_t* const newAt = stable && prevAt && prevAt + prevLen == at ? prevAt : nullptr;
         if (code == nextFree) {
             // The string of the previous code and its own first pixel.
             prefix[code] = std::uint16_t(prev);
             suffix[code] = first[prev];
             first[code] = first[prev];
             length[code] = std::uint16_t(length[prev] + 1);
+            where[code] = newAt;
         } else if (!tableFull) {
             prefix[nextFree] = std::uint16_t(prev);
             suffix[nextFree] = first[code];
             first[nextFree] = first[prev];
             length[nextFree] = std::uint16_t(length[prev] + 1);
+            where[nextFree] = newAt;
         }
         const std::int32_t len = length[code];
         unsigned c = code;
         if (len <= width - x) {
-            // Written backwards from its last pixel, in place.
-            std::uint8_t* q = row + x + len - 1;
-            while (c >= clear) {
-                *q-- = suffix[c];
-                c = prefix[c];
+            if (c >= clear && where[c]) {
+                // Copied from where it stands; its last pixel may be the one
+                // written now, so that one comes from the table.
+                std::memcpy(at, where[c], std::size_t(len - 1));
+                at[len - 1] = suffix[c];
+            } else {
+                // Written backwards from its last pixel, in place.
+                std::uint8_t* q = at + len - 1;
+                while (c >= clear) {
+                    *q-- = suffix[c];
+                    c = prefix[c];
+                }
+                *q = suffix[c];
             }
-            *q = suffix[c];
+            prevAt = at;
             x += len;
             if (x == width) nextRow();
         } else {
@@ -447,7 +484,9 @@ bool DecodeRows(const std::uint8_t* data, std::size_t size, std::int32_t width, 
                 row[x++] = stack[i];
                 if (x == width) nextRow();
             }
+            prevAt = nullptr;
         }
+        prevLen = len;
         if (!tableFull) {
             ++nextFree;
             if (nextFree >= limit) {
@@ -491,7 +530,7 @@ bool DecodeReported(const std::uint8_t* data, std::size_t size, std::int32_t wid
 class DirectRows final : public RowSink {
 public:
     explicit DirectRows(const DecodeTarget& t)
-        : t_(t), rowBytes_(RowBytes32(std::uint64_t(t.Width) * 8)) {}
+        : RowSink(true), t_(t), rowBytes_(RowBytes32(std::uint64_t(t.Width) * 8)) {}
     std::uint8_t* Row(std::int32_t imageRow) override {
         return t_.Pixels + std::size_t(t_.Height - 1 - imageRow) * rowBytes_;
     }
@@ -507,7 +546,7 @@ private:
 class PackedRows final : public RowSink {
 public:
     explicit PackedRows(const DecodeTarget& t)
-        : t_(t), rowBytes_(RowBytes32(std::uint64_t(t.Width) * unsigned(t.Bits))), line_(std::size_t(t.Width)) {}
+        : RowSink(false), t_(t), rowBytes_(RowBytes32(std::uint64_t(t.Width) * unsigned(t.Bits))), line_(std::size_t(t.Width)) {}
     std::uint8_t* Row(std::int32_t) override { return line_.data(); }
     void Done(std::int32_t imageRow, std::int32_t filled) override {
         std::uint8_t* dst = t_.Pixels + std::size_t(t_.Height - 1 - imageRow) * rowBytes_;
@@ -535,7 +574,7 @@ private:
 // Top-down rows of one byte a pixel.
 class IndexRows final : public RowSink {
 public:
-    IndexRows(std::uint8_t* p, std::int32_t width) : p_(p), width_(width) {}
+    IndexRows(std::uint8_t* p, std::int32_t width) : RowSink(true), p_(p), width_(width) {}
     std::uint8_t* Row(std::int32_t imageRow) override { return p_ + std::size_t(imageRow) * std::size_t(width_); }
     void Done(std::int32_t, std::int32_t) override {}
 

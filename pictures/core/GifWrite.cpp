@@ -27,9 +27,10 @@ void PutLines(Bytes& out, const Lines* lines) {
 
 // A colour table of 2^bits entries, padded with zeros.
 void PutTable(Bytes& out, const GifColorTable& table, int bits) {
-    const std::size_t have = 3 * std::size_t(std::clamp(table.EntryCount, 0, 256));
+    const std::size_t have = std::min(3 * std::size_t(std::clamp(table.EntryCount, 0, 256)), table.RGBEntries.Size());
     const std::size_t size = 3 * (std::size_t(1) << bits);
-    out.insert(out.end(), table.RGBEntries, table.RGBEntries + std::min(have, size));
+    const std::uint8_t* entries = table.RGBEntries.Data();
+    if (entries) out.insert(out.end(), entries, entries + std::min(have, size));
     out.insert(out.end(), size - std::min(have, size), 0);
 }
 

@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(a.DelayMs / 10 == b.DelayMs / 10);
         Check(a.MaskIndex() == b.MaskIndex());
         const int n = std::min(ia.LocalTable.EntryCount, ib.LocalTable.EntryCount);
-        Check(std::memcmp(ia.LocalTable.RGBEntries, ib.LocalTable.RGBEntries, 3 * std::size_t(n)) == 0);
+        for (int i = 0; i < n; ++i) Check(std::memcmp(ia.LocalTable.Entry(i), ib.LocalTable.Entry(i), 3) == 0);
     }
     return 0;
 }

@@ -8,6 +8,13 @@
 #include <chrono>
 #include <random>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#include <sanitizer/allocator_interface.h>
+#define GIF_TEST_HEAP_BYTES 1
+#endif
+#endif
+
 using namespace gifcore;
 using namespace giftest;
 
@@ -296,4 +303,40 @@ TEST(ColorReduce, MethodsKeepTheirPalettes)
     std::uint8_t red[4] = {0, 0, 255, 0};
     bmp = ReduceToBMP8(rmGrey, 1, 1, red);
     EXPECT_EQ(bmp[54 + 1024], 76);
+}
+
+// Each frame's records cost what the frame holds (its table shared with the
+// screen's when it has none of its own), and a stream of very many frames
+// fails once its records pass the reader's limit.
+TEST(GifReader, VeryManyFramesAreBounded)
+{
+    auto frames = [](std::size_t count, bool localTables) {
+        Bytes b = Head(1, 1, 8);
+        const Bytes data = ImageData(8, Codes({{256, 9}, {0, 9}, {257, 9}}));
+        for (std::size_t i = 0; i < count; ++i) {
+            Image(b, 1, 1, Bytes(), localTables ? 0x80 : 0);  // a local table of 2 entries
+            if (localTables) b.insert(b.end(), 6, 0);
+            b.insert(b.end(), data.begin(), data.end());
+        }
+        b.push_back(0x3B);
+        return b;
+    };
+    for (bool local : {false, true}) {
+        const Bytes many = frames(20000, local);
+#ifdef GIF_TEST_HEAP_BYTES
+        const std::size_t before = __sanitizer_get_current_allocated_bytes();
+#endif
+        Picture p = Read(many);
+        ASSERT_EQ(p.frames.size(), 20000u);
+#ifdef GIF_TEST_HEAP_BYTES
+        const std::size_t perFrame = (__sanitizer_get_current_allocated_bytes() - before) / 20000;
+        EXPECT_LT(perFrame, 256u) << (local ? "local tables" : "global table");
+#endif
+        EXPECT_EQ(TableEntryToColor(p.frames[19999].FrameItem->LocalTable.Entry(255)), local ? 0u : 0xFFFFFFu);
+    }
+    const Bytes tooMany = frames(kMaxReadRecords / kFrameRecordBytes + 10, false);
+    Picture p;
+    EXPECT_EQ(ErrorOf([&] { ReadGIFStream(tooMany.data(), tooMany.size(), p.screen, p.frames); }),
+              "GIF encoded data is corrupt");
+    EXPECT_GT(p.frames.size(), 100000u);  // the frames before the limit stay
 }
