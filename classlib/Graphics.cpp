@@ -112,6 +112,12 @@ HPALETTE PaletteOf(const RGBQUAD* colors, int count) {
     return ::CreatePalette(lp);
 }
 
+// Every picture is refused above the cap before its pixel memory is taken.
+void CheckPixelCap(int width, int height) {
+    if (!picturecap::Fits(std::max(width, 0), std::max(height, 0)))
+        throw EInvalidGraphicOperation("Bitmap image is too large");
+}
+
 }  // namespace
 
 TBitmap::~TBitmap() { FreeHandle(); }
@@ -203,6 +209,7 @@ std::vector<RGBQUAD> TBitmap::ColorTable() {
 
 void TBitmap::SetSize(int width, int height) {
     if (width == FWidth && height == FHeight && FHandle) return;
+    CheckPixelCap(width, height);
     DibInfo info{};
     int bits = 24;
     DIBSECTION ds{};
@@ -239,6 +246,7 @@ void TBitmap::LoadFromStream(const std::uint8_t* data, std::size_t size) {
         if (!gifcore::ParseBMP(converted.data(), converted.size(), view, true))
             throw EInvalidGraphicOperation("Bitmap image is not valid");
     }
+    CheckPixelCap(view.Width, view.Height);
     DibInfo info{};
     info.header = DibHeader(view.Width, view.Height, view.Bits);
     info.header.biClrUsed = view.PaletteCount;

@@ -280,6 +280,17 @@ public:
 
 private:
     void Fill() {
+        if (left_ >= 8) {
+            // Whole bytes while the sub-block has eight or more left.
+            std::uint64_t v;
+            std::memcpy(&v, p_, 8);
+            const unsigned k = (63 - bits_) >> 3;
+            acc_ |= (v & ((std::uint64_t(1) << (8 * k)) - 1)) << bits_;
+            p_ += k;
+            left_ -= k;
+            bits_ += 8 * k;
+            return;
+        }
         while (bits_ <= 56) {
             if (left_ == 0) {
                 if (done_ || p_ >= end_) {

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <new>
 
 using namespace classlib;
 using namespace giftest;
@@ -42,7 +44,18 @@ struct Target {
 
 void Load(TGIFImage& image, const Bytes& gif) { image.LoadFromStream(gif.data(), gif.size()); }
 
+// Allocations above this size fail while a test wants them to.
+std::size_t gFailAbove = SIZE_MAX;
+
 }  // namespace
+
+void* operator new(std::size_t size) {
+    if (size > gFailAbove) throw std::bad_alloc();
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 TEST(GifImageDrawing, TransparencyByIndexStretchedOntoABackground)
 {
@@ -214,4 +227,54 @@ TEST(GifImageDepth, BitmapSavedAsGifKeepsItsPixels)
             rgb << char(GetRValue(c)) << char(GetGValue(c)) << char(GetBValue(c));
         }
     EXPECT_TRUE(rgb.good());
+}
+
+TEST(GifImageDrawing, OutOfMemoryWhileDecodingDrawsNothingAndAFramePastTheListIsRefused)
+{
+    // A 2000 x 1000 frame, decoded when first drawn.
+    Bytes b = Head(2000, 1000, 2, {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF});
+    Image(b, 2000, 1000, ImageData(2, Codes({{4, 3}, {0, 3}, {5, 3}})));
+    b.push_back(0x3B);
+    TGIFImage image;
+    image.ReadGIFStream(b.data(), b.size(), false);
+    gFailAbove = 1 << 20;
+    bool drawn = true;
+    COLORREF painted = 0;
+    try {
+        const Target t(4, 4, RGB(0, 255, 0), image);
+        painted = t.At(0, 0);
+    } catch (const std::bad_alloc&) {
+        drawn = false;
+    }
+    gFailAbove = SIZE_MAX;
+    EXPECT_TRUE(drawn);
+    EXPECT_EQ(painted, 0x00FF00u);
+    // With memory again the next paint decodes the frame: entry 0, red.
+    EXPECT_EQ(Target(4, 4, RGB(0, 255, 0), image).At(0, 3), 0x0000FFu);
+
+    // A frame assigned from an image whose current frame lies past its list.
+    image.ActiveFrame = 3;
+    TGIFFrame frame(nullptr);
+    EXPECT_EQ(ErrorOf([&] { frame.AssignGraphic(&image); }), "List index out of bounds (3)");
+}
+
+// Bitmaps of every depth meet the picture cap before their pixel memory is
+// taken: a 1-bit 16384 x 16384 bitmap (32 MB of rows) would take more than a
+// gigabyte once shown. The test runs under a data limit too (CMakeLists).
+TEST(BitmapPixelCap, PicturesAboveTheCapAreRefusedAndTheOldPictureStays)
+{
+    const std::uint8_t palette[8] = {0, 0, 0, 0, 255, 255, 255, 0};
+    TBitmap bitmap;
+    bitmap.SetSize(3, 2);
+    {
+        const Bytes huge = gifcore::BuildBMP(16384, 16384, 1, palette, 2, nullptr);
+        EXPECT_EQ(ErrorOf([&] { bitmap.LoadFromStream(huge.data(), huge.size()); }), "Bitmap image is too large");
+    }
+    EXPECT_EQ(ErrorOf([&] { bitmap.SetSize(16384, 16384); }), "Bitmap image is too large");
+    EXPECT_EQ(bitmap.GetWidth(), 3);
+    EXPECT_EQ(bitmap.GetHeight(), 2);
+    // At the cap it still loads.
+    const Bytes atCap = gifcore::BuildBMP(8192, 8192, 1, palette, 2, nullptr);
+    bitmap.LoadFromStream(atCap.data(), atCap.size());
+    EXPECT_EQ(bitmap.GetWidth(), 8192);
 }
