@@ -31,7 +31,7 @@ using namespace gifcore;
 
 namespace {
 
-constexpr int kRounds = 7;
+constexpr int kRounds = 11;
 
 // CPU seconds of this process so far.
 double Now() {
@@ -141,6 +141,11 @@ int main(int argc, char** argv) {
     const std::string dir = argc > 1 ? argv[1] : ".";
     static const int seeds[] = {7, 11, 23};
     std::printf("%d rounds, each run in a fresh child process; CPU seconds\n", kRounds);
+    if (std::FILE* load = std::fopen("/proc/loadavg", "r")) {
+        char text[64] = {};
+        if (std::fgets(text, sizeof text, load)) std::printf("load average: %s", text);
+        std::fclose(load);
+    }
     for (int seed : seeds) {
         const std::string base = dir + "/plasma" + std::to_string(seed);
         const std::string bmpPath = base + ".bmp", gifPath = base + ".gif";
