@@ -346,10 +346,11 @@ struct RowOrder {
 // from them.
 class RowSink {
 public:
-    explicit RowSink(bool stable) : Stable(stable) {}
+    RowSink(bool stable, const std::uint8_t* end) : Stable(stable), End(end) {}
     virtual std::uint8_t* Row(std::int32_t imageRow) = 0;
     virtual void Done(std::int32_t imageRow, std::int32_t filled) = 0;
     const bool Stable;
+    const std::uint8_t* const End;  // the end of the stable rows' memory
 
 protected:
     ~RowSink() = default;
@@ -393,6 +394,7 @@ bool DecodeRows(const std::uint8_t* data, std::size_t size, std::int32_t width, 
     const std::uint8_t* prevAt = nullptr;  // where the previous string was written whole
     std::int32_t prevLen = 0;
     const bool stable = sink.Stable;
+    const std::uint8_t* const end = sink.End;
 
     CodeReader reader(data, size);
     const bool report = progress && *progress;
@@ -469,7 +471,16 @@ bool DecodeRows(const std::uint8_t* data, std::size_t size, std::int32_t width, 
             if (c >= clear && where[c]) {
                 // Copied from where it stands; its last pixel may be the one
                 // written now, so that one comes from the table.
-                std::memcpy(at, where[c], std::size_t(len - 1));
+                const std::uint8_t* from = where[c];
+                if (len <= 9 && x + 8 <= width && from + 8 <= end) {
+                    // A short one in one move of eight bytes: what lands past
+                    // the string lies ahead in the row and is written over.
+                    std::uint64_t v;
+                    std::memcpy(&v, from, 8);
+                    std::memcpy(at, &v, 8);
+                } else {
+                    std::memcpy(at, from, std::size_t(len - 1));
+                }
                 at[len - 1] = suffix[c];
             } else {
                 // Written backwards from its last pixel, in place.
@@ -513,6 +524,7 @@ bool DecodeRows(const std::uint8_t* data, std::size_t size, std::int32_t width, 
     }
     if (row) {
         // Rows missing: what arrived of this row stays, the rest is 0.
+        std::memset(row + x, 0, std::size_t(width - x));
         sink.Done(imageRow, x);
         corrupt = true;
     }
@@ -541,7 +553,8 @@ bool DecodeReported(const std::uint8_t* data, std::size_t size, std::int32_t wid
 class DirectRows final : public RowSink {
 public:
     explicit DirectRows(const DecodeTarget& t)
-        : RowSink(true), t_(t), rowBytes_(RowBytes32(std::uint64_t(t.Width) * 8)) {}
+        : RowSink(true, t.Pixels + RowBytes32(std::uint64_t(t.Width) * 8) * std::size_t(t.Height)), t_(t),
+          rowBytes_(RowBytes32(std::uint64_t(t.Width) * 8)) {}
     std::uint8_t* Row(std::int32_t imageRow) override {
         return t_.Pixels + std::size_t(t_.Height - 1 - imageRow) * rowBytes_;
     }
@@ -557,7 +570,7 @@ private:
 class PackedRows final : public RowSink {
 public:
     explicit PackedRows(const DecodeTarget& t)
-        : RowSink(false), t_(t), rowBytes_(RowBytes32(std::uint64_t(t.Width) * unsigned(t.Bits))), line_(std::size_t(t.Width)) {}
+        : RowSink(false, nullptr), t_(t), rowBytes_(RowBytes32(std::uint64_t(t.Width) * unsigned(t.Bits))), line_(std::size_t(t.Width)) {}
     std::uint8_t* Row(std::int32_t) override { return line_.data(); }
     void Done(std::int32_t imageRow, std::int32_t filled) override {
         std::uint8_t* dst = t_.Pixels + std::size_t(t_.Height - 1 - imageRow) * rowBytes_;
@@ -585,7 +598,8 @@ private:
 // Top-down rows of one byte a pixel.
 class IndexRows final : public RowSink {
 public:
-    IndexRows(std::uint8_t* p, std::int32_t width) : RowSink(true), p_(p), width_(width) {}
+    IndexRows(std::uint8_t* p, std::int32_t width, std::int32_t height)
+        : RowSink(true, p + std::size_t(width) * std::size_t(height)), p_(p), width_(width) {}
     std::uint8_t* Row(std::int32_t imageRow) override { return p_ + std::size_t(imageRow) * std::size_t(width_); }
     void Done(std::int32_t, std::int32_t) override {}
 
@@ -612,7 +626,7 @@ bool DecodeGIFIndices(const std::uint8_t* data, std::size_t size, int width, int
     const std::uint64_t pixels = std::uint64_t(std::max(width, 0)) * std::uint64_t(std::max(height, 0));
     if (pixels > std::uint64_t(SIZE_MAX / 2)) RaiseGifError(msgCorruptData);
     indices.assign(std::size_t(pixels), 0);
-    IndexRows rows(indices.data(), width);
+    IndexRows rows(indices.data(), std::max(width, 0), std::max(height, 0));
     return DecodeReported(data, size, std::max(width, 0), std::max(height, 0), interlace, pixelBits, tolerate, rows,
                           nullptr);
 }
