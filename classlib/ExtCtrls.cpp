@@ -49,16 +49,17 @@ bool TImage::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
     ::GetClientRect(Handle, &r);
     ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
     if (FPicture && !FPicture->GetEmpty()) {
-        RECT to = r;
-        if (!Stretch) {
-            to.right = to.left + FPicture->GetWidth();
-            to.bottom = to.top + FPicture->GetHeight();
-        }
-        ::SetStretchBltMode(dc, COLORONCOLOR);
+        // Its size may decode the picture too: a picture that cannot be
+        // measured or drawn (damaged, or no memory) leaves the background.
         try {
+            RECT to = r;
+            if (!Stretch) {
+                to.right = to.left + FPicture->GetWidth();
+                to.bottom = to.top + FPicture->GetHeight();
+            }
+            ::SetStretchBltMode(dc, COLORONCOLOR);
             FPicture->Draw(dc, to);
         } catch (const std::exception&) {
-            // A picture that cannot draw itself leaves the background.
         }
     }
     ::EndPaint(Handle, &ps);
