@@ -294,7 +294,7 @@ int main(int argc, char** argv) {
             // end of the record.
             Bytes commands;
             unsigned length = 1;  // characters, the paragraph's end included
-            Record r{0x23, {}, {}};
+            Record r{0x20, {}, {}};
             Put8(r.Data2, 0);
             Put8(commands, 0x80);  // font 0
             Put16(commands, 0);

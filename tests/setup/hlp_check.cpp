@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
                 t.Back = r.U32(data1 + 4);
                 t.On = r.U32(data1 + 8);
                 topics.push_back(t);
-            } else if (type == 0x23 && !topics.empty()) {
+            } else if (type == 0x20 && !topics.empty()) {
                 size_t p = data1;
                 p += (r.U8(p) & 1) ? 4 : 2;  // text size
                 const unsigned length = (r.U8(p) & 1) ? r.U16(p) / 2 : r.U8(p) / 2;
