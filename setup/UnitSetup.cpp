@@ -295,6 +295,9 @@ void TfrmExit::BindComponents() {
 void TfrmExit::Button2Click(TObject*) { frmSetup->Close(); }
 
 bool TfrmExit::Ask(TForm& asker) {
+    // One box at a time: a second Cancel or close while it is up is no
+    // answer.
+    if (IsModal()) return false;
     // Owned by the window that asked: that one is disabled while the box is
     // up, and the box stays above it, even above a page that stays on top.
     ::SetWindowLongPtrA(Handle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(asker.Handle));
@@ -316,7 +319,12 @@ void TfrmBackGround::FormShow(TObject*) { ShowPage(*frmWelcome); }
 void TfrmBackGround::FormCloseQuery(TObject*, bool& canClose) {
     canClose = false;
     // Once everything is installed there is nothing left to abandon.
-    if (frmSetup->FInstalled || frmExit->Ask(*this)) frmSetup->Close();
+    // Asked above the page on show, which the box then disables.
+    TForm* asker = this;
+    for (TForm* page : {static_cast<TForm*>(frmWelcome), static_cast<TForm*>(frmLicense),
+                        static_cast<TForm*>(frmUser), static_cast<TForm*>(frmLocation)})
+        if (page->Visible()) asker = page;
+    if (frmSetup->FInstalled || frmExit->Ask(*asker)) frmSetup->Close();
 }
 
 INT_PTR TfrmBackGround::WindowMessage(UINT msg, WPARAM wp, LPARAM, bool& handled) {

@@ -59,6 +59,10 @@ void AnswerExit(std::vector<TExitShown>& shown, std::vector<int>& answers) {
         shown.push_back({::GetWindow(form.Handle, GW_OWNER),
                          (::GetWindowLongPtrA(form.Handle, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
                          dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1});
+        // A second Cancel while the box is up opens no second box.
+        for (TSetupPage* page : {static_cast<TSetupPage*>(frmWelcome), static_cast<TSetupPage*>(frmLicense),
+                                 static_cast<TSetupPage*>(frmUser), static_cast<TSetupPage*>(frmLocation)})
+            if (page->Handle == shown.back().Owner) page->BitBtn3.HandleCommand(BN_CLICKED);
         const int answer = answers.empty() ? 2 : answers.front();
         if (!answers.empty()) answers.erase(answers.begin());
         if (answer == 1) frmExit->Button2.HandleCommand(BN_CLICKED);
