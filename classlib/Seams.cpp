@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <winspool.h>
 
+#include <vector>
+
 #include "Forms.h"
 
 namespace classlib {
@@ -65,7 +67,7 @@ bool PrintOnDefaultPrinter(const TPrintJob& job, std::string& error) {
 struct TBrowseState {
     std::string Start;
     std::string Selected;      // the folder selected in the tree
-    std::string SelectedName;  // the text the dialog put into the edit box for it
+    std::vector<std::string> SelectedNames;  // what the edit box shows for it
     std::string Typed;         // the edit box's text at OK
     bool OkPressed = false;
     WNDPROC OldProc = nullptr;
@@ -120,8 +122,14 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lp, LPARAM data) {
             ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(state->Start.c_str()));
     } else if (msg == BFFM_SELCHANGED) {
         char path[MAX_PATH] = {};
-        state->Selected = lp && ::SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(lp), path) ? path : "";
-        state->SelectedName = WindowText(BrowseEdit(hwnd));
+        const auto list = reinterpret_cast<PCIDLIST_ABSOLUTE>(lp);
+        state->Selected = list && ::SHGetPathFromIDListA(list, path) ? path : "";
+        // The edit box shows the folder's display name, set before or after
+        // this call; either counts as not typed.
+        state->SelectedNames = {WindowText(BrowseEdit(hwnd)), state->Selected.substr(state->Selected.find_last_of('\\') + 1)};
+        SHFILEINFOA info{};
+        if (list && ::SHGetFileInfoA(reinterpret_cast<LPCSTR>(list), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME))
+            state->SelectedNames.push_back(info.szDisplayName);
     } else if (msg == BFFM_VALIDATEFAILEDA) {
         state->Typed = reinterpret_cast<const char*>(lp);
         return 0;  // close the dialog: the caller deals with the name
@@ -150,7 +158,9 @@ bool BrowseForFolder(HWND owner, std::string& folder) {
     while (!typed.empty() && typed.back() == ' ') typed.pop_back();
     while (!typed.empty() && typed.front() == ' ') typed.erase(0, 1);
     const std::string base = !state.Selected.empty() ? state.Selected : std::string(selected ? path : "");
-    if (!typed.empty() && typed != state.SelectedName && typed != base) {
+    bool shown = typed == base;
+    for (const std::string& name : state.SelectedNames) shown = shown || lstrcmpiA(typed.c_str(), name.c_str()) == 0;
+    if (!typed.empty() && !shown) {
         const bool full = (typed.size() >= 3 && typed[1] == ':' && typed[2] == '\\') || typed.rfind("\\\\", 0) == 0;
         if (full) folder = typed;
         else if (!base.empty()) folder = base + (base.back() == '\\' ? "" : "\\") + typed;
