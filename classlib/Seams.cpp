@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <winspool.h>
 
+#include <vector>
+
 #include "Forms.h"
 
 namespace classlib {
@@ -60,27 +62,114 @@ bool PrintOnDefaultPrinter(const TPrintJob& job, std::string& error) {
     return ok;
 }
 
-int CALLBACK BrowseStart(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
-    if (msg == BFFM_INITIALIZED && data) ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, data);
+// The folder dialog's state: where it started, what its tree selects, and
+// what its edit box held when OK was pressed.
+struct TBrowseState {
+    std::string Start;
+    std::string Selected;      // the folder selected in the tree
+    std::vector<std::string> SelectedNames;  // what the edit box shows for it
+    std::string Typed;         // the edit box's text at OK
+    bool OkPressed = false;
+    WNDPROC OldProc = nullptr;
+};
+
+const char kBrowseProp[] = "TessmorelBrowseState";
+
+BOOL CALLBACK FindVisibleEdit(HWND child, LPARAM found) {
+    char cls[16] = {};
+    ::GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Edit") != 0 || !::IsWindowVisible(child)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
+HWND BrowseEdit(HWND dialog) {
+    HWND edit = nullptr;
+    ::EnumChildWindows(dialog, FindVisibleEdit, reinterpret_cast<LPARAM>(&edit));
+    return edit;
+}
+
+std::string WindowText(HWND window) {
+    if (!window) return std::string();
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(window, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+// Notes the edit box's text when OK is pressed: a name typed there may be
+// a folder that does not exist yet, which the tree cannot select.
+LRESULT CALLBACK BrowseDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* state = static_cast<TBrowseState*>(::GetPropA(hwnd, kBrowseProp));
+    if (!state) return ::DefWindowProcA(hwnd, msg, wp, lp);
+    const WNDPROC old = state->OldProc;
+    if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
+        state->OkPressed = true;
+        state->Typed = WindowText(BrowseEdit(hwnd));
+    } else if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+        ::RemovePropA(hwnd, kBrowseProp);
+    }
+    return ::CallWindowProcA(old, hwnd, msg, wp, lp);
+}
+
+int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lp, LPARAM data) {
+    auto* state = reinterpret_cast<TBrowseState*>(data);
+    if (msg == BFFM_INITIALIZED) {
+        ::SetPropA(hwnd, kBrowseProp, state);
+        state->OldProc = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BrowseDialogProc)));
+        if (!state->Start.empty())
+            ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(state->Start.c_str()));
+    } else if (msg == BFFM_SELCHANGED) {
+        char path[MAX_PATH] = {};
+        const auto list = reinterpret_cast<PCIDLIST_ABSOLUTE>(lp);
+        state->Selected = list && ::SHGetPathFromIDListA(list, path) ? path : "";
+        // The edit box shows the folder's display name, set before or after
+        // this call; either counts as not typed.
+        state->SelectedNames = {WindowText(BrowseEdit(hwnd)), state->Selected.substr(state->Selected.find_last_of('\\') + 1)};
+        SHFILEINFOA info{};
+        if (list && ::SHGetFileInfoA(reinterpret_cast<LPCSTR>(list), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME))
+            state->SelectedNames.push_back(info.szDisplayName);
+    } else if (msg == BFFM_VALIDATEFAILEDA) {
+        state->Typed = reinterpret_cast<const char*>(lp);
+        return 0;  // close the dialog: the caller deals with the name
+    }
     return 0;
 }
 
 bool BrowseForFolder(HWND owner, std::string& folder) {
-    const std::string start = folder;
+    TBrowseState state;
+    state.Start = folder;
     char display[MAX_PATH] = {};
     BROWSEINFOA info{};
     info.hwndOwner = owner;
     info.pszDisplayName = display;
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
-    info.lpfn = BrowseStart;
-    info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX | BIF_VALIDATE;
+    info.lpfn = BrowseCallback;
+    info.lParam = reinterpret_cast<LPARAM>(&state);
     PIDLIST_ABSOLUTE list = ::SHBrowseForFolderA(&info);
-    if (!list) return false;
     char path[MAX_PATH] = {};
-    const bool ok = ::SHGetPathFromIDListA(list, path) != FALSE;
-    ::CoTaskMemFree(list);
-    if (ok) folder = path;
-    return ok;
+    const bool selected = list && ::SHGetPathFromIDListA(list, path);
+    if (list) ::CoTaskMemFree(list);
+    if (!list && !state.OkPressed) return false;
+    // What was typed over the selected folder's name counts: a full path as
+    // it stands, a bare name as a folder inside the selected one.
+    std::string typed = state.Typed;
+    while (!typed.empty() && typed.back() == ' ') typed.pop_back();
+    while (!typed.empty() && typed.front() == ' ') typed.erase(0, 1);
+    const std::string base = !state.Selected.empty() ? state.Selected : std::string(selected ? path : "");
+    bool shown = typed == base;
+    for (const std::string& name : state.SelectedNames) shown = shown || lstrcmpiA(typed.c_str(), name.c_str()) == 0;
+    if (!typed.empty() && !shown) {
+        const bool full = (typed.size() >= 3 && typed[1] == ':' && typed[2] == '\\') || typed.rfind("\\\\", 0) == 0;
+        if (full) folder = typed;
+        else if (!base.empty()) folder = base + (base.back() == '\\' ? "" : "\\") + typed;
+        else folder = typed;
+        return true;
+    }
+    if (!selected) return false;
+    folder = path;
+    return true;
 }
 
 TSeams RealSeams() {

@@ -122,12 +122,51 @@ std::string BuildUninstallBatch(const TBatchFolders& f) {
     if (IsRemovableFolder(f.DesktopDir)) line("del " + BatchPath(JoinPath(f.DesktopDir, "Tessmorel.lnk")));
     if (IsRemovableFolder(f.ProgramsDir)) {
         const std::string group = JoinPath(f.ProgramsDir, "Tessmorel");
-        line("echo Y >TEMP_ZARVOREG.TXT");
-        line("del " + BatchPath(JoinPath(group, "*.*")) + " <TEMP_ZARVOREG.TXT");
-        line("del TEMP_ZARVOREG.TXT");
+        // The shortcuts the installer made, by name: anything else the user
+        // put into the group stays, and so does the group then.
+        for (const char* name : kGroupShortcuts) line("del " + BatchPath(JoinPath(group, std::string(name) + ".lnk")));
         line("rd " + BatchPath(group));
     }
     if (IsRemovableFolder(f.OwnDir)) line("rd " + BatchPath(f.OwnDir));
     line("del " + BatchPath(JoinPath(f.OwnDir, kBatchFileName)));
+    return text;
+}
+
+const char* const kSharedKeys[2] = {"Software\\Zarvo", "SOFTWARE\\Microsoft\\Windows\\Help"};
+
+namespace {
+
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> SharedKeysIn(const std::string& list) {
+    std::vector<std::string> names;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(';', start);
+        if (end == std::string::npos) end = list.size();
+        names.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    std::vector<std::string> keys;
+    for (const char* key : kSharedKeys)
+        for (const auto& n : names)
+            if (SameText(n, key)) {
+                keys.push_back(key);
+                break;
+            }
+    return keys;
+}
+
+std::string JoinKeys(const std::vector<std::string>& keys) {
+    std::string text;
+    for (const auto& k : keys) text += (text.empty() ? "" : ";") + k;
     return text;
 }

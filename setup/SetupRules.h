@@ -34,6 +34,9 @@ std::string BatchPath(const std::string& path);
 // try a second.
 constexpr int kSelfDeleteTries = 30;
 
+// The shortcuts of the Start-menu group, in the order they are made.
+constexpr const char* kGroupShortcuts[] = {"Tessmorel", "Readme", "License", "Help", "UnInstall"};
+
 struct TBatchFolders {
     std::string OwnDir;       // the uninstaller's folder, no trailing "\"
     std::string DesktopDir;   // the user's desktop folder
@@ -46,6 +49,17 @@ struct TBatchFolders {
 // not absolute gets no line; an uninstaller folder that is not absolute
 // gives no batch (empty text).
 std::string BuildUninstallBatch(const TBatchFolders& folders);
+
+// Keys above the product's own that the installer creates when they are
+// missing, and that the uninstaller removes again once they are empty.
+extern const char* const kSharedKeys[2];
+// The value of the product key that lists the shared keys the installer
+// created, separated by ";".
+constexpr const char kCreatedKeysValue[] = "CreatedKeys";
+// The shared keys named in such a list (case-insensitive), in the order of
+// kSharedKeys; any other name is ignored.
+std::vector<std::string> SharedKeysIn(const std::string& list);
+std::string JoinKeys(const std::vector<std::string>& keys);
 
 // The batch file's name in the uninstaller's folder.
 constexpr const char kBatchFileName[] = "ZARVO_TESSMOREL~.BAT";

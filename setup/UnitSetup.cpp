@@ -36,6 +36,17 @@ std::string WithBackslash(std::string s) {
     return s;
 }
 
+// A string value of the open key; a missing or unreadable one reads as "".
+std::string ReadOptional(const TRegistry& reg, const char* name) {
+    try {
+        return reg.ValueExists(name) ? reg.ReadString(name) : std::string();
+    } catch (const std::exception&) {
+        return std::string();
+    }
+}
+
+const char kProductKey[] = "Software\\Zarvo\\Tessmorel";
+
 }  // namespace
 
 TPayloadTable CurrentPayloadTable() {
@@ -88,7 +99,7 @@ void TfrmSetup::FormCreate() {
     FRegistry = std::make_unique<TRegistry>();
     FRegistry->SetRootKey(HKEY_LOCAL_MACHINE);
     if (FRegistry->OpenKey("Software\\Microsoft\\Windows\\CurrentVersion", false)) {
-        FDefaultDir = FRegistry->ReadString("ProgramFilesDir");
+        FDefaultDir = ReadOptional(*FRegistry, "ProgramFilesDir");
         FRegistry->CloseKey();
     }
     if (FDefaultDir.empty()) {
@@ -101,14 +112,14 @@ void TfrmSetup::FormCreate() {
                             ? "Software\\Microsoft\\Windows NT\\CurrentVersion"
                             : "Software\\Microsoft\\Windows\\CurrentVersion";
     if (FRegistry->OpenKey(owner, false)) {
-        FUserName = FRegistry->ReadString("RegisteredOwner");
-        FCompany = FRegistry->ReadString("RegisteredOrganization");
+        FUserName = ReadOptional(*FRegistry, "RegisteredOwner");
+        FCompany = ReadOptional(*FRegistry, "RegisteredOrganization");
         FRegistry->CloseKey();
     }
     FRegistry->SetRootKey(HKEY_CURRENT_USER);
     if (FRegistry->OpenKey(kShellFolders, false)) {
-        FProgramsDir = FRegistry->ReadString("Programs");
-        FDesktopDir = FRegistry->ReadString("Desktop");
+        FProgramsDir = ReadOptional(*FRegistry, "Programs");
+        FDesktopDir = ReadOptional(*FRegistry, "Desktop");
         FRegistry->CloseKey();
     }
 
@@ -236,6 +247,16 @@ void TfrmSetup::WriteRegistry(std::vector<std::string>& failures) {
     };
     if (!FRegistry) return;
     FRegistry->SetRootKey(HKEY_LOCAL_MACHINE);
+    // The shared keys this installation makes (or an earlier one made) are
+    // recorded, so that the uninstaller can take them away again when empty.
+    std::string createdBefore;
+    if (FRegistry->OpenKey(kProductKey, false)) {
+        createdBefore = ReadOptional(*FRegistry, kCreatedKeysValue);
+        FRegistry->CloseKey();
+    }
+    for (const char* key : kSharedKeys)
+        if (!FRegistry->KeyExists(key)) createdBefore += std::string(";") + key;
+    const std::vector<std::string> created = SharedKeysIn(createdBefore);
     for (const Entry& e : entries) {
         const std::string where = std::string("HKEY_LOCAL_MACHINE\\") + e.Key + " \"" + e.Name + "\"";
         if (!FRegistry->OpenKey(e.Key, true)) {
@@ -246,6 +267,15 @@ void TfrmSetup::WriteRegistry(std::vector<std::string>& failures) {
             FRegistry->WriteString(e.Name, e.Data);
         } catch (const std::exception& ex) {
             failures.push_back("Registry value " + where + ": " + ex.what());
+        }
+        FRegistry->CloseKey();
+    }
+    if (FRegistry->OpenKey(kProductKey, false)) {
+        try {
+            if (created.empty()) FRegistry->DeleteValue(kCreatedKeysValue);
+            else FRegistry->WriteString(kCreatedKeysValue, JoinKeys(created));
+        } catch (const std::exception&) {
+            // Without the record the shared keys merely stay.
         }
         FRegistry->CloseKey();
     }
@@ -264,6 +294,18 @@ void TfrmExit::BindComponents() {
 
 void TfrmExit::Button2Click(TObject*) { frmSetup->Close(); }
 
+bool TfrmExit::Ask(TForm& asker) {
+    // One box at a time: a second Cancel or close while it is up is no
+    // answer.
+    if (IsModal()) return false;
+    // Owned by the window that asked: that one is disabled while the box is
+    // up, and the box stays above it, even above a page that stays on top.
+    ::SetWindowLongPtrA(Handle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(asker.Handle));
+    SetTopMost(true);
+    CenterOnScreen();
+    return ShowModal() == 1;
+}
+
 // ---- TfrmBackGround ----------------------------------------------------------
 
 void TfrmBackGround::BindComponents() {
@@ -276,7 +318,13 @@ void TfrmBackGround::FormShow(TObject*) { ShowPage(*frmWelcome); }
 
 void TfrmBackGround::FormCloseQuery(TObject*, bool& canClose) {
     canClose = false;
-    if (frmExit->ShowModal() == 1) frmSetup->Close();
+    // Once everything is installed there is nothing left to abandon.
+    // Asked above the page on show, which the box then disables.
+    TForm* asker = this;
+    for (TForm* page : {static_cast<TForm*>(frmWelcome), static_cast<TForm*>(frmLicense),
+                        static_cast<TForm*>(frmUser), static_cast<TForm*>(frmLocation)})
+        if (page->Visible()) asker = page;
+    if (frmSetup->FInstalled || frmExit->Ask(*asker)) frmSetup->Close();
 }
 
 INT_PTR TfrmBackGround::WindowMessage(UINT msg, WPARAM wp, LPARAM, bool& handled) {
@@ -325,7 +373,7 @@ void TSetupPage::BindCancel() {
 void TSetupPage::FormCreate() { CenterOnScreen(); }
 
 void TSetupPage::BitBtn3Click(TObject*) {
-    if (frmExit->ShowModal() == 1) frmSetup->Close();
+    if (frmExit->Ask(*this)) frmSetup->Close();
 }
 
 void TfrmWelcome::BindComponents() {
@@ -416,7 +464,22 @@ void TfrmLocation::FormShow(TObject*) { edtDir.SetText(frmSetup->FDefaultDir); }
 
 void TfrmLocation::SpeedButton1Click(TObject*) {
     std::string folder = edtDir.Text();
-    if (Seams().BrowseFolder(Handle, folder)) edtDir.SetText(folder);
+    if (!Seams().BrowseFolder(Handle, folder)) return;
+    // A folder name typed in the dialog may not exist yet: it is made now,
+    // after asking.
+    const std::string full = IsAbsolutePath(folder) ? FullPathName(folder) : std::string();
+    if (full.empty()) {
+        NotifyError("\"" + folder + "\" is not a full folder name.");
+        return;
+    }
+    if (!DirectoryExists(full)) {
+        if (!QueryYesNo("Direcotry not exists,will you create it?")) return;
+        if (!MakeDirLevels(full)) {
+            NotifyError("Create dir failed");
+            return;
+        }
+    }
+    edtDir.SetText(full);
 }
 
 void TfrmLocation::btnBakClick(TObject*) { MoveTo(*this, *frmUser); }
@@ -492,7 +555,11 @@ void TfrmProcess::Timer1Timer(TObject*) {
         for (const auto& f : failures) text += "\r\n" + f;
         NotifyError(text);
     }
-    frmComplete->ShowModal();
+    frmSetup->FInstalled = true;
+    // Finish ends the setup. The page has no Cancel: Escape (or a close from
+    // the system menu) ends its modal run too, and does what Finish does
+    // rather than leave the setup running behind its backdrop.
+    if (frmComplete->ShowModal() != 6) frmComplete->BitBtn2Click(nullptr);
 }
 
 void TfrmIcon::BindComponents() {

@@ -47,6 +47,7 @@ public:
     std::string FUserName, FCompany;
     std::string FDesktopDir, FProgramsDir;
     std::string FSourceFile;  // the installer's own file
+    bool FInstalled = false;  // files, shortcuts and registry entries are made
 
     bool CopyFilePart(const std::string& source, const std::string& destination, long long offset, long long size,
                       TProgressBar* bar);
@@ -71,6 +72,9 @@ public:
     TLabel Label1;
     TButton Button1, Button2;
     void Button2Click(TObject* sender);
+    // Shows the confirmation modally above the window that asks; true when
+    // the user chose to exit.
+    bool Ask(TForm& asker);
 
 protected:
     void BindComponents() override;

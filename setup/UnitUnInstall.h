@@ -3,6 +3,7 @@
 // registry entries, then hands the rest to a batch file that runs after it.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -17,7 +18,11 @@ public:
 
     std::unique_ptr<classlib::TRegistry> FRegistry;
     std::string FInstallDir, FOwnDir, FOwnPath, FProgramsDir, FDesktopDir;
-    // The last UnInstall removed the registry entries: Complete may clean up.
+    bool FPathFound = false;  // the product key holds a PATH value
+    // Shared keys the installer created (kSharedKeys), removed when empty.
+    std::vector<std::string> FCreatedKeys;
+    // The last UnInstall removed the files and the uninstall entry: Complete
+    // may clean up.
     bool FUninstalled = false;
 
     void Button1Click(classlib::TObject* sender);
@@ -27,14 +32,21 @@ public:
     // Writes the batch file and starts it hidden; false (after a message)
     // when either fails.
     bool RunBatch();
+    // The folder whose files UnInstall deletes: the recorded install folder,
+    // or the uninstaller's own when the recorded one is no existing product
+    // folder and its own is; empty when neither is. note then says why and what
+    // UnInstall does (empty when all is as recorded).
+    std::string FolderToRemove(std::string& note) const;
 
 protected:
     void BindComponents() override;
     void FormCreate() override;
 
 private:
-    bool DeleteFiles();
-    void DeleteRegistryEntries();
+    bool DeleteFiles(const std::string& folder);
+    // Adds what could not be removed to failures; false when the
+    // uninstall entry stays.
+    bool DeleteRegistryEntries(std::vector<std::string>& failures);
 };
 
 extern TfrmMain* frmMain;

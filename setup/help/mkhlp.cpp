@@ -2,20 +2,30 @@
 //
 //   mkhlp <source.txt> <output.hlp>
 //
-// Source: a line "# Title" starts a topic; lines of text up to a blank line
-// make one paragraph. Lines before the first title are an error.
+// Source: a line "# Title" starts a topic; "= NAME" gives the topic its
+// context name (letters, digits, "." and "_"), by which jumps and the
+// programs reach it; "K word; other word" adds index keywords; other lines
+// up to a blank line make one paragraph, in which "{text|NAME}" is a hot
+// spot that jumps to the topic NAME. The first topic is the contents; all
+// topics form one browse sequence in source order. Lines before the first
+// title, a jump to an unknown name and a name given twice are errors.
 //
 // Output: the help file's own small file system (a header, a directory B+
 // tree and the internal files), with |SYSTEM (version 1.21, no compression,
-// 4,096-byte topic blocks, the first title as the help title), |FONT (one
-// face), |TOPIC (one topic header per title and one display record per
-// paragraph, no record across a block) and an empty |CONTEXT tree. Host-only
-// tool: standard C++17. On any error it says why, writes nothing, exits 1.
+// 4,096-byte topic blocks, the first title as the help title, the contents
+// topic, the browse buttons), |FONT (one face), |TOPIC (one topic header per
+// title and one display record per paragraph, no record across a block),
+// |CONTEXT (the context names' hashes), |KWBTREE and |KWDATA (the keyword
+// index). Host-only tool: standard C++17. On any error it says why, writes
+// nothing, exits 1.
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -56,14 +66,79 @@ constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 
 struct Topic {
     std::string Title;
+    std::string Context;
+    std::vector<std::string> Keywords;
     std::vector<std::string> Paragraphs;
 };
+
+// The hash WinHelp keeps for a context name.
+std::uint32_t ContextHash(const std::string& name) {
+    std::uint32_t hash = 0;
+    for (unsigned char c : name) {
+        unsigned x = 0;
+        if (c >= 'A' && c <= 'Z') x = c - 'A' + 17;
+        else if (c >= 'a' && c <= 'z') x = c - 'a' + 17;
+        else if (c >= '1' && c <= '9') x = c - '0';
+        else if (c == '0') x = 10;
+        else if (c == '.') x = 12;
+        else if (c == '_') x = 13;
+        if (x) hash = hash * 43 + x;
+    }
+    return hash;
+}
+
+bool ValidContext(const std::string& name) {
+    if (name.empty()) return false;
+    for (unsigned char c : name)
+        if (!std::isalnum(c) && c != '.' && c != '_') return false;
+    return true;
+}
+
+std::string Trim(const std::string& s) {
+    const size_t a = s.find_first_not_of(" \t");
+    if (a == std::string::npos) return std::string();
+    return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+}
+
+// A paragraph cut into its texts and hot spots.
+struct Piece {
+    std::string Text;
+    std::string Jump;  // context name; empty for plain text
+};
+
+bool SplitParagraph(const std::string& p, std::vector<Piece>& pieces, std::string& error) {
+    size_t at = 0;
+    while (at < p.size()) {
+        const size_t open = p.find('{', at);
+        if (open == std::string::npos) {
+            pieces.push_back({p.substr(at), ""});
+            break;
+        }
+        if (open > at) pieces.push_back({p.substr(at, open - at), ""});
+        const size_t close = p.find('}', open);
+        const size_t bar = p.find('|', open);
+        if (close == std::string::npos || bar == std::string::npos || bar > close) {
+            error = "a hot spot is not of the form {text|NAME}";
+            return false;
+        }
+        const std::string text = p.substr(open + 1, bar - open - 1), name = Trim(p.substr(bar + 1, close - bar - 1));
+        if (text.empty() || !ValidContext(name)) {
+            error = "the hot spot \"" + p.substr(open, close - open + 1) + "\" needs a text and a context name";
+            return false;
+        }
+        pieces.push_back({text, name});
+        at = close + 1;
+    }
+    return true;
+}
 
 // A record of |TOPIC before it is placed: its type, link data 1 and 2.
 struct Record {
     unsigned Type;
     Bytes Data1, Data2;
-    std::uint32_t Pos = 0;  // where it lands (block << 14, plus 12, plus offset)
+    std::uint32_t Pos = 0;     // where it lands (block << 14, plus 12, plus offset)
+    std::uint32_t Length = 0;  // characters it shows
+    std::uint32_t Offset = 0;  // block * 0x8000 plus the characters before it in its block
     size_t Size() const { return 21 + Data1.size() + Data2.size(); }
 };
 
@@ -121,7 +196,29 @@ bool ReadTopics(const std::string& name, std::vector<Topic>& topics, std::string
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.rfind("# ", 0) == 0) {
             if (!topics.empty()) flush();
-            topics.push_back({line.substr(2), {}});
+            topics.push_back({Trim(line.substr(2)), "", {}, {}});
+            continue;
+        }
+        const bool context = line.rfind("= ", 0) == 0, keywords = line.rfind("K ", 0) == 0;
+        if ((context || keywords) && !topics.empty()) {
+            flush();
+            if (context) {
+                const std::string ctx = Trim(line.substr(2));
+                if (!ValidContext(ctx) || !topics.back().Context.empty()) {
+                    error = name + ":" + std::to_string(lineNo) + ": a topic takes one context name of letters, digits, \".\" and \"_\"";
+                    return false;
+                }
+                topics.back().Context = ctx;
+            } else {
+                std::string rest = line.substr(2);
+                for (size_t start = 0; start <= rest.size();) {
+                    size_t end = rest.find(';', start);
+                    if (end == std::string::npos) end = rest.size();
+                    const std::string k = Trim(rest.substr(start, end - start));
+                    if (!k.empty()) topics.back().Keywords.push_back(k);
+                    start = end + 1;
+                }
+            }
             continue;
         }
         if (line.find_first_not_of(" \t") == std::string::npos) {
@@ -139,6 +236,28 @@ bool ReadTopics(const std::string& name, std::vector<Topic>& topics, std::string
         error = name + ": no topic";
         return false;
     }
+    // Every jump leads somewhere, and a name stands for one topic.
+    std::set<std::string> names;
+    for (const Topic& t : topics) {
+        if (t.Context.empty()) continue;
+        if (!names.insert(t.Context).second) {
+            error = name + ": the context name " + t.Context + " is given twice";
+            return false;
+        }
+    }
+    for (const Topic& t : topics)
+        for (const std::string& p : t.Paragraphs) {
+            std::vector<Piece> pieces;
+            if (!SplitParagraph(p, pieces, error)) {
+                error = name + ": \"" + t.Title + "\": " + error;
+                return false;
+            }
+            for (const Piece& piece : pieces)
+                if (!piece.Jump.empty() && !names.count(piece.Jump)) {
+                    error = name + ": \"" + t.Title + "\" jumps to " + piece.Jump + ", which no topic is called";
+                    return false;
+                }
+        }
     return true;
 }
 
@@ -166,22 +285,45 @@ int main(int argc, char** argv) {
         PutString(h.Data2, t.Title);
         records.push_back(h);
         for (const std::string& p : t.Paragraphs) {
+            std::vector<Piece> pieces;
+            std::string error;
+            SplitParagraph(p, pieces, error);  // checked when read
+            // Link data 2 holds one string before each formatting command:
+            // the font, then the text pieces with a hot spot's start before
+            // and its end after its text, the end of the paragraph and the
+            // end of the record.
+            Bytes commands;
+            unsigned length = 1;  // characters, the paragraph's end included
             Record r{0x20, {}, {}};
-            // Link data 2: an empty string before the font, the text, an
-            // empty string before the end.
             Put8(r.Data2, 0);
-            PutString(r.Data2, p);
+            Put8(commands, 0x80);  // font 0
+            Put16(commands, 0);
+            std::string pending;
+            for (const Piece& piece : pieces) {
+                length += static_cast<unsigned>(piece.Text.size());
+                if (piece.Jump.empty()) {
+                    pending += piece.Text;
+                    continue;
+                }
+                PutString(r.Data2, pending);
+                pending.clear();
+                Put8(commands, 0xE3);  // jump to the topic of a context hash
+                Put32(commands, ContextHash(piece.Jump));
+                PutString(r.Data2, piece.Text);
+                Put8(commands, 0x89);  // end of the hot spot
+            }
+            PutString(r.Data2, pending);
+            Put8(commands, 0x82);  // end of paragraph
             Put8(r.Data2, 0);
+            Put8(commands, 0xFF);  // end of the record
             PutCompressedLong(r.Data1, static_cast<std::uint32_t>(r.Data2.size()));
-            PutCompressedShort(r.Data1, static_cast<unsigned>(p.size() + 1));
+            PutCompressedShort(r.Data1, length);
+            r.Length = length;
             Put8(r.Data1, 0x00);
             Put8(r.Data1, 0x80);
             Put16(r.Data1, 0);  // paragraph id
             Put16(r.Data1, 0);  // no paragraph attributes
-            Put8(r.Data1, 0x80);  // font 0
-            Put16(r.Data1, 0);
-            Put8(r.Data1, 0x82);  // end of paragraph
-            Put8(r.Data1, 0xFF);  // end of the record
+            r.Data1.insert(r.Data1.end(), commands.begin(), commands.end());
             if (r.Size() > kBlockSize - kBlockHeader) {
                 std::cerr << "mkhlp: a paragraph of \"" << t.Title << "\" is too long for one block\n";
                 return 1;
@@ -190,15 +332,19 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Places: records follow one another and never cross a block.
-    std::uint32_t block = 0, offset = 0;
+    // Places: records follow one another and never cross a block. A topic's
+    // offset counts the characters before it in its block.
+    std::uint32_t block = 0, offset = 0, characters = 0;
     for (Record& r : records) {
         if (offset + r.Size() > kBlockSize - kBlockHeader) {
             ++block;
             offset = 0;
+            characters = 0;
         }
         r.Pos = (block << 14) + kBlockHeader + offset;
+        r.Offset = block * 0x8000 + characters;
         offset += static_cast<std::uint32_t>(r.Size());
+        characters += r.Length;
     }
     const std::uint32_t blocks = block + 1;
 
@@ -210,8 +356,8 @@ int main(int argc, char** argv) {
         for (size_t i = headers[t]; i < last; ++i) size += static_cast<std::uint32_t>(records[i].Size());
         h.Data1.clear();
         Put32(h.Data1, size);
-        Put32(h.Data1, kNone);  // no browse sequence
-        Put32(h.Data1, kNone);
+        Put32(h.Data1, t > 0 ? records[headers[t - 1]].Offset : kNone);  // browse back
+        Put32(h.Data1, t + 1 < headers.size() ? records[headers[t + 1]].Offset : kNone);  // browse on
         Put32(h.Data1, static_cast<std::uint32_t>(t));
         Put32(h.Data1, kNone);  // no non-scrolling region
         Put32(h.Data1, headers[t] + 1 < last ? records[headers[t] + 1].Pos : kNone);
@@ -255,6 +401,13 @@ int main(int argc, char** argv) {
     Put16(system, 1);   // title record
     Put16(system, static_cast<unsigned>(topics[0].Title.size() + 1));
     PutString(system, topics[0].Title);
+    Put16(system, 3);   // the contents topic: the first
+    Put16(system, 4);
+    Put32(system, records[headers[0]].Offset);
+    const std::string browse = "BrowseButtons()";
+    Put16(system, 4);   // a macro run when the file opens
+    Put16(system, static_cast<unsigned>(browse.size() + 1));
+    PutString(system, browse);
 
     Bytes font;
     Put16(font, 1);        // face names
@@ -271,14 +424,66 @@ int main(int argc, char** argv) {
     Put8(font, 0), Put8(font, 0), Put8(font, 0);         // text colour
     Put8(font, 255), Put8(font, 255), Put8(font, 255);   // background
 
-    const Bytes context = BTree(0x0002, 0x0800, "L4", {});
+    // Context names: hash and topic offset, in the order of the hashes as
+    // signed numbers.
+    std::vector<std::pair<std::int32_t, std::uint32_t>> hashes;
+    for (size_t t = 0; t < topics.size(); ++t)
+        if (!topics[t].Context.empty())
+            hashes.push_back({static_cast<std::int32_t>(ContextHash(topics[t].Context)), records[headers[t]].Offset});
+    std::sort(hashes.begin(), hashes.end());
+    for (size_t i = 1; i < hashes.size(); ++i)
+        if (hashes[i].first == hashes[i - 1].first) {
+            std::cerr << "mkhlp: two context names have the same hash\n";
+            return 1;
+        }
+    std::vector<Bytes> contextEntries;
+    for (const auto& h : hashes) {
+        Bytes e;
+        Put32(e, static_cast<std::uint32_t>(h.first));
+        Put32(e, h.second);
+        contextEntries.push_back(e);
+    }
+    // Keywords, sorted without regard to case, each with the offsets of its
+    // topics in |KWDATA.
+    std::map<std::string, std::pair<std::string, std::vector<std::uint32_t>>> keywords;
+    for (size_t t = 0; t < topics.size(); ++t)
+        for (const std::string& k : topics[t].Keywords) {
+            std::string key = k;
+            for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            auto& entry = keywords[key];
+            if (entry.first.empty()) entry.first = k;
+            if (std::find(entry.second.begin(), entry.second.end(), records[headers[t]].Offset) == entry.second.end())
+                entry.second.push_back(records[headers[t]].Offset);
+        }
+    Bytes kwdata;
+    std::vector<Bytes> keywordEntries;
+    for (const auto& k : keywords) {
+        Bytes e;
+        PutString(e, k.second.first);
+        Put16(e, static_cast<unsigned>(k.second.second.size()));
+        Put32(e, static_cast<std::uint32_t>(kwdata.size()));
+        for (std::uint32_t o : k.second.second) Put32(kwdata, o);
+        keywordEntries.push_back(e);
+    }
+    for (const auto* list : {&contextEntries, &keywordEntries}) {
+        size_t used = 8;
+        for (const Bytes& e : *list) used += e.size();
+        if (used > 0x800) {
+            std::cerr << "mkhlp: too many context names or keywords for one index page\n";
+            return 1;
+        }
+    }
     // Internal files in the directory's order (by name).
-    const std::map<std::string, Bytes> files = {
-        {"|CONTEXT", InternalFile(context)},
+    std::map<std::string, Bytes> files = {
+        {"|CONTEXT", InternalFile(BTree(0x0002, 0x0800, "L4", contextEntries))},
         {"|FONT", InternalFile(font)},
         {"|SYSTEM", InternalFile(system)},
         {"|TOPIC", InternalFile(topic)},
     };
+    if (!keywordEntries.empty()) {
+        files["|KWBTREE"] = InternalFile(BTree(0x0002, 0x0800, "z24", keywordEntries));
+        files["|KWDATA"] = InternalFile(kwdata);
+    }
     Bytes out(16, 0);
     std::vector<Bytes> entries;
     for (const auto& f : files) {

@@ -276,6 +276,8 @@ TEST(EndToEnd, InstallThenUninstall) {
     EXPECT_EQ(reg.ReadString("UninstallString"), "\"" + dir + "\\UnInstall.exe\"");
     reg.CloseKey();
     EXPECT_NE(RunAndRead("uninstaller.exe --list").find("Tessmorel|||Zarvo Tessmorel"), std::string::npos);
+    // A note of the user's own in the Start-menu group.
+    std::ofstream(group + "note.txt") << "the user's own";
 
     {
         // While the installed editor runs, UnInstall fails and changes nothing.
@@ -289,6 +291,9 @@ TEST(EndToEnd, InstallThenUninstall) {
         Click(window, IDC_BUTTON1);
         EXPECT_EQ(Answer("System Query", IDYES), "Sure to UnInstall Zarvo Tessmorel Now?");
         EXPECT_EQ(Answer("System Notify", IDOK), "Delete file failed.Close All Tessmorel then try again.");
+        // Nothing was removed, so no line says so.
+        for (int id : {IDC_LBLAPP, IDC_LBLREADME, IDC_LBLLICENSE, IDC_LBLHELP, IDC_LBLLANGUAGE})
+            EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(window, id))) << id;
         Click(window, IDC_BTNOK);
         EXPECT_TRUE(uninstall.Ended());
         const Snapshot after = Take();
@@ -312,9 +317,14 @@ TEST(EndToEnd, InstallThenUninstall) {
     }
     EXPECT_EQ(ReadAll(dir + "\\mine.txt"), "the user's own");
     EXPECT_FALSE(Exists(dir + "\\UnInstall.exe"));
-    EXPECT_FALSE(Exists(programs + "\\Tessmorel"));
+    // The group keeps the user's note, and so stays; the shortcuts are gone.
+    EXPECT_EQ(ReadAll(group + "note.txt"), "the user's own");
+    for (const char* name : {"Tessmorel", "Readme", "License", "Help", "UnInstall"})
+        EXPECT_FALSE(Exists(group + name + ".lnk")) << name;
     EXPECT_FALSE(Exists(desktop + "\\Tessmorel.lnk"));
 
+    ::DeleteFileA((group + "note.txt").c_str());
+    ::RemoveDirectoryA((programs + "\\Tessmorel").c_str());
     ::DeleteFileA((dir + "\\mine.txt").c_str());
     ::RemoveDirectoryA(dir.c_str());
     ::RemoveDirectoryA("C:\\Inst\\Zarvo");
@@ -322,9 +332,8 @@ TEST(EndToEnd, InstallThenUninstall) {
     const Snapshot end = Take();
     EXPECT_EQ(Diff(before.Disk, end.Disk), std::vector<std::string>{});
     EXPECT_EQ(Diff(before.Home, end.Home), std::vector<std::string>{});
-    // The maker's key stays, empty, as does the help key, which Wine has
-    // already.
-    EXPECT_EQ(Diff(before.Machine.Keys, end.Machine.Keys), std::vector<std::string>{"+ \\Zarvo"});
+    // Keys the setup made are gone again; keys that were there stay.
+    EXPECT_EQ(Diff(before.Machine.Keys, end.Machine.Keys), std::vector<std::string>{});
     EXPECT_EQ(Diff(before.Machine.Values, end.Machine.Values), std::vector<std::string>{});
     EXPECT_EQ(Diff(before.User.Values, end.User.Values), std::vector<std::string>{});
     classlib::DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Zarvo");

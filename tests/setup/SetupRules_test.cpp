@@ -45,7 +45,13 @@ TEST(SetupRules, BatchNamesOnlyFullFoldersAndEndsItsLoop) {
         {"C:\\Program Files\\100% Zarvo\\Tessmorel", "C:\\Users\\me\\Desktop\\", "C:\\Users\\me\\Start Menu\\Programs"});
     EXPECT_TRUE(HasLine(full, "del \"C:\\Program Files\\100%% Zarvo\\Tessmorel\\UnInstall.exe\""));
     EXPECT_TRUE(HasLine(full, "del \"C:\\Users\\me\\Desktop\\Tessmorel.lnk\""));
-    EXPECT_TRUE(HasLine(full, "del \"C:\\Users\\me\\Start Menu\\Programs\\Tessmorel\\*.*\" <TEMP_ZARVOREG.TXT"));
+    // The group loses the installer's five shortcuts by name, never a file
+    // of the user's, and goes only when that leaves it empty.
+    for (const char* name : {"Tessmorel", "Readme", "License", "Help", "UnInstall"})
+        EXPECT_TRUE(HasLine(full, std::string("del \"C:\\Users\\me\\Start Menu\\Programs\\Tessmorel\\") + name +
+                                      ".lnk\"")) << name;
+    EXPECT_EQ(full.find('*'), std::string::npos);
+    EXPECT_TRUE(HasLine(full, "rd \"C:\\Users\\me\\Start Menu\\Programs\\Tessmorel\""));
     EXPECT_TRUE(HasLine(full, "if %ZARVO_TRIES% GEQ 30 goto :delled"));
     EXPECT_EQ(Lines(full).back(),
               "del \"C:\\Program Files\\100%% Zarvo\\Tessmorel\\ZARVO_TESSMOREL~.BAT\"");
@@ -54,8 +60,17 @@ TEST(SetupRules, BatchNamesOnlyFullFoldersAndEndsItsLoop) {
     for (const char* bad : {"", "Desktop", "C:\\"}) {
         const std::string text = BuildUninstallBatch({"C:\\P\\Zarvo\\Tessmorel", bad, bad});
         EXPECT_EQ(text.find("Tessmorel.lnk"), std::string::npos) << bad;
-        EXPECT_EQ(text.find("*.*"), std::string::npos) << bad;
+        EXPECT_EQ(text.find("Readme.lnk"), std::string::npos) << bad;
     }
     EXPECT_EQ(BuildUninstallBatch({"", "C:\\D", "C:\\P"}), "");
     EXPECT_EQ(BuildUninstallBatch({"relative", "C:\\D", "C:\\P"}), "");
+}
+
+// The record of keys the installer made names only the two shared keys: a
+// damaged or planted record never makes the uninstaller remove another key.
+TEST(SetupRules, CreatedKeysNameOnlyTheSharedKeys) {
+    EXPECT_EQ(SharedKeysIn("software\\zarvo;Software\\Microsoft;;SOFTWARE\\Microsoft\\Windows\\Help;Software"),
+              (std::vector<std::string>{"Software\\Zarvo", "SOFTWARE\\Microsoft\\Windows\\Help"}));
+    EXPECT_TRUE(SharedKeysIn("").empty());
+    EXPECT_EQ(SharedKeysIn(JoinKeys({"Software\\Zarvo"})), std::vector<std::string>{"Software\\Zarvo"});
 }

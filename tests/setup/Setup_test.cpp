@@ -41,6 +41,158 @@ protected:
     }
 };
 
+// Where the exit confirmation stood when it was shown.
+struct TExitShown {
+    HWND Owner;
+    bool OnTop, Centred;
+};
+
+// Answers the exit confirmation through the modal seam: 2 Resume, 1 Exit
+// Setup (its own click, as a user's); records where it stood.
+void AnswerExit(std::vector<TExitShown>& shown, std::vector<int>& answers) {
+    Seams().ShowModal = [&shown, &answers](TForm& form) {
+        if (&form != frmExit) return static_cast<int>(mrCancel);
+        RECT r{};
+        ::GetWindowRect(form.Handle, &r);
+        const int dx = (r.left + r.right) / 2 - ::GetSystemMetrics(SM_CXSCREEN) / 2;
+        const int dy = (r.top + r.bottom) / 2 - ::GetSystemMetrics(SM_CYSCREEN) / 2;
+        shown.push_back({::GetWindow(form.Handle, GW_OWNER),
+                         (::GetWindowLongPtrA(form.Handle, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
+                         dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1});
+        // A second Cancel while the box is up opens no second box.
+        for (TSetupPage* page : {static_cast<TSetupPage*>(frmWelcome), static_cast<TSetupPage*>(frmLicense),
+                                 static_cast<TSetupPage*>(frmUser), static_cast<TSetupPage*>(frmLocation)})
+            if (page->Handle == shown.back().Owner) page->BitBtn3.HandleCommand(BN_CLICKED);
+        const int answer = answers.empty() ? 2 : answers.front();
+        if (!answers.empty()) answers.erase(answers.begin());
+        if (answer == 1) frmExit->Button2.HandleCommand(BN_CLICKED);
+        return answer;
+    };
+}
+
+// Next and Back walk the four pages; on each page Cancel and Escape ask
+// above that page, Resume keeps it, Exit Setup ends the setup.
+TEST_F(SetupTest, PagesMoveAndAskAboveThemselvesBeforeExit) {
+    frmSetup->FUserName = "Ann";
+    frmSetup->FCompany = "Firm";
+    TForm* const pages[] = {frmWelcome, frmLicense, frmUser, frmLocation};
+    auto shownPage = [&]() -> TForm* {
+        TForm* visible = nullptr;
+        for (TForm* p : pages)
+            if (p->Visible()) {
+                EXPECT_EQ(visible, nullptr) << "two pages at once";
+                visible = p;
+            }
+        return visible;
+    };
+    frmWelcome->Show();
+    frmWelcome->BitBtn2.HandleCommand(BN_CLICKED);
+    EXPECT_EQ(shownPage(), frmLicense);
+    frmLicense->BitBtn2.HandleCommand(BN_CLICKED);
+    EXPECT_EQ(shownPage(), frmUser);
+    frmUser->btnNext.HandleCommand(BN_CLICKED);
+    EXPECT_EQ(shownPage(), frmLocation);
+    frmLocation->btnBak.HandleCommand(BN_CLICKED);
+    EXPECT_EQ(shownPage(), frmUser);
+    frmUser->btnBack.HandleCommand(BN_CLICKED);
+    EXPECT_EQ(shownPage(), frmLicense);
+    frmLicense->btnBack.HandleCommand(BN_CLICKED);
+    EXPECT_EQ(shownPage(), frmWelcome);
+    frmWelcome->Hide();
+
+    for (int i = 0; i < 4; ++i) {
+        TSetupPage* const fresh[] = {frmWelcome, frmLicense, frmUser, frmLocation};
+        TSetupPage* page = fresh[i];
+        ASSERT_NE(page, nullptr);
+        std::vector<TExitShown> shown;
+        std::vector<int> answers = {2, 2, 1};
+        AnswerExit(shown, answers);
+        page->Show();
+        page->BitBtn3.HandleCommand(BN_CLICKED);  // Cancel, then Resume
+        MSG escape{page->BitBtn3.Handle, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+        page->HandleDialogMessage(escape);  // Escape, then Resume
+        EXPECT_TRUE(page->Visible()) << i;
+        EXPECT_NE(frmSetup->FRegistry, nullptr) << i;
+        page->BitBtn3.HandleCommand(BN_CLICKED);  // Cancel, then Exit Setup
+        ASSERT_EQ(shown.size(), 3u) << i;
+        for (const TExitShown& s : shown) {
+            EXPECT_EQ(s.Owner, page->Handle) << i;
+            EXPECT_TRUE(s.OnTop) << i;
+            EXPECT_TRUE(s.Centred) << i;
+        }
+        EXPECT_EQ(frmSetup->FRegistry, nullptr) << "Exit Setup leaves the setup running on page " << i;
+        // A fresh setup for the next page.
+        Application().DestroyForms();
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        CreateSetupForms(::GetModuleHandleA(nullptr));
+        frmSetup->FUserName = "Ann";
+        frmSetup->FCompany = "Firm";
+    }
+}
+
+// The last page has no Cancel: Escape ends it as Finish does, and the
+// backdrop closes without asking once everything is installed.
+TEST_F(SetupTest, TheLastPageNeverLeavesTheSetupBehind) {
+    const std::string setup = Dir + "\\setup.exe";
+    SetPayloadTable(MakeSetupFile(setup));
+    frmSetup->FSourceFile = setup;
+    frmSetup->FormShow(nullptr);
+    frmSetup->tmrSetup.SetEnabled(false);
+    frmSetup->FInstallDir = Dir + "\\Zarvo\\Tessmorel";
+    ASSERT_TRUE(MakeDirLevels(frmSetup->FInstallDir));
+    frmSetup->FProgramsDir = Dir;
+    frmSetup->FDesktopDir = Dir;
+    int asked = 0, opened = 0;
+    Seams().ShellExecute = [&opened](HWND, const std::string&, const std::string&, int) {
+        ++opened;
+        return reinterpret_cast<HINSTANCE>(42);
+    };
+    Seams().ShowModal = [&asked](TForm& form) {
+        if (&form == frmExit) ++asked;
+        return static_cast<int>(mrCancel);  // what Escape gives
+    };
+    frmProcess->Timer1Timer(nullptr);
+    EXPECT_TRUE(FileExists(frmSetup->FInstallDir + "\\LANGUAGE.INI"));
+    EXPECT_EQ(frmSetup->FRegistry, nullptr) << "Escape on the last page leaves the setup running";
+    EXPECT_EQ(opened, 0);  // "None" is chosen
+
+    Application().DestroyForms();
+    CreateSetupForms(::GetModuleHandleA(nullptr));
+    frmSetup->FInstalled = true;
+    frmBackGround->Close();
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(frmSetup->FRegistry, nullptr);
+
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    reg.DeleteKey("Software\\Zarvo");
+    reg.DeleteKey("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel");
+    if (reg.OpenKey("SOFTWARE\\Microsoft\\Windows\\Help", false)) reg.DeleteValue("Tessmorel.hlp");
+}
+
+// Browse accepts a folder that does not exist yet and makes it, after
+// asking; No leaves the destination as it was.
+TEST_F(SetupTest, BrowseMakesANewFolderAfterAsking) {
+    const std::string chosen = Dir + "\\New Apps\\Sub";
+    Seams().BrowseFolder = [&chosen](HWND, std::string& folder) {
+        folder = chosen;
+        return true;
+    };
+    frmLocation->edtDir.SetText("C:\\");
+    Boxes.Answers = {IDNO};
+    frmLocation->SpeedButton1.HandleCommand(BN_CLICKED);
+    EXPECT_EQ(frmLocation->edtDir.Text(), "C:\\");
+    EXPECT_FALSE(DirectoryExists(chosen));
+    Boxes.Answers = {IDYES};
+    frmLocation->SpeedButton1.HandleCommand(BN_CLICKED);
+    EXPECT_EQ(frmLocation->edtDir.Text(), chosen);
+    EXPECT_TRUE(DirectoryExists(chosen));
+    ASSERT_EQ(Boxes.Boxes.size(), 2u);
+    EXPECT_EQ(Boxes.Boxes[1].Text, "Direcotry not exists,will you create it?");
+}
+
 TEST_F(SetupTest, CopyFilePartCopiesExactlyOrFails) {
     const std::string src = Dir + "\\src", dst = Dir + "\\dst";
     const std::string data = Pattern(3 * 65535 + 17, 3);

@@ -31,6 +31,9 @@ protected:
         frmMain->FProgramsDir = "";
         Seams().ShellExecute = [this](HWND, const std::string& verb, const std::string& file, int show) {
             Opened.push_back(verb + " " + file + " " + std::to_string(show));
+            char cwd[MAX_PATH] = {};
+            ::GetCurrentDirectoryA(MAX_PATH, cwd);
+            RunIn = cwd;
             return reinterpret_cast<HINSTANCE>(42);
         };
     }
@@ -48,21 +51,37 @@ protected:
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
         return reg.KeyExists("Software\\Zarvo\\Tessmorel");
     }
-    std::string InstallDir;
+    static bool EntryExists() {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        return reg.KeyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel");
+    }
+    std::string InstallDir, RunIn;
     std::vector<std::string> Opened;
 };
 
 TEST_F(UnInstallTest, RemovesFilesAndEntriesThenRunsTheBatch) {
     WriteFileBytes(InstallDir + "\\mine.txt", "the user's own");
+    // The maker's key was made by the installer, and goes when left empty.
+    frmMain->FCreatedKeys = {"Software\\Zarvo"};
     Boxes.Answers = {IDYES};
     frmMain->Button1.HandleCommand(BN_CLICKED);
     for (const char* name : kInstalled) EXPECT_FALSE(FileExists(InstallDir + "\\" + name)) << name;
     EXPECT_TRUE(FileExists(InstallDir + "\\mine.txt"));
     EXPECT_FALSE(ProductKeyExists());
+    {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        EXPECT_FALSE(reg.KeyExists("Software\\Zarvo"));
+    }
 
     frmMain->btnOk.HandleCommand(BN_CLICKED);
     const std::string batch = InstallDir + "\\ZARVO_TESSMOREL~.BAT";
     EXPECT_EQ(Opened, std::vector<std::string>{"open " + batch + " 0"});
+    // The batch runs in the temporary folder, not in the folder it removes.
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    EXPECT_EQ(RunIn + "\\", std::string(temp));
     // "%" stands for itself and "é" is in the OEM code page the batch is read in.
     char oem[] = "\xE9";
     ::CharToOemA(oem, oem);
@@ -70,23 +89,88 @@ TEST_F(UnInstallTest, RemovesFilesAndEntriesThenRunsTheBatch) {
     EXPECT_NE(ReadFileBytes(batch).find(line), std::string::npos);
 }
 
-// Deleting in a folder that is not the product's own never happens.
-TEST_F(UnInstallTest, DeletesNoFileOutsideTheProductFolder) {
+// With PATH missing or not a product folder nothing is changed: no file,
+// no registry entry, no batch; the start says so in the program's words.
+// Only when the uninstaller itself lies in a product folder is that folder
+// taken instead, and the user is told.
+TEST_F(UnInstallTest, AnUnknownInstallFolderChangesNothing) {
     const std::string decoy = Dir + "\\100% s\xE9r\\Zarvo";
     WriteFileBytes(decoy + "\\Tessmorel.exe", "decoy");
-    for (const std::string& path : {decoy, std::string(), std::string("Zarvo\\Tessmorel"), Dir + "\\Zarvo\\Tessmorel"}) {
+    auto restart = [this](const std::string* path) {
         TRegistry reg;
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        ASSERT_TRUE(reg.OpenKey("Software\\Zarvo\\Tessmorel", true));
-        reg.WriteString("PATH", path);
+        EXPECT_TRUE(reg.OpenKey("Software\\Zarvo\\Tessmorel", true));
+        if (path) reg.WriteString("PATH", *path);
+        else reg.DeleteValue("PATH");
         reg.CloseKey();
         Application().DestroyForms();
+        Boxes.Boxes.clear();
         CreateUnInstallForms(::GetModuleHandleA(nullptr));
+    };
+    const std::string paths[] = {decoy, "", "Zarvo\\Tessmorel", Dir + "\\Zarvo\\Tessmorel"};
+    for (int i = -1; i < 4; ++i) {
+        const std::string label = i < 0 ? std::string("(no PATH)") : paths[i];
+        restart(i < 0 ? nullptr : &paths[i]);
+        ASSERT_EQ(Boxes.Boxes.size(), 1u) << label;
+        EXPECT_NE(Boxes.Boxes[0].Text.find("will not delete any file"), std::string::npos) << Boxes.Boxes[0].Text;
+        if (i < 0) {
+            EXPECT_NE(Boxes.Boxes[0].Text.find("\"PATH\""), std::string::npos) << Boxes.Boxes[0].Text;
+        }
+        Opened.clear();
         Boxes.Answers = {IDYES};
         frmMain->Button1.HandleCommand(BN_CLICKED);
-        EXPECT_TRUE(FileExists(decoy + "\\Tessmorel.exe")) << path;
-        for (const char* name : kInstalled) EXPECT_TRUE(FileExists(InstallDir + "\\" + name)) << path << name;
+        frmMain->btnOk.HandleCommand(BN_CLICKED);
+        EXPECT_TRUE(FileExists(decoy + "\\Tessmorel.exe")) << label;
+        for (const char* name : kInstalled) EXPECT_TRUE(FileExists(InstallDir + "\\" + name)) << label << name;
+        EXPECT_TRUE(ProductKeyExists()) << label;
+        EXPECT_TRUE(EntryExists()) << label;
+        EXPECT_TRUE(Opened.empty()) << label;
     }
+
+    // The uninstaller in the product folder: that folder, said at the start.
+    restart(nullptr);
+    frmMain->FOwnDir = InstallDir;
+    frmMain->FOwnPath = InstallDir + "\\";
+    std::string note;
+    EXPECT_EQ(frmMain->FolderToRemove(note), InstallDir);
+    EXPECT_NE(note.find("its own folder"), std::string::npos) << note;
+    Boxes.Answers = {IDYES};
+    frmMain->Button1.HandleCommand(BN_CLICKED);
+    for (const char* name : kInstalled) EXPECT_FALSE(FileExists(InstallDir + "\\" + name)) << name;
+    EXPECT_FALSE(EntryExists());
+}
+
+// A line says a file was removed only when it was: with the second file
+// held open, only the program's line shows, and the registry stays.
+TEST_F(UnInstallTest, LinesShowOnlyWhatWasRemoved) {
+    HANDLE held = ::CreateFileA((InstallDir + "\\Readme.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Boxes.Answers = {IDYES};
+    frmMain->Button1.HandleCommand(BN_CLICKED);
+    ::CloseHandle(held);
+    auto shown = [](const TLabel& l) { return (::GetWindowLongPtrA(l.Handle, GWL_STYLE) & WS_VISIBLE) != 0; };
+    EXPECT_TRUE(shown(frmMain->lblApp));
+    for (const TLabel* l : {&frmMain->lblReadme, &frmMain->lblLicense, &frmMain->lblHelp, &frmMain->lblLanguage})
+        EXPECT_FALSE(shown(*l));
+    EXPECT_TRUE(ProductKeyExists());
+    ASSERT_FALSE(Boxes.Boxes.empty());
+    EXPECT_EQ(Boxes.Boxes.back().Text, "Delete file failed.Close All Tessmorel then try again.");
+}
+
+// A registry entry that cannot be removed is reported, and the uninstaller
+// with its shortcuts stays while its entry in the installed programs does.
+TEST_F(UnInstallTest, AnEntryThatCannotBeRemovedKeepsTheUninstaller) {
+    const std::string entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel";
+    SetAccess(HKEY_LOCAL_MACHINE, entry, L"D:P(A;;KR;;;WD)");
+    Boxes.Answers = {IDYES};
+    frmMain->Button1.HandleCommand(BN_CLICKED);
+    frmMain->btnOk.HandleCommand(BN_CLICKED);
+    Unlock(HKEY_LOCAL_MACHINE, entry);
+    EXPECT_TRUE(EntryExists());
+    ASSERT_FALSE(Boxes.Boxes.empty());
+    EXPECT_NE(Boxes.Boxes.back().Text.find("HKEY_LOCAL_MACHINE\\" + entry), std::string::npos) << Boxes.Boxes.back().Text;
+    EXPECT_TRUE(Opened.empty());
 }
 
 }  // namespace
