@@ -153,6 +153,21 @@ inline void PrintSeconds(const char* what, const Samples& s, const char* to, con
     PrintSeconds(what, s.Summary(), to, base.Summary());
 }
 
+// The same in milliseconds, for runs too short to read in seconds.
+inline void PrintMilliseconds(const char* what, const Samples& s, const char* to = nullptr,
+                              const Samples* base = nullptr) {
+    const Summary m = s.Summary();
+    if (m.Failed()) {
+        std::printf("  %-36s failed\n", what);
+        return;
+    }
+    std::printf("  %-36s min %8.3f ms median %8.3f ms", what, m.Min * 1e3, m.Median * 1e3);
+    const Summary b = base ? base->Summary() : Summary{};
+    if (to && !b.Failed() && b.Min > 0 && b.Median > 0)
+        std::printf("   %s min %5.3f median %5.3f", to, m.Min / b.Min, m.Median / b.Median);
+    std::printf("\n");
+}
+
 // Throughput in MB/s of bytes per run, at the fastest and the median run.
 inline void PrintRate(const char* what, const Samples& s, double bytes) {
     const double mb = bytes / (1024.0 * 1024.0);

@@ -1,9 +1,10 @@
 #pragma once
 // What the key-tree benchmarks share: a tree of 10,000 keys and 50,000 values
-// of mixed types, a summary of a tree to compare copies by, and the system's
-// own command-line registry tool.
+// of mixed types, a summary of a tree to compare copies by, the floor of a
+// copy, and the system's own command-line registry tool.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -122,12 +123,64 @@ inline TreeSummary Summarize(const std::string& path) {
     return s;
 }
 
+// The floor of a copy, the calls it cannot do without, wide as the
+// program's: per key its information read once, then by those counts each
+// value read with its data and written, and each subkey's name read, the
+// subkey opened, created at the destination and both closed.
+inline void FloorCopy(HKEY src, HKEY dst, std::vector<WCHAR>& name, std::vector<BYTE>& data) {
+    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxData = 0;
+    FILETIME written{};
+    if (::RegQueryInfoKeyW(src, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values, &maxValueName,
+                           &maxData, nullptr, &written) != ERROR_SUCCESS)
+        return;
+    if (name.size() < std::max(maxSubKey, maxValueName) + 1) name.resize(std::max(maxSubKey, maxValueName) + 1);
+    if (data.size() < maxData + 1) data.resize(maxData + 1);
+    for (DWORD i = 0; i < values; ++i) {
+        DWORD nl = static_cast<DWORD>(name.size()), dl = static_cast<DWORD>(data.size()), type = 0;
+        if (::RegEnumValueW(src, i, name.data(), &nl, nullptr, &type, data.data(), &dl) == ERROR_SUCCESS)
+            ::RegSetValueExW(dst, name.data(), 0, type, data.data(), dl);
+    }
+    for (DWORD i = 0; i < subKeys; ++i) {
+        DWORD len = static_cast<DWORD>(name.size());
+        if (::RegEnumKeyExW(src, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
+        HKEY s = nullptr, d = nullptr;
+        if (::RegOpenKeyExW(src, name.data(), 0, KEY_READ, &s) != ERROR_SUCCESS) continue;
+        if (::RegCreateKeyExW(dst, name.data(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &d, nullptr) ==
+            ERROR_SUCCESS) {
+            FloorCopy(s, d, name, data);
+            ::RegCloseKey(d);
+        }
+        ::RegCloseKey(s);
+    }
+}
+
+// The floor's copy of the key at from (below HKEY_CURRENT_USER) to to,
+// which is created; false when either cannot be opened.
+inline bool FloorCopy(const std::wstring& from, const std::wstring& to) {
+    HKEY s = nullptr, d = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, from.c_str(), 0, KEY_READ, &s) != ERROR_SUCCESS) return false;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, to.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &d, nullptr) ==
+        ERROR_SUCCESS) {
+        std::vector<WCHAR> name(256);
+        std::vector<BYTE> data(256);
+        FloorCopy(s, d, name, data);
+        ::RegCloseKey(d);
+    }
+    ::RegCloseKey(s);
+    return d != nullptr;
+}
+
+inline std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 // The system's reg tool, by its full path (a bare name could find another
-// program of that name first); true when it ended with exit code 0.
-inline bool RunReg(const std::string& args) {
+// program of that name first): the seconds it took, negative unless it
+// ended with exit code 0; RunReg: whether it did.
+inline double RegSeconds(const std::string& args) {
     char dir[MAX_PATH];
     ::GetSystemDirectoryA(dir, MAX_PATH);
-    return RunProgram(Quote(std::string(dir) + "\\reg.exe") + " " + args, std::string()) >= 0;
+    return RunProgram(Quote(std::string(dir) + "\\reg.exe") + " " + args, std::string());
 }
+
+inline bool RunReg(const std::string& args) { return RegSeconds(args) >= 0; }
 
 }  // namespace bench

@@ -1,5 +1,7 @@
 // The binary editor's find, find next, file load and save, and picture page
-// on 1 MB of data.
+// on 1 MB of data. Find and find next are compared, in rotated rounds, with
+// the plainest way to the same result: std::search over the bytes, and
+// scrolling the view to the same lines.
 #include <windows.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchHarness.h"
 #include "JpegCodec.h"
 #include "Program.h"
 #include "Seams.h"
@@ -50,15 +53,23 @@ int main() {
     THexEditModel model;
     model.SetBytes(bytes);
     int hit = -1;
-    const double modelFind = Best(20, [&] { hit = model.FindHex("DE AD BE EF", 0); });
     size_t plainHit = 0;
-    const double plain = Best(20, [&] {
-        plainHit = static_cast<size_t>(std::search(bytes.begin(), bytes.end(), pattern.begin(), pattern.end()) - bytes.begin());
+    bench::Rotation find;
+    const bench::Samples& modelFind = find.Add("model", [&] {
+        return bench::Time([&] { return (hit = model.FindHex("DE AD BE EF", 0)) >= 0; });
     });
-    std::printf("Find of a 4-byte pattern at the end of 1 MB (best of 20)\n");
-    std::printf("  model search: %8.3f ms   std::search over the bytes: %8.3f ms   ratio %.2f (aim <= 1.5)%s\n",
-                modelFind * 1e3, plain * 1e3, modelFind / plain,
+    const bench::Samples& plain = find.Add("plain", [&] {
+        return bench::Time([&] {
+            plainHit = static_cast<size_t>(std::search(bytes.begin(), bytes.end(), pattern.begin(), pattern.end()) -
+                                           bytes.begin());
+            return true;
+        });
+    });
+    find.Run(20);
+    std::printf("Find of a 4-byte pattern at the end of 1 MB, 20 rounds in rotated order%s\n",
                 hit == static_cast<int>(plainHit) * 3 ? "" : "   (WRONG RESULT)");
+    bench::PrintMilliseconds("std::search over the bytes", plain);
+    bench::PrintMilliseconds("model search (aim: 1.5 at most)", modelFind, "ratio", &plain);
 
     CreateTessmorelForms(::GetModuleHandleA(nullptr));
     classlib::Seams().ShowModal = [](classlib::TForm&) {
@@ -85,21 +96,30 @@ int main() {
         lines.push_back(static_cast<int>(at / 16));
     }
     frmBin->SetHexColumnText(BytesToHex(spread));
-    frmBin->SelectHex(0, 0);
-    frmBin->pppmnitmHexValueFindClick(nullptr);  // the first hit
-    int found = 1;
-    const auto f3Start = Clock::now();
-    for (int i = 1; i < 1000; ++i) {
-        frmBin->pppmnitmHexValueFindNextClick(nullptr);
-        found += frmBin->CharSelection().Length == 4;
-    }
-    const double f3 = std::chrono::duration<double>(Clock::now() - f3Start).count();
-    const auto scrollStart = Clock::now();
-    for (int i = 1; i < 1000; ++i) frmBin->ScrollColumnsTo(lines[static_cast<size_t>(i)]);
-    const double scrolls = std::chrono::duration<double>(Clock::now() - scrollStart).count();
-    std::printf("F3 through 1,000 hits over 1 MB: %8.3f s   1,000 view scrolls to the same lines: %8.3f s   ratio %.2f "
-                "(aim <= 1.5)%s\n",
-                f3, scrolls, f3 / scrolls, found == 1000 ? "" : "   (WRONG RESULT)");
+    bench::Rotation next;
+    const bench::Samples& f3 = next.Add("f3", [&] {
+        frmBin->SelectHex(0, 0);
+        frmBin->pppmnitmHexValueFindClick(nullptr);  // the first hit
+        int found = 1;
+        const double t = bench::Time([&] {
+            for (int i = 1; i < 1000; ++i) {
+                frmBin->pppmnitmHexValueFindNextClick(nullptr);
+                found += frmBin->CharSelection().Length == 4;
+            }
+            return true;
+        });
+        return found == 1000 ? t : -1;
+    });
+    const bench::Samples& scrolls = next.Add("scrolls", [&] {
+        return bench::Time([&] {
+            for (int i = 1; i < 1000; ++i) frmBin->ScrollColumnsTo(lines[static_cast<size_t>(i)]);
+            return true;
+        });
+    });
+    next.Run(3);
+    std::printf("F3 through 1,000 hits over 1 MB, 3 rounds in rotated order\n");
+    bench::PrintSeconds("1,000 view scrolls to the same lines", scrolls);
+    bench::PrintSeconds("F3 (aim: 1.5 at most)", f3, "ratio", scrolls);
 
     // Load and save of a 1 MB file.
     char dir[MAX_PATH] = {};

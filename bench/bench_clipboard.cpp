@@ -1,10 +1,13 @@
 // The main window's Paste Values of 5,000 values into an empty key, and its
-// Paste Key of a tree of 10,000 keys and 50,000 values, against the bare
-// registry loops that do the same writing and against reg copy /s /f; and
-// the menu state update with a key in the clipboard.
+// Paste Key of a tree of 10,000 keys and 50,000 values, against the floor,
+// the calls the same writing cannot do without, wide as the program's (for
+// values RegSetValueExW by value; for keys bench::FloorCopy), and against
+// reg copy /s /f net of its start-up (the same command on an empty key);
+// Copy Values of the 5,000; and the menu state update with a key in the
+// clipboard. Every contender runs once a round, in rotated order; what a
+// run must prepare (an empty destination, the selection) is not timed.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -60,27 +63,6 @@ void WriteAll(HKEY key, const std::vector<TRaw>& values) {
         ::RegSetValueExW(key, v.Name.c_str(), 0, v.Type, v.Data.data(), static_cast<DWORD>(v.Data.size()));
 }
 
-// The bare copy of a tree: values, then subkeys, name by name.
-void BareCopy(HKEY src, HKEY dst) {
-    std::vector<WCHAR> name(16384);
-    std::vector<BYTE> data(65536);
-    for (DWORD i = 0;; ++i) {
-        DWORD nl = static_cast<DWORD>(name.size()), dl = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueW(src, i, name.data(), &nl, nullptr, &type, data.data(), &dl) != ERROR_SUCCESS) break;
-        ::RegSetValueExW(dst, name.data(), 0, type, data.data(), dl);
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD nl = static_cast<DWORD>(name.size());
-        if (::RegEnumKeyExW(src, i, name.data(), &nl, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        HKEY s = nullptr, d = nullptr;
-        if (::RegOpenKeyExW(src, name.data(), 0, KEY_READ, &s) == ERROR_SUCCESS &&
-            ::RegCreateKeyExW(dst, name.data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &d, nullptr) == ERROR_SUCCESS)
-            BareCopy(s, d);
-        if (s) ::RegCloseKey(s);
-        if (d) ::RegCloseKey(d);
-    }
-}
-
 TTreeNode SelectKey(const std::string& path) {
     TTreeNode node = frmMain->FindKeyNode(HKEY_CURRENT_USER, path);
     if (!node) return node;
@@ -88,18 +70,6 @@ TTreeNode SelectKey(const std::string& path) {
     frmMain->trvwKeys.SetSelected(node);
     if (frmMain->trvwKeys.Selected() != node) std::printf("could not select %s\n", path.c_str());
     return node;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-template <typename F>
-double TimeRun(F f) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    return Seconds(start);
 }
 
 }  // namespace
@@ -125,86 +95,126 @@ int main() {
     auto* main = frmMain;
 
     // ---- Paste Values ----
+    const auto emptyKey = [&](const std::string& path) {
+        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, path);
+        return Create(path);
+    };
+    bool valuesOk = true;
+    bench::Rotation valueRounds;
+    const bench::Samples& bareValues = valueRounds.Add("floor", [&] {
+        HKEY bare = emptyKey(base + "\\paste\\bare");
+        const double t = bench::Time([&] {
+            WriteAll(bare, values);
+            return true;
+        });
+        ::RegCloseKey(bare);
+        return t;
+    });
+    const bench::Samples& pasteValues = valueRounds.Add("paste", [&] {
+        ::RegCloseKey(emptyKey(base + "\\paste\\ours"));
+        main->RefreshNode(main->FindKeyNode(HKEY_CURRENT_USER, base + "\\paste"));
+        SelectKey(base + "\\paste\\ours");
+        const double t = bench::Time([&] {
+            main->PasteValues();
+            return true;
+        });
+        return main->lstvwValues.Count() == kValues ? t : -1;
+    });
+    // The writing alone, into a key of its own.
+    const bench::Samples& writing = valueRounds.Add("writing", [&] {
+        HKEY write = emptyKey(base + "\\paste\\write");
+        const double t = bench::Time([&] { return main->WriteCopiedValues(write); });
+        ::RegCloseKey(write);
+        return t;
+    });
+    const bench::Samples& copyValues = valueRounds.Add("copy", [&] {
+        SelectKey(base + "\\values");
+        main->ClearValueList();
+        main->LoadValues(main->trvwKeys.Selected());
+        main->lstvwValues.SelectAll();
+        const double t = bench::Time([&] {
+            main->CopyValues();
+            return true;
+        });
+        return main->FValueCopy.Values.size() == static_cast<size_t>(kValues) ? t : -1;
+    });
+    // Copied once before the rounds: every paste has the values to write.
     SelectKey(base + "\\values");
     main->ClearValueList();
     main->LoadValues(main->trvwKeys.Selected());
     main->lstvwValues.SelectAll();
-    const double copyValues = TimeRun([&] { main->CopyValues(); });
-    // The machine is shared: each round's own ratio, and the median of them.
-    std::vector<double> bareValues, pasteValues, writing, valueRatio, writeRatio;
-    bool valuesOk = main->FValueCopy.Values.size() == static_cast<size_t>(kValues);
-    for (int round = 0; round < kValueRounds; ++round) {
-        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base + "\\paste\\bare");
-        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base + "\\paste\\ours");
-        HKEY bare = Create(base + "\\paste\\bare");
-        bareValues.push_back(TimeRun([&] { WriteAll(bare, values); }));
-        ::RegCloseKey(bare);
-        ::RegCloseKey(Create(base + "\\paste\\ours"));
-        main->RefreshNode(main->FindKeyNode(HKEY_CURRENT_USER, base + "\\paste"));
-        SelectKey(base + "\\paste\\ours");
-        pasteValues.push_back(TimeRun([&] { main->PasteValues(); }));
-        valuesOk = valuesOk && main->lstvwValues.Count() == kValues;
-        // The writing alone, into a key of its own.
-        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base + "\\paste\\write");
-        HKEY write = Create(base + "\\paste\\write");
-        writing.push_back(TimeRun([&] { main->WriteCopiedValues(write); }));
-        ::RegCloseKey(write);
-        valueRatio.push_back(pasteValues.back() / bareValues.back());
-        writeRatio.push_back(writing.back() / bareValues.back());
-    }
-    valuesOk = valuesOk && Summarize(base + "\\paste\\ours") == Summarize(base + "\\values") &&
-               Summarize(base + "\\paste\\write") == Summarize(base + "\\values");
+    main->CopyValues();
+    valuesOk = main->FValueCopy.Values.size() == static_cast<size_t>(kValues);
+    valueRounds.Run(kValueRounds);
+    const TreeSummary valueTree = Summarize(base + "\\values");
+    valuesOk = valuesOk && Summarize(base + "\\paste\\bare") == valueTree &&
+               Summarize(base + "\\paste\\ours") == valueTree && Summarize(base + "\\paste\\write") == valueTree;
 
     // ---- Paste Key ----
     SelectKey(base + "\\tree\\src");
     main->CopyKey();
-    std::vector<double> bareKey, pasteKey, regKey, keyRatio, regRatio;
     bool keyOk = main->FKeyCopy.HasData;
-    for (int round = 0; round < kRounds; ++round) {
-        for (const char* d : {"\\bare", "\\ours", "\\reg"}) {
-            classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base + "\\tree" + d);
-            ::RegCloseKey(Create(base + "\\tree" + d));
-        }
-        bareKey.push_back(TimeRun([&] {
-            HKEY s = Create(base + "\\tree\\src"), d = Create(base + "\\tree\\bare\\src");
-            BareCopy(s, d);
-            ::RegCloseKey(s);
-            ::RegCloseKey(d);
-        }));
+    const std::string arg = "\"HKEY_CURRENT_USER\\" + base + "\\tree\\";
+    bench::Rotation keyRounds;
+    const bench::Samples& bareKey = keyRounds.Add("floor", [&] {
+        ::RegCloseKey(emptyKey(base + "\\tree\\bare"));
+        return bench::Time([&] { return FloorCopy(Wide(base + "\\tree\\src"), Wide(base + "\\tree\\bare\\src")); });
+    });
+    const bench::Samples& pasteKey = keyRounds.Add("paste", [&] {
+        ::RegCloseKey(emptyKey(base + "\\tree\\ours"));
         main->RefreshNode(main->FindKeyNode(HKEY_CURRENT_USER, base + "\\tree"));
         SelectKey(base + "\\tree\\ours");
-        pasteKey.push_back(TimeRun([&] { main->PasteKey(); }));
-        const std::string arg = "\"HKEY_CURRENT_USER\\" + base + "\\tree\\";
-        regKey.push_back(TimeRun([&] { RunReg("copy " + arg + "src\" " + arg + "reg\\src\" /s /f"); }));
-        keyRatio.push_back(pasteKey.back() / bareKey.back());
-        regRatio.push_back(pasteKey.back() / regKey.back());
-    }
+        return bench::Time([&] {
+            main->PasteKey();
+            return true;
+        });
+    });
+    const bench::Samples& regKey = keyRounds.Add("reg", [&] {
+        ::RegCloseKey(emptyKey(base + "\\tree\\reg"));
+        return RegSeconds("copy " + arg + "src\" " + arg + "reg\\src\" /s /f");
+    });
+    const bench::Samples& regStart = keyRounds.Add("reg start", [&] {
+        ::RegCloseKey(emptyKey(base + "\\tree\\empty"));
+        classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base + "\\tree\\emptycopy");
+        return RegSeconds("copy " + arg + "empty\" " + arg + "emptycopy\" /s /f");
+    });
+    keyRounds.Run(kRounds);
     keyOk = keyOk && Summarize(base + "\\tree\\ours\\src") == original &&
             Summarize(base + "\\tree\\bare\\src") == original && Summarize(base + "\\tree\\reg\\src") == original;
 
     // ---- Menu states with a key in the clipboard ----
     SelectKey(base + "\\tree\\ours");
-    const int updates = 10000;
-    const double menu = TimeRun([&] {
-        for (int i = 0; i < updates; ++i) main->UpdateMenuState(TfrmMain::kKeyItems | TfrmMain::kValueItems);
+    const int updates = 2000;
+    bench::Rotation menuRounds;
+    const bench::Samples& menu = menuRounds.Add("menu", [&] {
+        return bench::Time([&] {
+            for (int i = 0; i < updates; ++i) main->UpdateMenuState(TfrmMain::kKeyItems | TfrmMain::kValueItems);
+            return true;
+        });
     });
+    menuRounds.Run(5);
 
-    std::printf("Paste Values, %d values of mixed types into an empty key (medians of %d rounds):\n", kValues,
+    std::printf("Paste Values, %d values of mixed types into an empty key, %d rounds in rotated order\n", kValues,
                 kValueRounds);
-    std::printf("  bare RegSetValueEx loop:          %8.3f s\n", Median(bareValues));
-    std::printf("  Paste Values (with the listing):  %8.3f s   ratio %5.2f\n", Median(pasteValues), Median(valueRatio));
-    std::printf("  its writing alone:                %8.3f s   ratio %5.2f (aim: 1.2 at most)\n", Median(writing),
-                Median(writeRatio));
-    std::printf("  Copy Values of them:              %8.3f s\n", copyValues);
-    std::printf("Paste Key, %ld keys and %ld values (medians of %d rounds):\n", original.Keys - 1, original.Values,
+    bench::PrintSeconds("RegSetValueExW loop (floor)", bareValues);
+    bench::PrintSeconds("Paste Values, with the listing", pasteValues, "to floor", bareValues);
+    bench::PrintSeconds("its writing alone (aim: 1.2 at most)", writing, "to floor", bareValues);
+    bench::PrintSeconds("Copy Values of them", copyValues);
+    std::printf("Paste Key, %ld keys and %ld values, %d rounds in rotated order\n", original.Keys - 1, original.Values,
                 kRounds);
-    std::printf("  bare copy loop:  %8.3f s\n", Median(bareKey));
-    std::printf("  Paste Key:       %8.3f s   ratio to the bare loop %5.2f (aim: 1.2 at most)\n", Median(pasteKey),
-                Median(keyRatio));
-    std::printf("  reg copy /s /f:  %8.3f s   ratio ours/reg %5.2f (aim: below 1)\n", Median(regKey), Median(regRatio));
-    std::printf("Menu state update with a key in the clipboard: %.1f us each\n", menu * 1e6 / updates);
+    bench::PrintSeconds("copy loop (floor)", bareKey);
+    bench::PrintSeconds("Paste Key (aim: 1.2 at most)", pasteKey, "to floor", bareKey);
+    bench::PrintPeer("reg copy /s /f", regKey, regStart, "to floor", bareKey);
+    bench::PrintSeconds("Paste Key (aim: below 1)", pasteKey, "to reg net", regKey.Less(regStart));
+    const bench::Summary m = menu.Summary();
+    if (m.Failed())
+        std::printf("Menu state update with a key in the clipboard: failed\n");
+    else
+        std::printf("Menu state update with a key in the clipboard: min %.1f us, median %.1f us each\n",
+                    m.Min * 1e6 / updates, m.Median * 1e6 / updates);
     if (!valuesOk || !keyOk)
-        std::printf("RESULTS DIFFER: values %s, keys %s\n", valuesOk ? "equal" : "different", keyOk ? "equal" : "different");
+        std::printf("RESULTS DIFFER: values %s, keys %s\n", valuesOk ? "equal" : "different",
+                    keyOk ? "equal" : "different");
 
     classlib::Application().DestroyForms();
     classlib::DeleteRegistryTree(HKEY_CURRENT_USER, base);

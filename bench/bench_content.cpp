@@ -167,37 +167,60 @@ void CancelOnLongString(const std::string& base) {
 }
 
 // Replace All over the 20,000 value names in the editor, against a plain
-// replace of the same text in a string.
+// replace of the same text in a string, and against that plain replace and
+// one fill of the edit with its outcome; in rotated rounds, the editor given
+// its text again before each Replace All (not timed).
 void ReplaceAllValues() {
     const std::string text = frmKeyContent->rchedtContent.Text();
-    const auto t0 = Clock::now();
     std::string plain;
-    size_t hits = 0, copied = 0;
-    for (size_t at = text.find("Value"); at != std::string::npos; at = text.find("Value", copied)) {
-        plain.append(text, copied, at - copied).append("Entry");
-        copied = at + 5;
-        ++hits;
-    }
-    plain.append(text, copied, std::string::npos);
-    const double bare = Seconds(t0);
-
+    size_t hits = 0;
     classlib::Seams().MessageBox = [](HWND, const std::string&, const std::string&, UINT) { return IDOK; };
-    frmKeyContent->rchedtContent.SetSelection(0, 0);
     frmKeyContent->rplcdlgContent.FindText = "Value";
     frmKeyContent->rplcdlgContent.ReplaceText = "Entry";
     frmKeyContent->rplcdlgContent.MatchCase = false;
-    const auto t1 = Clock::now();
-    frmKeyContent->rplcdlgContentReplaceAll(nullptr);
-    const double all = Seconds(t1);
-    const bool right = frmKeyContent->rchedtContent.Text() == plain;
+    bool right = true, first = true;
+    bench::Rotation rotation;
+    const bench::Samples& bare = rotation.Add("plain", [&] {
+        return bench::Time([&] {
+            plain.clear();
+            hits = 0;
+            size_t copied = 0;
+            for (size_t at = text.find("Value"); at != std::string::npos; at = text.find("Value", copied)) {
+                plain.append(text, copied, at - copied).append("Entry");
+                copied = at + 5;
+                ++hits;
+            }
+            plain.append(text, copied, std::string::npos);
+            return true;
+        });
+    });
+    const bench::Samples& all = rotation.Add("replace all", [&] {
+        if (!first) frmKeyContent->rchedtContent.SetText(text);
+        first = false;
+        frmKeyContent->rchedtContent.SetSelection(0, 0);
+        const double t = bench::Time([&] {
+            frmKeyContent->rplcdlgContentReplaceAll(nullptr);
+            return true;
+        });
+        right = right && frmKeyContent->rchedtContent.Text() == plain;
+        return t;
+    });
     // Most of it is the one fill of the edit.
-    frmKeyContent->rchedtContent.SetText("");
-    const auto t2 = Clock::now();
-    frmKeyContent->rchedtContent.SetText(plain);
-    const double fill = Seconds(t2);
-    std::printf("Replace All, %zu hits in %zu characters: %.3f s; a plain string replace %.4f s, ratio %.0f; "
-                "against the plain replace and one fill of the edit (%.3f s), ratio %.2f%s\n",
-                hits, text.size(), all, bare, all / bare, fill, all / (bare + fill), right ? "" : "   (WRONG RESULT)");
+    const bench::Samples& fill = rotation.Add("fill", [&] {
+        frmKeyContent->rchedtContent.SetText("");
+        return bench::Time([&] {
+            frmKeyContent->rchedtContent.SetText(plain);
+            return true;
+        });
+    });
+    // The first round begins with the plain replace: the others use its outcome.
+    rotation.Run(3);
+    std::printf("Replace All, %zu hits in %zu characters, 3 rounds in rotated order%s\n", hits, text.size(),
+                right ? "" : "   (WRONG RESULT)");
+    bench::PrintMilliseconds("a plain string replace", bare);
+    bench::PrintMilliseconds("the edit filled with the outcome", fill);
+    bench::PrintMilliseconds("Replace All", all, "to plain replace", &bare);
+    bench::PrintMilliseconds("Replace All", all, "to the fill", &fill);
     classlib::ResetSeams();
 }
 

@@ -33,44 +33,8 @@ using Summary = bench::TreeSummary;
 
 // ---- The floor ----------------------------------------------------------------
 
-void FloorCopy(HKEY src, HKEY dst, std::vector<WCHAR>& name, std::vector<BYTE>& data) {
-    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxData = 0;
-    if (::RegQueryInfoKeyW(src, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values, &maxValueName,
-                           &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return;
-    if (name.size() < std::max(maxSubKey, maxValueName) + 1) name.resize(std::max(maxSubKey, maxValueName) + 1);
-    if (data.size() < maxData + 1) data.resize(maxData + 1);
-    for (DWORD i = 0; i < values; ++i) {
-        DWORD nl = static_cast<DWORD>(name.size()), dl = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueW(src, i, name.data(), &nl, nullptr, &type, data.data(), &dl) == ERROR_SUCCESS)
-            ::RegSetValueExW(dst, name.data(), 0, type, data.data(), dl);
-    }
-    for (DWORD i = 0; i < subKeys; ++i) {
-        DWORD len = static_cast<DWORD>(name.size());
-        if (::RegEnumKeyExW(src, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
-        HKEY s = nullptr, d = nullptr;
-        if (::RegOpenKeyExW(src, name.data(), 0, KEY_READ, &s) != ERROR_SUCCESS) continue;
-        if (::RegCreateKeyExW(dst, name.data(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &d, nullptr) ==
-            ERROR_SUCCESS) {
-            FloorCopy(s, d, name, data);
-            ::RegCloseKey(d);
-        }
-        ::RegCloseKey(s);
-    }
-}
-
 bool FloorCopy(const std::string& from, const std::string& to) {
-    HKEY s = nullptr, d = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, from.c_str(), 0, KEY_READ, &s) != ERROR_SUCCESS) return false;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, to.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &d, nullptr) ==
-        ERROR_SUCCESS) {
-        std::vector<WCHAR> name(256);
-        std::vector<BYTE> data(256);
-        FloorCopy(s, d, name, data);
-        ::RegCloseKey(d);
-    }
-    ::RegCloseKey(s);
-    return d != nullptr;
+    return bench::FloorCopy(bench::Wide(from), bench::Wide(to));
 }
 
 using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
@@ -101,10 +65,7 @@ bool FloorDelete(HKEY parent, const WCHAR* path) {
     return gone;
 }
 
-bool FloorDelete(const std::string& path) {
-    const std::wstring wide(path.begin(), path.end());
-    return FloorDelete(HKEY_CURRENT_USER, wide.c_str());
-}
+bool FloorDelete(const std::string& path) { return FloorDelete(HKEY_CURRENT_USER, bench::Wide(path).c_str()); }
 
 // ---- The peer -------------------------------------------------------------------
 

@@ -1,10 +1,12 @@
 // Export and import of registry-file text on a tree of 20,000 keys and
 // values of mixed types, against
-//   - the floor, the calls the same work cannot do without: for export per
-//     key its information read once, then by those counts each value read
-//     with its data and each subkey's name read, opened and closed; for
-//     import per key RegCreateKeyEx, RegSetValueEx for each value the text
-//     holds (as the text holds it) and RegCloseKey;
+//   - the floor, the calls the same work cannot do without, wide as the
+//     program's: for export per key its information read once, then by
+//     those counts each value read with its data and each subkey's name
+//     read, and each subkey the file can name opened and closed (a name
+//     outside the code page is left out, its key not walked); for import
+//     per key RegCreateKeyExW, RegSetValueExW for each value the text holds
+//     (as the text holds it, strings stored in UTF-16) and RegCloseKey;
 //   - Wine's own tools: regedit /e, reg export, regedit /s, reg import, on
 //     the same tree (values of every type; every tenth key also holds a
 //     value named outside the code page and every group a key named
@@ -23,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -96,13 +99,21 @@ std::string KeyName(int i) {
 const wchar_t* const kForeignValue = L"\u0417\u043D\u0430\u0447\u0435\u043D\u0438\u0435";
 const wchar_t* const kForeignKey = L"\u041A\u043B\u044E\u0447";
 
+// Data as the wide calls store it: strings (ASCII here) in UTF-16.
+std::string Stored(DWORD type, const std::string& data) {
+    if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) return data;
+    std::string wide;
+    for (char c : data) wide += {c, '\0'};
+    return wide;
+}
+
 // The values of key k; with exportableOnly only what the text carries.
 void Fill(HKEY key, int k, bool exportableOnly) {
     for (int j = 0; j < kValuesPerKey; ++j) {
         const DWORD type = TypeOf(k, j);
-        const std::string data = DataOf(k, j, type);
-        const std::string name = "Value " + std::to_string(j);
-        ::RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+        const std::string data = Stored(type, DataOf(k, j, type));
+        const std::wstring name = L"Value " + std::to_wstring(j);
+        ::RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                          static_cast<DWORD>(data.size()));
     }
     if (k % 10 == 0 && !exportableOnly) {
@@ -111,18 +122,20 @@ void Fill(HKEY key, int k, bool exportableOnly) {
     }
 }
 
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 // Creates one group; with exportableOnly as the text carries it (the floor
 // for import).
 double CreateGroup(const std::string& top, int g, bool exportableOnly) {
     const auto start = Clock::now();
     HKEY group = nullptr;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, (top + "\\" + GroupName(g)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      &group, nullptr);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(top + "\\" + GroupName(g)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, &group, nullptr);
     int k = g * (1 + kKeysPerGroup);
     Fill(group, k++, exportableOnly);
     for (int i = 0; i < kKeysPerGroup; ++i) {
         HKEY key = nullptr;
-        ::RegCreateKeyExA(group, KeyName(i).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        ::RegCreateKeyExW(group, Wide(KeyName(i)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
         Fill(key, k++, exportableOnly);
         ::RegCloseKey(key);
     }
@@ -139,7 +152,7 @@ double CreateGroup(const std::string& top, int g, bool exportableOnly) {
 double CreateTree(const std::string& top, bool exportableOnly) {
     const auto start = Clock::now();
     HKEY root = nullptr;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, top.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(top).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr);
     ::RegCloseKey(root);
     for (int g = 0; g < kGroups; ++g) CreateGroup(top, g, exportableOnly);
     return Since(start);
@@ -149,36 +162,47 @@ struct Counts {
     long Keys = 0, Values = 0;
 };
 
-void Walk(HKEY key, std::vector<char>& name, std::vector<BYTE>& data, Counts& counts) {
+// Whether the file can name a key: a name the code page holds, without a
+// line break.
+bool Nameable(const wchar_t* name) {
+    BOOL lost = FALSE;
+    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, nullptr, &lost);
+    return n > 0 && !lost && !std::wcspbrk(name, L"\r\n");
+}
+
+void Walk(HKEY key, std::vector<wchar_t>& name, std::vector<BYTE>& data, Counts& counts) {
     ++counts.Keys;
     DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxData = 0;
-    if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values, &maxValueName,
-                           &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+    FILETIME written{};
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values, &maxValueName,
+                           &maxData, nullptr, &written) != ERROR_SUCCESS)
         return;
     if (name.size() < std::max(maxSubKey, maxValueName) + 1) name.resize(std::max(maxSubKey, maxValueName) + 1);
     if (data.size() < maxData + 1) data.resize(maxData + 1);
     for (DWORD i = 0; i < values; ++i) {
         DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) == ERROR_SUCCESS)
+        if (::RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen) == ERROR_SUCCESS)
             ++counts.Values;
     }
     for (DWORD i = 0; i < subKeys; ++i) {
         DWORD len = static_cast<DWORD>(name.size());
-        if (::RegEnumKeyExA(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
+        if (::RegEnumKeyExW(key, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
+        if (!Nameable(name.data())) continue;
         HKEY sub = nullptr;
-        if (::RegOpenKeyExA(key, name.data(), 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
+        if (::RegOpenKeyExW(key, name.data(), 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
         Walk(sub, name, data, counts);
         ::RegCloseKey(sub);
     }
 }
 
-// The floor for export: every key opened, every value read with its data.
+// The floor for export: every key the file names opened, every value read
+// with its data.
 double BareWalk(const std::string& path, Counts& counts) {
     const auto start = Clock::now();
-    std::vector<char> name(256);
+    std::vector<wchar_t> name(256);
     std::vector<BYTE> data(256);
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, Wide(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
     Walk(key, name, data, counts);
     ::RegCloseKey(key);
     return Since(start);
