@@ -52,21 +52,23 @@ std::string SystemText(const TLanguageText& text) {
     return ::GetACP() == 936 ? Gb2312(text.Chinese) : text.Default;
 }
 
-// The shape a translation keeps: its hot key letter, line breaks, blanks
-// at the ends and a closing colon.
+// The shape a translation keeps: its hot key letter, line breaks and
+// placeholders, blanks at the ends, a closing colon or ellipsis.
 struct TShape {
     char HotKey = 0;
-    int HotKeys = 0, Breaks = 0;
-    bool LeadingBlank = false, TrailingBlank = false, Colon = false;
+    int HotKeys = 0, Breaks = 0, Percents = 0;
+    bool LeadingBlank = false, TrailingBlank = false, Colon = false, Ellipsis = false;
     bool operator==(const TShape& o) const {
-        return HotKey == o.HotKey && HotKeys == o.HotKeys && Breaks == o.Breaks && LeadingBlank == o.LeadingBlank &&
-               TrailingBlank == o.TrailingBlank && Colon == o.Colon;
+        return HotKey == o.HotKey && HotKeys == o.HotKeys && Breaks == o.Breaks && Percents == o.Percents &&
+               LeadingBlank == o.LeadingBlank && TrailingBlank == o.TrailingBlank && Colon == o.Colon &&
+               Ellipsis == o.Ellipsis;
     }
 };
 TShape ShapeOf(const std::string& text) {
     TShape shape;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n') ++shape.Breaks;
+        if (text[i] == '%') ++shape.Percents;
         if (text[i] == '&' && i + 1 < text.size()) {
             ++shape.HotKeys;
             shape.HotKey = char(std::toupper(static_cast<unsigned char>(text[i + 1])));
@@ -75,11 +77,13 @@ TShape ShapeOf(const std::string& text) {
     shape.LeadingBlank = !text.empty() && text.front() == ' ';
     shape.TrailingBlank = !text.empty() && text.back() == ' ';
     shape.Colon = !text.empty() && text.back() == ':';
+    shape.Ellipsis = text.size() >= 3 && text.compare(text.size() - 3, 3, "...") == 0;
     return shape;
 }
 std::ostream& operator<<(std::ostream& out, const TShape& s) {
     return out << "hot key " << s.HotKeys << "x" << (s.HotKey ? s.HotKey : '-') << ", " << s.Breaks << " breaks, blanks "
-               << s.LeadingBlank << s.TrailingBlank << ", colon " << s.Colon;
+               << s.LeadingBlank << s.TrailingBlank << ", colon " << s.Colon << ", ellipsis " << s.Ellipsis
+               << ", % " << s.Percents;
 }
 
 }  // namespace
