@@ -116,7 +116,11 @@ int main() {
     }
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << ShippedLanguageFile() << secondSection;
+        // The Chinese section's bytes do not matter here.
+        out << ShippedLanguageFile([](const std::string& utf8, std::string& bytes) {
+            bytes = utf8;
+            return true;
+        }) << secondSection;
     }
     frmMain->FLanguageFile = file;
 

@@ -7,6 +7,7 @@
 // language file is built from it too.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 enum class TTextGroup {
@@ -20,6 +21,7 @@ enum class TTextGroup {
 struct TLanguageText {
     const char* Key;
     const char* Default;
+    const char* Chinese;  // the Simplified Chinese text, UTF-8
     TTextGroup Group;
 };
 
@@ -34,7 +36,12 @@ std::size_t LanguageTextIndex(const std::string& key);
 // throws std::out_of_range.
 const char* LanguageDefault(const std::string& key);
 
-// The language file as shipped: the language list, every charset section
-// in its order, [ANSI] holding every key with its built-in text in double
-// quotes, CR LF line ends.
-std::string ShippedLanguageFile();
+// Turns a UTF-8 text into GB2312 bytes; false when a character has none.
+using TGb2312Encoder = std::function<bool(const std::string& utf8, std::string& gb2312)>;
+
+// The language file as shipped: the language list (English, Simple
+// Chinese), every charset section in its order, [ANSI] holding every key
+// with its built-in text and [GB2312] every key with its Chinese text
+// through the encoder, all in double quotes, CR LF line ends. A Chinese
+// text that the encoder refuses throws std::runtime_error naming its key.
+std::string ShippedLanguageFile(const TGb2312Encoder& toGb2312);

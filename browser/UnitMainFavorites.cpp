@@ -27,15 +27,8 @@ void TfrmMain::LoadFavoritesMenu(const TStringList& favorites) {
 }
 
 void TfrmMain::AddFavoriteMenuItem(const std::string& name) {
-    // The menu would read a single "&" as the mark of a hot key.
-    std::string doubled;
-    if (name.find('&') != std::string::npos)
-        for (char c : name) {
-            if (c == '&') doubled += '&';
-            doubled += c;
-        }
-    TMenuItem* item = mnitmFavorites->Add(doubled.empty() ? name : doubled, mtFavorite,
-                                          [this](TObject* sender) { FavoritesGoTo(sender); });
+    TMenuItem* item =
+        mnitmFavorites->AddNamed(name, mtFavorite, [this](TObject* sender) { FavoritesGoTo(sender); });
     FFavoriteItems.push_back({name, item});
 }
 
@@ -112,18 +105,15 @@ void TfrmMain::PruneFavorites() {
 void TfrmMain::FormClose(TObject*) {
     PruneFavorites();
     const std::string file = FavoritesFileName();
-    std::string failure;
-    if (FFavoritesUnreadable) {
-        if (FFavoritesChanged)
-            failure = "Cannot write file \"" + file +
-                      "\": it could not be read when the program started, so it was left as it is";
-    } else {
+    // A file that could not be read at start is left as it is.
+    bool failed = FFavoritesUnreadable && FFavoritesChanged;
+    if (!FFavoritesUnreadable) {
         try {
             SaveTextFile(file, FFavorites.Text());
-        } catch (const EInvalidOperation& e) {
-            failure = e.what();
+        } catch (const EInvalidOperation&) {
+            failed = true;
         }
     }
-    if (!failure.empty() && !EndingSession())
-        NotifyError(msgFavoritesNotSaved + "\r\n" + failure + ".");
+    // The box says it in the user's language: the text and the file's name.
+    if (failed && !EndingSession()) NotifyError(msgFavoritesNotSaved + "\r\n" + file);
 }

@@ -367,9 +367,9 @@ void TfrmMain::LoadLanguageMenu() {
     for (const std::string& name : list.KeyNamesWithin(kLanguageListBytes)) {
         const int line = FLanguages.Count();
         FLanguages.Add(name + "=" + list.ReadString(name, ""));
-        // The item knows its line: it is found by the name it was made
-        // with, never by its menu text.
-        mnitmLanguage->Add(name, line, Handler(this, &TfrmMain::mnitmSetLanguageByName));
+        // The item shows exactly the name and knows its line: it is found
+        // by the name it was made with, never by its menu text.
+        mnitmLanguage->AddNamed(name, line, Handler(this, &TfrmMain::mnitmSetLanguageByName));
     }
 }
 

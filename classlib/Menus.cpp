@@ -125,6 +125,20 @@ void TMenuItem::Click() {
 }
 
 TMenuItem* TMenuItem::Add(const std::string& caption, int tag, TNotifyEvent onClick) {
+    return AddItem(caption, tag, std::move(onClick), caption == "-");
+}
+
+TMenuItem* TMenuItem::AddNamed(const std::string& name, int tag, TNotifyEvent onClick) {
+    std::string caption;
+    caption.reserve(name.size());
+    for (char c : name) {
+        if (c == '&') caption += '&';
+        caption += c;
+    }
+    return AddItem(caption, tag, std::move(onClick), false);
+}
+
+TMenuItem* TMenuItem::AddItem(const std::string& caption, int tag, TNotifyEvent onClick, bool separator) {
     if (!SubMenu) throw EInvalidOperation("Menu item has no sub-menu");
     auto item = std::make_unique<TMenuItem>();
     item->Parent = this;
@@ -132,7 +146,7 @@ TMenuItem* TMenuItem::Add(const std::string& caption, int tag, TNotifyEvent onCl
     item->Tag = tag;
     item->OwnerMenu = OwnerMenu;
     item->OnClick = std::move(onClick);
-    if (caption == "-") {
+    if (separator) {
         item->Command = 0;
         ::AppendMenuA(SubMenu, MF_SEPARATOR, 0, nullptr);
     } else {

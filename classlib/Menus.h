@@ -41,6 +41,9 @@ public:
     // Adds an item at the end of this item's sub-menu; a caption of "-"
     // makes a separator. The menu owns it.
     TMenuItem* Add(const std::string& caption, int tag, TNotifyEvent onClick);
+    // Adds an item that shows exactly the name: an "&" stays a character,
+    // a "-" is an item like any other.
+    TMenuItem* AddNamed(const std::string& name, int tag, TNotifyEvent onClick);
     // Removes the run-time items from index on.
     void DeleteFrom(int index);
     // Removes one item of this item's sub-menu (looked for from the last).
@@ -55,6 +58,7 @@ private:
     int Position() const;
     std::string FullText() const;
     void DeleteAt(int index);
+    TMenuItem* AddItem(const std::string& caption, int tag, TNotifyEvent onClick, bool separator);
 };
 
 class TMenu : public TComponent {

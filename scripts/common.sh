@@ -27,6 +27,8 @@ ensure_packages() {
   command -v dpkg-source >/dev/null 2>&1 || missing="$missing dpkg-dev"
   command -v nasm >/dev/null 2>&1 || missing="$missing nasm"
   [ -f /usr/include/jpeglib.h ] || missing="$missing libjpeg-dev"
+  # A CJK font for the Simplified Chinese texts under Wine.
+  [ -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || missing="$missing fonts-wqy-microhei"
   if [ -n "$missing" ]; then
     echo "Installing:$missing"
     export DEBIAN_FRONTEND=noninteractive

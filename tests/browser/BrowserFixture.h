@@ -31,6 +31,14 @@ inline TTreeNode Child(TTreeNode node, const std::string& text) {
     return {};
 }
 
+// The text of a menu item as the menu holds it; empty for a separator.
+inline std::string MenuText(const classlib::TMenuItem& item) {
+    if (item.Command == 0 || (::GetMenuState(item.Menu, UINT(item.Command), MF_BYCOMMAND) & MF_SEPARATOR)) return {};
+    char text[256] = {};
+    ::GetMenuStringA(item.Menu, UINT(item.Command), text, sizeof text, MF_BYCOMMAND);
+    return text;
+}
+
 // Starts the whole program (every form, in start order) for one test and
 // takes it down again afterwards.
 class BrowserTest : public ::testing::Test {

@@ -81,6 +81,15 @@ TEST_F(FavoritesTest, AddingARootAndReplacingANameKeepOneLineAndOneItem) {
     EXPECT_EQ(frmMain->GetNodeLongName(frmMain->trvwKeys.Selected()), "[HKEY_CURRENT_USER]");
 }
 
+TEST_F(FavoritesTest, EveryItemShowsExactlyItsName) {
+    Start("-=HKEY_CURRENT_USER:Software\r\nR&D=HKEY_CURRENT_USER:\r\n");
+    ASSERT_EQ(frmMain->mnitmFavorites->Count(), 5);
+    EXPECT_EQ(MenuText(*frmMain->mnitmFavorites->Items[3]), "-");
+    EXPECT_EQ(MenuText(*frmMain->mnitmFavorites->Items[4]), "R&&D");
+    frmMain->mnitmFavorites->Items[3]->Click();
+    EXPECT_EQ(frmMain->GetNodeLongName(frmMain->trvwKeys.Selected()), "[HKEY_CURRENT_USER\\Software]");
+}
+
 TEST_F(FavoritesTest, DeletingSelectedRowsRemovesOnlyTheirLinesAndItems) {
     Start("b=HKEY_CURRENT_USER:Software\r\nR&D=HKEY_CURRENT_USER:\r\nA=HKEY_USERS:\r\nc=HKEY_CURRENT_USER:\r\n");
     EXPECT_EQ(frmMain->mnitmFavorites->Items[4]->Caption(), "R&&D");  // shows as "R&D"
@@ -146,9 +155,11 @@ TEST_F(FavoritesTest, AFailedSaveKeepsTheOldFileAndSaysSoOnceButNotAtLogoff) {
     ::SetFileAttributesA(kFile.c_str(), FILE_ATTRIBUTE_READONLY);
     ::SendMessageA(frmMain->Handle, WM_ENDSESSION, TRUE, 0);  // a logoff: nobody to tell
     EXPECT_TRUE(Boxes.Boxes.empty());
+    frmMain->msgFavoritesNotSaved = "Not saved";  // every word of the box is the language's
     frmMain->FormClose(nullptr);
     ::SetFileAttributesA(kFile.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(Boxes.Boxes.size(), 1u);
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "Not saved\r\n" + kFile);
     EXPECT_EQ(ReadFile(kFile), old);
 
     // A writable file: the logoff keeps the run's favourites.
@@ -177,6 +188,7 @@ TEST_F(FavoritesTest, AFileLockedAtStartIsNeverWrittenOver) {
     SelectRoot(HKEY_CURRENT_USER);
     Add("New");
     frmMain->FormClose(nullptr);
-    EXPECT_EQ(Boxes.Boxes.size(), 1u);
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, frmMain->msgFavoritesNotSaved + "\r\n" + kFile);
     EXPECT_EQ(ReadFile(kFile), old);
 }

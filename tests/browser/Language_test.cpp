@@ -1,3 +1,6 @@
+#include <cctype>
+#include <cstdlib>
+#include <ostream>
 #include <set>
 
 #include "BrowserFixture.h"
@@ -5,6 +8,7 @@
 #include "RichEdit.h"
 #include "UnitAbout.h"
 #include "UnitFind.h"
+#include "UnitGoTo.h"
 #include "zrvDir.h"
 #include "zrvIniFile.h"
 
@@ -25,6 +29,62 @@ std::string PseudoSection(const std::string& name) {
 }
 
 std::string KeyOf(const TfrmMain::TTextTarget& t) { return LanguageTexts()[t.Text].Key; }
+
+// A UTF-8 text as GB2312 bytes; empty when a character has none. Code page
+// 936 holds more than GB2312: its extra characters fall outside A1..FE.
+std::string Gb2312(const std::string& utf8) {
+    const int wide = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), int(utf8.size()), nullptr, 0);
+    if (wide <= 0) return {};
+    std::wstring w(size_t(wide), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &w[0], wide);
+    BOOL lost = FALSE;
+    const int n = ::WideCharToMultiByte(936, 0, w.data(), wide, nullptr, 0, nullptr, &lost);
+    std::string bytes(size_t(n), '\0');
+    ::WideCharToMultiByte(936, 0, w.data(), wide, &bytes[0], n, nullptr, &lost);
+    if (lost) return {};
+    for (unsigned char c : bytes)
+        if (c >= 0x80 && (c < 0xA1 || c == 0xFF)) return {};
+    return bytes;
+}
+
+// The text of a key in the system's language: Chinese on a Chinese system.
+std::string SystemText(const TLanguageText& text) {
+    return ::GetACP() == 936 ? Gb2312(text.Chinese) : text.Default;
+}
+
+// The shape a translation keeps: its hot key letter, line breaks and
+// placeholders, blanks at the ends, a closing colon or ellipsis.
+struct TShape {
+    char HotKey = 0;
+    int HotKeys = 0, Breaks = 0, Percents = 0;
+    bool LeadingBlank = false, TrailingBlank = false, Colon = false, Ellipsis = false;
+    bool operator==(const TShape& o) const {
+        return HotKey == o.HotKey && HotKeys == o.HotKeys && Breaks == o.Breaks && Percents == o.Percents &&
+               LeadingBlank == o.LeadingBlank && TrailingBlank == o.TrailingBlank && Colon == o.Colon &&
+               Ellipsis == o.Ellipsis;
+    }
+};
+TShape ShapeOf(const std::string& text) {
+    TShape shape;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') ++shape.Breaks;
+        if (text[i] == '%') ++shape.Percents;
+        if (text[i] == '&' && i + 1 < text.size()) {
+            ++shape.HotKeys;
+            shape.HotKey = char(std::toupper(static_cast<unsigned char>(text[i + 1])));
+        }
+    }
+    shape.LeadingBlank = !text.empty() && text.front() == ' ';
+    shape.TrailingBlank = !text.empty() && text.back() == ' ';
+    shape.Colon = !text.empty() && text.back() == ':';
+    shape.Ellipsis = text.size() >= 3 && text.compare(text.size() - 3, 3, "...") == 0;
+    return shape;
+}
+std::ostream& operator<<(std::ostream& out, const TShape& s) {
+    return out << "hot key " << s.HotKeys << "x" << (s.HotKey ? s.HotKey : '-') << ", " << s.Breaks << " breaks, blanks "
+               << s.LeadingBlank << s.TrailingBlank << ", colon " << s.Colon << ", ellipsis " << s.Ellipsis
+               << ", % " << s.Percents;
+}
 
 }  // namespace
 
@@ -78,9 +138,61 @@ TEST_F(LanguageTest, TheFormTextsAndTheShippedFileAreTheTable) {
         EXPECT_EQ(ansi.Entries()[i].first, LanguageTexts()[i].Key);
         EXPECT_EQ(ansi.Entries()[i].second, LanguageTexts()[i].Default);
     }
+    TIniSection chinese;
+    ASSERT_TRUE(ReadIniSection(GetAppDir() + "LANGUAGE.INI", "GB2312", chinese));
+    ASSERT_EQ(chinese.Entries().size(), LanguageTextCount());
+    for (std::size_t i = 0; i < LanguageTextCount(); ++i) {
+        EXPECT_EQ(chinese.Entries()[i].first, LanguageTexts()[i].Key);
+        EXPECT_EQ(chinese.Entries()[i].second, Gb2312(LanguageTexts()[i].Chinese)) << LanguageTexts()[i].Key;
+    }
     TIniSection list;
     ASSERT_TRUE(ReadIniSection(GetAppDir() + "LANGUAGE.INI", "Tessmorel Language Setting", list));
-    EXPECT_EQ(list.Entries(), (std::vector<std::pair<std::string, std::string>>{{"English", "ANSI"}}));
+    EXPECT_EQ(list.Entries(),
+              (std::vector<std::pair<std::string, std::string>>{{"English", "ANSI"}, {"Simple Chinese", "GB2312"}}));
+}
+
+TEST(LanguageTexts, EveryChineseTextIsGb2312AndKeepsTheEnglishShape) {
+    for (std::size_t i = 0; i < LanguageTextCount(); ++i) {
+        const TLanguageText& text = LanguageTexts()[i];
+        ASSERT_NE(text.Chinese, nullptr) << text.Key;
+        EXPECT_NE(std::string(text.Chinese), text.Default) << text.Key;
+        EXPECT_NE(Gb2312(text.Chinese), "") << text.Key;
+        const TShape english = ShapeOf(text.Default), chinese = ShapeOf(text.Chinese);
+        EXPECT_EQ(chinese, english) << text.Key << ": " << text.Chinese;
+        // The hot key as Chinese menus show it: "(&X)" after the words.
+        if (english.HotKeys == 1) {
+            const std::string tail = std::string("(&") + english.HotKey + ")";
+            const std::string zh = text.Chinese;
+            const size_t at = zh.find(tail);
+            EXPECT_TRUE(at != std::string::npos && (at + 4 == zh.size() || zh.substr(at + 4) == "..."))
+                << text.Key << ": " << zh;
+        }
+    }
+}
+
+TEST_F(LanguageTest, AStartShowsTheSystemsLanguageAndTheMenuSwitchesBothWays) {
+    // The test run under a Chinese locale says so; a Western run expects English.
+    if (const char* acp = std::getenv("TESSMOREL_EXPECT_ACP")) {
+        ASSERT_EQ(::GetACP(), UINT(std::atoi(acp)));
+    }
+    StartProgram();  // with the language file beside the program
+    frmMain->FormShow(nullptr);
+    EXPECT_EQ(frmGoTo->Caption(), SystemText(LanguageTexts()[LanguageTextIndex("frmGoTo.Caption")]));
+    for (const auto& t : frmMain->LanguageTargets())
+        EXPECT_EQ(TfrmMain::TargetText(t), SystemText(LanguageTexts()[t.Text])) << KeyOf(t);
+
+    const auto items = LanguageItems();
+    ASSERT_EQ(items.size(), 2u);
+    for (int round = 0; round < 2; ++round) {
+        items[0]->Click();  // English
+        EXPECT_EQ(frmMain->mnitmKeyCopy->Caption(), "&Copy Key");
+        EXPECT_EQ(frmGoTo->Caption(), "Go To...");
+        items[1]->Click();  // Simple Chinese
+        EXPECT_EQ(frmMain->mnitmKeyCopy->Caption(), Gb2312("复制键(&C)"));
+        for (const auto& t : frmMain->LanguageTargets())
+            EXPECT_EQ(TfrmMain::TargetText(t), Gb2312(LanguageTexts()[t.Text].Chinese)) << KeyOf(t);
+    }
+    EXPECT_TRUE(Boxes.Boxes.empty());
 }
 
 TEST_F(LanguageTest, APseudoLanguageReachesEveryTextAndLeavesNoOtherBehind) {
@@ -157,10 +269,13 @@ TEST_F(LanguageTest, TheSystemsCharsetPicksItsSection) {
 TEST_F(LanguageTest, LanguageItemsAreTheListsNames) {
     // Two lines of one caption: two items, both apply the first section;
     // names with "&" or a tab are matched by the name they were made with.
-    Start(std::string(kList) + "Same=A\r\nsame=B\r\nR&D\tX=B\r\n" + Section("A", "msgNotFound=from A\r\n") +
+    // Every item shows exactly its name: "&" stays, "-" is no separator.
+    Start(std::string(kList) + "Same=A\r\nsame=B\r\nR&D\tX=B\r\n-=B\r\n" + Section("A", "msgNotFound=from A\r\n") +
           Section("B", "msgNotFound=from B\r\n"));
     const auto items = LanguageItems();
-    ASSERT_GE(items.size(), 2u);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(MenuText(*items[2]), "R&&D\tX");
+    EXPECT_EQ(MenuText(*items[3]), "-");
     for (TMenuItem* item : items) {
         frmMain->LoadLanguage("none");
         item->Click();
@@ -214,4 +329,107 @@ TEST_F(LanguageTest, BadFilesGiveTheBuiltInTexts) {
         EXPECT_EQ(frmMain->OkCaption, "&OK");
     }
     EXPECT_TRUE(Boxes.Boxes.empty());
+}
+
+namespace {
+
+struct TFoundWindow {
+    DWORD Pid;
+    std::string Title;  // wanted; empty: the first message box
+    HWND Window = nullptr;
+};
+
+BOOL CALLBACK FindProgramWindow(HWND w, LPARAM lp) {
+    auto* f = reinterpret_cast<TFoundWindow*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(w, &pid);
+    if (pid != f->Pid || !::IsWindowVisible(w)) return TRUE;
+    char title[256] = {};
+    ::GetWindowTextA(w, title, sizeof title);
+    if (f->Title.empty() ? ::GetDlgItem(w, 0xFFFF) != nullptr : f->Title == title) {
+        f->Window = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForWindow(DWORD pid, const std::string& title) {
+    TFoundWindow found{pid, title};
+    for (int i = 0; i < 200 && !found.Window; ++i) {
+        ::Sleep(50);
+        ::EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&found));
+    }
+    return found.Window;
+}
+
+BOOL CALLBACK CollectChildText(HWND w, LPARAM lp) {
+    char text[256] = {};
+    ::GetWindowTextA(w, text, sizeof text);
+    reinterpret_cast<std::set<std::string>*>(lp)->insert(text);
+    return TRUE;
+}
+
+std::set<std::string> ChildTexts(HWND w) {
+    std::set<std::string> texts;
+    ::EnumChildWindows(w, CollectChildText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+}  // namespace
+
+// The program as a user starts it, watched from outside: its dialogs and
+// message boxes speak the system's language from the start.
+TEST(LanguageStart, TheGoToDialogAndAMessageBoxSpeakTheSystemsLanguage) {
+    if (const char* acp = std::getenv("TESSMOREL_EXPECT_ACP")) {
+        ASSERT_EQ(::GetACP(), UINT(std::atoi(acp)));
+    }
+    auto text = [](const char* key) { return SystemText(LanguageTexts()[LanguageTextIndex(key)]); };
+    const std::string program = GetAppDir() + "Tessmorel.exe";
+    const std::string favorites = "C:\\windows\\TESSMOREL_FAVORITES.INI";
+    const bool hadFavorites = ::GetFileAttributesA(favorites.c_str()) != INVALID_FILE_ATTRIBUTES;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string command = "\"" + program + "\"";
+    ASSERT_TRUE(::CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    const HWND main = WaitForWindow(pi.dwProcessId, "Zarvo Tessmorel");
+    EXPECT_NE(main, nullptr) << "the main window did not appear";
+    if (main) {
+        ::PostMessageA(main, WM_COMMAND, ID_MNITMGOTO, 0);
+        const HWND goTo = WaitForWindow(pi.dwProcessId, text("frmGoTo.Caption"));
+        EXPECT_NE(goTo, nullptr) << "no Go To dialog with the system's title";
+        if (goTo) {
+            const std::set<std::string> children = ChildTexts(goTo);
+            EXPECT_EQ(children.count(text("frmGoTo.btnOk.Caption")), 1u);
+            EXPECT_EQ(children.count(text("Cancel.Caption")), 1u);
+            EXPECT_EQ(children.count(text("frmGoTo.lblKey.Caption")), 1u);
+            // A key that is not there: the box says so.
+            ::SendMessageA(::GetDlgItem(goTo, IDC_GOTO_EDTKEY), WM_SETTEXT, 0,
+                           reinterpret_cast<LPARAM>("Tessmorel no such key\\below"));
+            ::PostMessageA(::GetDlgItem(goTo, IDOK), BM_CLICK, 0, 0);
+            const HWND box = WaitForWindow(pi.dwProcessId, "");
+            EXPECT_NE(box, nullptr) << "no message box";
+            if (box) {
+                char said[512] = {};
+                ::GetDlgItemTextA(box, 0xFFFF, said, sizeof said);
+                EXPECT_EQ(std::string(said).substr(0, text("msgWithoutKey").size()), text("msgWithoutKey")) << said;
+                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            }
+        }
+        // The selected key's names.
+        ::Sleep(200);
+        ::PostMessageA(main, WM_COMMAND, ID_MNITMKEYCURRENT, 0);
+        const HWND current = WaitForWindow(pi.dwProcessId, text("frmCurrentKey.Caption"));
+        EXPECT_NE(current, nullptr) << "no Current Key dialog with the system's title";
+        if (current) {
+            EXPECT_EQ(ChildTexts(current).count(text("frmCurrentKey.lblLongName.Caption")), 1u);
+            ::PostMessageA(current, WM_CLOSE, 0, 0);
+        }
+        ::Sleep(200);
+        ::PostMessageA(main, WM_CLOSE, 0, 0);
+    }
+    if (::WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 99);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    if (!hadFavorites) ::DeleteFileA(favorites.c_str());
 }
