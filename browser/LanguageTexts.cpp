@@ -69,6 +69,9 @@ const TLanguageText kTexts[] = {
     {"msgLargeFileQuery", "File size is large,do you continue to load it?", M},
     {"msgExportLeftOut", "These keys and values hold names or data that this file can not hold; they were left out:", M},
     {"msgFavoritesNotSaved", "The favorites could not be saved.", M},
+    {"msgKeyNotWritable", "This key can not be written; what was found in it is left as it is:", M},
+    {"msgReplacedCount", "Replaced:", M},
+    {"msgNotReplacedCount", "Could not be replaced:", M},
 
     // Message and caption fields of the other windows.
     {"frmBin.smsgUnknownImageFormat", "Unknow Image format!", F},
