@@ -43,6 +43,8 @@ void TfrmFind::BindComponents() {
     CancelButton = &btnCancel;
 
     OnShow = Handler(this, &TfrmFind::FormShow);
+    // The title-bar button cancels the dialog as its Cancel button does.
+    OnCloseQuery = [this](TObject* s, bool&) { btnCancelClick(s); };
     for (TCheckBox* box : {&chckbxKey, &chckbxValue, &chckbxData, &chckbxWildCharSurport, &chckbxWholeWordsOnly,
                            &chckbxDataString, &chckbxDataDword})
         box->OnClick = Handler(this, &TfrmFind::chckbxKeyClick);

@@ -70,6 +70,8 @@ const TextField kTextFields[] = {
     {"msgValueExiststAndReplaceQuery", &TfrmMain::msgValueExiststAndReplaceQuery},
     {"msgLargeFileQuery", &TfrmMain::msgLargeFileQuery}, {"msgExportLeftOut", &TfrmMain::msgExportLeftOut},
     {"msgFavoritesNotSaved", &TfrmMain::msgFavoritesNotSaved},
+    {"msgKeyNotWritable", &TfrmMain::msgKeyNotWritable}, {"msgReplacedCount", &TfrmMain::msgReplacedCount},
+    {"msgNotReplacedCount", &TfrmMain::msgNotReplacedCount},
 };
 
 }  // namespace

@@ -117,6 +117,13 @@ struct TValueCopyData {
     }
 };
 
+// What one Replace All made of its hits: how many it replaced and the
+// ones it could not (long name of the key, and the value's name).
+struct TReplaceTally {
+    int Replaced = 0;
+    std::vector<std::wstring> Failed;
+};
+
 class TfrmMain : public classlib::TForm {
 public:
     // ---- Components ----
@@ -198,7 +205,8 @@ public:
         msgReplaceActionCanceled, msgNotFound, msgImportSuccess, msgUnknowRegistryFileVersion,
         msgErrorHappenWhenImport, msgFileNotExit, msgSureToImportFile, msgContinueToReplaceAllSameItems,
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
-        msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved;
+        msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved,
+        msgKeyNotWritable, msgReplacedCount, msgNotReplacedCount;
 
     // ---- Key tree ----
     void ClearKeyTree();
@@ -277,8 +285,10 @@ public:
     // Selects the key and the value of the hit in FFindState.
     void ShowSearchHit(HKEY rootKey);
     // Replaces at the hit in FReplaceState: mrAll with applyAll, else the
-    // answer to the confirmation (0 when none was asked).
-    int ReplaceAtHit(bool applyAll, bool showAll);
+    // answer to the confirmation (0 when none was asked). A hit that cannot
+    // be replaced is counted in tally when there is one (Replace All tells
+    // at its end), else reported at once.
+    int ReplaceAtHit(bool applyAll, bool showAll, TReplaceTally* tally = nullptr);
     // The key at a real path, loading tree levels on the way.
     TTreeNode FindKeyNode(HKEY rootKey, const std::wstring& keyPath);
     bool GoToKey(HKEY rootKey, const std::wstring& keyPath);

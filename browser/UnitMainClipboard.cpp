@@ -188,8 +188,8 @@ bool TfrmMain::WriteCopiedValues(HKEY key) {
     for (const TCopiedValue& value : FValueCopy.Values) {
         if (existing.count(Folded(value.Name)) && !replaceAll) {
             if (skipAll) continue;
-            frmValueReplaceConfirm->lblInfo.SetCaption(msgValueNamed + ToAnsi(value.Name) + " " +
-                                                       msgValueExiststAndReplaceQuery);
+            frmValueReplaceConfirm->lblInfo.SetWideCaption(ToWide(msgValueNamed) + value.Name + L" " +
+                                                           ToWide(msgValueExiststAndReplaceQuery));
             const int answer = frmValueReplaceConfirm->ShowModal();
             if (answer == mrCancel) {
                 cancelled = true;

@@ -2,6 +2,7 @@
 // walks the registry by real names; each hit is shown by selecting its key
 // and value, and replaced there, in the key the search found.
 #include <algorithm>
+#include <cstring>
 
 #include "UnitFind.h"
 #include "UnitFinding.h"
@@ -57,18 +58,102 @@ std::wstring LastNameOf(const std::wstring& path) {
 
 bool SameName(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
-// The string data of a value, up to its first NUL; false when it is none.
-bool ReadText(HKEY key, const std::wstring& name, DWORD& type, std::wstring& text) {
+// Whether path is base or lies below it; rest is the part below base.
+bool PathBelow(const std::wstring& path, const std::wstring& base, std::wstring& rest) {
+    if (base.empty()) {
+        rest = path;
+        return true;
+    }
+    if (path.size() < base.size() || !SameName(path.substr(0, base.size()), base)) return false;
+    if (path.size() == base.size()) {
+        rest.clear();
+        return true;
+    }
+    if (path[base.size()] != L'\\') return false;
+    rest = path.substr(base.size() + 1);
+    return true;
+}
+
+// The string data of a value as stored, every character of it (embedded and
+// final NULs included) and an odd last byte apart; false when it is none.
+bool ReadStoredText(HKEY key, const std::wstring& name, DWORD& type, std::wstring& text, std::string& oddByte) {
     DWORD size = 0;
     if (::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
-    if (::RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
-        ERROR_SUCCESS)
+    std::vector<BYTE> bytes(size);
+    if (::RegQueryValueExW(key, name.c_str(), nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS ||
+        size > bytes.size())
         return false;
-    buffer[std::min<size_t>(size / sizeof(wchar_t), buffer.size() - 1)] = L'\0';
-    text = buffer.data();
+    text.assign(size / sizeof(wchar_t), L'\0');
+    if (!text.empty()) std::memcpy(&text[0], bytes.data(), text.size() * sizeof(wchar_t));
+    oddByte.assign(reinterpret_cast<const char*>(bytes.data()) + text.size() * sizeof(wchar_t),
+                   size % sizeof(wchar_t));
     return true;
+}
+
+// Stored text as the user reads it: without its final NUL, the NULs inside
+// written \0 so that what follows them is seen.
+std::wstring ShownText(std::wstring text) {
+    if (!text.empty() && text.back() == L'\0') text.pop_back();
+    std::wstring out;
+    for (wchar_t c : text) out += c == L'\0' ? std::wstring(L"\\0") : std::wstring(1, c);
+    return out;
+}
+
+// The stored text up to its first NUL, as the search reads it.
+std::wstring SearchedText(const std::wstring& text) { return text.substr(0, text.find(L'\0')); }
+
+// Whether the hit can be changed where it lies: its key takes values, or,
+// for a key name, the parent takes a new subkey and the key may go.
+bool CanWriteAt(HKEY root, const std::wstring& path, int kind) {
+    TRegKey key;
+    if (kind != fkKeyName) return key.Open(root, path, KEY_QUERY_VALUE | KEY_SET_VALUE) == ERROR_SUCCESS;
+    TRegKey parent;
+    return parent.Open(root, ParentOf(path), KEY_CREATE_SUB_KEY) == ERROR_SUCCESS &&
+           key.Open(root, path, KEY_READ | DELETE) == ERROR_SUCCESS;
+}
+
+bool KeyExistsAt(HKEY root, const std::wstring& path) {
+    TRegKey key;
+    return key.Open(root, path, KEY_READ) == ERROR_SUCCESS;
+}
+
+// "[root\path]", and a value's name after it.
+std::wstring HitName(HKEY root, const std::wstring& path, const std::wstring& value, int kind) {
+    std::wstring name = L"[" + ToWide(RootKeyToName(root)) + (path.empty() ? L"" : L"\\" + path) + L"]";
+    if (kind != fkKeyName) name += L" " + value;
+    return name;
+}
+
+// Whether the data of the value a value-name hit names holds the text too:
+// Replace All then changes both in one run.
+bool DataHolds(const TFindInfo& hit, const std::string& text) {
+    TRegKey key;
+    if (key.Open(hit.RootKey, JoinKeyPath(hit.StartPath, hit.FoundPath), KEY_QUERY_VALUE) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    std::wstring data;
+    std::string odd;
+    return ReadStoredText(key.Get(), hit.FoundValue, type, data, odd) &&
+           SearchMatches(SearchCandidate(SearchedText(data)), text, false, hit.WholeWords);
+}
+
+// After a hit was replaced: the later hits in a renamed key or on a renamed
+// value go by the new name.
+void FollowRename(const TFindInfo& before, const TFindInfo& after, std::vector<TFindInfo>& hits, size_t from) {
+    if (before.FoundKind == fkKeyName && !SameName(before.FoundPath, after.FoundPath)) {
+        const std::wstring& old = before.FoundPath;
+        for (size_t j = from; j < hits.size(); ++j) {
+            std::wstring& path = hits[j].FoundPath;
+            if (SameName(path.substr(0, old.size()), old) && (path.size() == old.size() || path[old.size()] == L'\\'))
+                path = after.FoundPath + path.substr(old.size());
+        }
+    } else if (before.FoundKind == fkValueName && !SameName(before.FoundValue, after.FoundValue)) {
+        for (size_t j = from; j < hits.size(); ++j)
+            if (hits[j].FoundKind != fkKeyName && SameName(hits[j].FoundPath, before.FoundPath) &&
+                SameName(hits[j].FoundValue, before.FoundValue))
+                hits[j].FoundValue = after.FoundValue;
+    }
 }
 
 }  // namespace
@@ -123,6 +208,17 @@ void TfrmMain::mnitmFindNextClick(TObject* sender) {
     const std::string text = UpperCaseAscii(frmFind->FindItem);
     bool found = false;
     if (FFindState.FromCurrentKey) {
+        // From a key the user selected inside the searched subtree, else
+        // from the last hit.
+        TTreeNode node = trvwKeys.Selected();
+        TTreeData* data = NodeData(node);
+        std::wstring rest;
+        if (data && data->RootKey == FFindState.RootKey &&
+            PathBelow(GetNodeKeyPath(node), FFindState.StartPath, rest) && !SameName(rest, FFindState.FoundPath)) {
+            StartFrom(FFindState, data->RootKey, FFindState.StartPath);
+            FFindState.FoundPath = rest;
+            FFindState.KeyIndex = -1;  // looked up by name
+        }
         frmFinding->Show();
         found = RegFindNext(text, FFindState);
     } else {
@@ -134,6 +230,9 @@ void TfrmMain::mnitmFindNextClick(TObject* sender) {
                      !SameName(GetNodeKeyPath(node), JoinKeyPath(FFindState.StartPath, FFindState.FoundPath)))) {
             StartFrom(FFindState, data->RootKey, FFindState.StartPath);
             FFindState.FoundPath = GetNodeKeyPath(node);
+            // Its place among its siblings is not known: the walk looks it
+            // up by name, so the keys before it are not searched again.
+            FFindState.KeyIndex = -1;
         }
         const std::vector<HKEY> roots = ShownRootKeys(FVersionInfo);
         auto at = std::find(roots.begin(), roots.end(), FFindState.RootKey);
@@ -210,9 +309,16 @@ void TfrmMain::mnitmReplaceClick(TObject*) {
     std::vector<TFindInfo> hits;
     frmFinding->Show();
     for (bool found = RegFindFirst(text, FReplaceState); found && !StopFinding;
-         found = RegFindNext(text, FReplaceState))
+         found = RegFindNext(text, FReplaceState)) {
         hits.push_back(FReplaceState);
+        // A value whose name and data both hold the text: both change.
+        if (FReplaceState.FoundKind == fkValueName && FReplaceState.MatchData && DataHolds(FReplaceState, text)) {
+            hits.push_back(FReplaceState);
+            hits.back().FoundKind = fkValueData;
+        }
+    }
     frmFinding->Hide();
+    ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));  // the progress window left the arrow
     if (StopFinding) {
         NotifyInfo(msgReplaceActionCanceled);
         return;
@@ -221,35 +327,56 @@ void TfrmMain::mnitmReplaceClick(TObject*) {
         NotifyInfo(msgNotFound);
         return;
     }
+    TReplaceTally tally;
+    bool all = false;  // answered All once: for the rest of the run
     int result = 0;
     for (size_t i = 0; i < hits.size() && result != mrCancel; ++i) {
         FReplaceState = hits[i];
-        const std::wstring before = FReplaceState.FoundPath;
-        result = ReplaceAtHit(result == mrAll, true);
-        const std::wstring after = FReplaceState.FoundPath;
-        if (hits[i].FoundKind != fkKeyName || SameName(before, after)) continue;
-        // A renamed key: the later hits inside it are under its new name.
-        for (size_t j = i + 1; j < hits.size(); ++j) {
-            std::wstring& path = hits[j].FoundPath;
-            if (SameName(path.substr(0, before.size()), before) &&
-                (path.size() == before.size() || path[before.size()] == L'\\'))
-                path = after + path.substr(before.size());
-        }
+        result = ReplaceAtHit(all, true, &tally);
+        if (result == mrAll) all = true;
+        FollowRename(hits[i], FReplaceState, hits, i + 1);
         ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
     }
-    NotifyInfo(result == mrCancel ? msgReplaceActionCanceled : msgReplaceActionFinish);
+    std::string report = result == mrCancel ? msgReplaceActionCanceled : msgReplaceActionFinish;
+    report += "\r\n" + msgReplacedCount + " " + std::to_string(tally.Replaced);
+    if (tally.Failed.empty()) {
+        NotifyInfo(report);
+        return;
+    }
+    report += "\r\n" + msgNotReplacedCount + " " + std::to_string(tally.Failed.size());
+    const size_t kNamesShown = 5;
+    for (size_t i = 0; i < tally.Failed.size() && i < kNamesShown; ++i) report += "\r\n" + ToAnsi(tally.Failed[i]);
+    if (tally.Failed.size() > kNamesShown) report += "\r\n...";
+    NotifyError(report);
 }
 
-int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll) {
+int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll, TReplaceTally* tally) {
     TFindInfo& hit = FReplaceState;
     const std::wstring path = JoinKeyPath(hit.StartPath, hit.FoundPath);
+    const std::wstring hitName = HitName(hit.RootKey, path, hit.FoundValue, hit.FoundKind);
+    // Counted for the report at the end of Replace All, else told at once.
+    auto fail = [&](const std::string& message) {
+        if (tally)
+            tally->Failed.push_back(hitName);
+        else if (!message.empty())
+            NotifyError(message);
+        return 0;
+    };
+    auto done = [&] {
+        if (tally) ++tally->Replaced;
+    };
+    // A key gone since the search is counted without a box of its own.
+    if (tally && !KeyExistsAt(hit.RootKey, path)) return fail("");
     // The key the search found, in its own root, whatever is selected.
-    if (!GoToKey(hit.RootKey, path)) return 0;
-    frmReplaceConfirm->lblKey.SetCaption(RootKeyToName(hit.RootKey) + "\\" + ToAnsi(path));
+    if (!GoToKey(hit.RootKey, path)) return tally ? fail("") : 0;
+    // Found by reading, but not to be changed: said once, never asked.
+    if (!CanWriteAt(hit.RootKey, path, hit.FoundKind))
+        return fail(msgKeyNotWritable + "\r\n" + ToAnsi(HitName(hit.RootKey, path, L"", fkKeyName)));
+    frmReplaceConfirm->lblKey.SetWideCaption(ToWide(RootKeyToName(hit.RootKey)) + L"\\" + path);
     frmReplaceConfirm->ShowAllButton = showAll;
-    auto confirm = [&](const std::string& question) {
+    auto confirm = [&](const std::wstring& question) {
         if (applyAll) return static_cast<int>(mrAll);
-        frmReplaceConfirm->lblInfo.SetCaption(question);
+        frmReplaceConfirm->lblInfo.SetWideCaption(question);
         return frmReplaceConfirm->ShowModal();
     };
     auto agreed = [](int answer) { return answer == mrYes || answer == mrAll; };
@@ -257,19 +384,21 @@ int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll) {
     std::wstring replacement = ToWide(frmReplace->edtReplace.Text());
     if (find.empty()) return 0;
     lstvwValues.ClearSelection();
+    const std::wstring renameFrom = ToWide(msgSureToRenameFrom) + L"\r\n";
+    const std::wstring renameTo = L"\r\n" + ToWide(msgRenameTo) + L"\r\n";
 
     if (hit.FoundKind == fkKeyName) {
         trvwKeys.SetFocus();
         replacement.erase(std::remove(replacement.begin(), replacement.end(), L'\\'), replacement.end());
         const std::wstring oldName = LastNameOf(path);
         const std::wstring newName = ReplaceAllIgnoringCase(oldName, find, replacement);
-        const int answer = confirm(msgSureToRenameFrom + "\r\n" + sKeyName + ":\r\n" + ToAnsi(oldName) + "\r\n" +
-                                   msgRenameTo + "\r\n" + ToAnsi(newName));
+        const int answer = confirm(renameFrom + ToWide(sKeyName) + L":\r\n" + oldName + renameTo + newName);
         if (!agreed(answer) || newName.empty() || SameName(newName, oldName)) return applyAll ? mrAll : answer;
         const std::wstring parent = ParentOf(path);
         if (!RenameKey(hit.RootKey, path, JoinKeyPath(parent, newName))) {
-            NotifyError(msgReplaceKeyNameFailed);
+            fail(msgReplaceKeyNameFailed);
         } else {
+            done();
             hit.FoundPath = JoinKeyPath(ParentOf(hit.FoundPath), newName);
             TTreeNode node = trvwKeys.Selected();
             if (TTreeNode up = node.Parent()) RefreshNode(up);
@@ -284,7 +413,7 @@ int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll) {
         TViewData* view = ItemData(lstvwValues.Item(i));
         if (view && SameName(view->WideName, hit.FoundValue)) item = lstvwValues.Item(i);
     }
-    if (!item) return 0;
+    if (!item) return fail("");  // the value went since the search
     TViewData& view = *ItemData(item);
     item.SetSelected(true);
     item.Focus();
@@ -292,14 +421,15 @@ int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll) {
     int answer = 0;
     if (hit.FoundKind == fkValueName) {
         const std::wstring newName = ReplaceAllIgnoringCase(view.WideName, find, replacement);
-        answer = confirm(msgSureToRenameFrom + "\r\n" + sVallueName + ":\r\n" + ToAnsi(view.WideName) + "\r\n" +
-                         msgRenameTo + "\r\n" + ToAnsi(newName));
+        answer = confirm(renameFrom + ToWide(sVallueName) + L":\r\n" + view.WideName + renameTo + newName);
         if (!agreed(answer) || newName.empty() || SameName(newName, view.WideName)) return applyAll ? mrAll : answer;
         const bool renamed = FRegistry.OpenKey(path, false) && FRegistry.RenameValue(view.WideName, newName);
         FRegistry.CloseKey();
         if (!renamed) {
-            NotifyError(msgCanNotRenameFrom + ToAnsi(view.WideName) + " " + msgRenameTo + ToAnsi(newName));
+            fail(msgCanNotRenameFrom + ToAnsi(view.WideName) + " " + msgRenameTo + ToAnsi(newName));
         } else {
+            done();
+            hit.FoundValue = newName;
             view.WideName = newName;
             view.ValueName = ToAnsi(newName);
             item.SetCaption(view.ValueName);
@@ -307,28 +437,32 @@ int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll) {
         return applyAll ? mrAll : answer;
     }
 
-    // String data, written back with its own type once the user agrees.
+    // String data: replaced within all of it, every other character and
+    // byte written back as it was, with the value's own type.
     DWORD type = REG_SZ;
     std::wstring oldText;
+    std::string oddByte;
     bool read = false;
-    if (FRegistry.OpenKeyReadOnly(path)) read = ReadText(FRegistry.CurrentKey(), view.WideName, type, oldText);
+    if (FRegistry.OpenKeyReadOnly(path)) read = ReadStoredText(FRegistry.CurrentKey(), view.WideName, type, oldText, oddByte);
     FRegistry.CloseKey();
-    if (!read) return 0;
+    if (!read) return fail(msgAccessRegistryError);
     const std::wstring newText = ReplaceAllIgnoringCase(oldText, find, replacement);
-    answer = confirm(msgSureToChangeFrom + "\r\n" + sVallueName + ":\r\n" + ToAnsi(oldText) + "\r\n" + msgChangeTo +
-                     "\r\n" + ToAnsi(newText));
+    answer = confirm(ToWide(msgSureToChangeFrom) + L"\r\n" + ToWide(sVallueName) + L":\r\n" + ShownText(oldText) +
+                     L"\r\n" + ToWide(msgChangeTo) + L"\r\n" + ShownText(newText));
     if (!agreed(answer)) return applyAll ? mrAll : answer;
     bool written = false;
     if (FRegistry.OpenKey(path, false)) {
-        const std::wstring stored = newText + L'\0';
+        std::string stored(reinterpret_cast<const char*>(newText.data()), newText.size() * sizeof(wchar_t));
+        stored += oddByte;
         written = SetValueExact(FRegistry.CurrentKey(), view.WideName.c_str(), type, stored.data(),
-                                static_cast<DWORD>(stored.size() * sizeof(wchar_t)));
+                                static_cast<DWORD>(stored.size()));
     }
     FRegistry.CloseKey();
     if (!written) {
-        NotifyError(msgAccessRegistryError);
+        fail(msgAccessRegistryError);
     } else {
-        const std::string shown = ToAnsi(newText);
+        done();
+        const std::string shown = ToAnsi(SearchedText(newText));
         ShowEditedValue(item, view, type, reinterpret_cast<const BYTE*>(shown.c_str()), shown.size() + 1);
     }
     return applyAll ? mrAll : answer;

@@ -1,5 +1,7 @@
 #include "UnitReplaceConfirm.h"
 
+#include <algorithm>
+
 #include "UnitMain.h"
 #include "resource.h"
 
@@ -25,7 +27,43 @@ void TfrmReplaceConfirm::FormCreate() {
     btnYes.SetGlyph(frmMain->imglstMain, iiGlyphOk);
     btnNo.SetGlyph(frmMain->imglstMain, iiGlyphNo);
     btnCancel.SetGlyph(frmMain->imglstMain, iiGlyphCancel);
+    lblInfo.RemoveLimit();  // data of any length is shown whole
+    FKeyBounds = lblKey.BoundsRect();
+    for (TControl* c : std::initializer_list<TControl*>{&lblInfo, &btnAll, &btnYes, &btnNo, &btnCancel})
+        FBelow.emplace_back(c, c->BoundsRect());
+    RECT client{};
+    ::GetClientRect(Handle, &client);
+    FClientSize = {client.right, client.bottom};
     CenterOnScreen();
 }
 
-void TfrmReplaceConfirm::FormShow(TObject*) { btnAll.SetVisible(ShowAllButton); }
+void TfrmReplaceConfirm::FormShow(TObject*) {
+    btnAll.SetVisible(ShowAllButton);
+    FitKeyLabel();
+    btnYes.SetFocus();
+}
+
+void TfrmReplaceConfirm::FitKeyLabel() {
+    const std::wstring text = lblKey.WideCaption();
+    const int width = FKeyBounds.right - FKeyBounds.left, height = FKeyBounds.bottom - FKeyBounds.top;
+    RECT need{0, 0, width, 0};
+    HDC dc = ::GetDC(lblKey.Handle);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(lblKey.Handle, WM_GETFONT, 0, 0)));
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
+                DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(lblKey.Handle, dc);
+    // Grown by what the path needs, as far as the screen allows.
+    RECT work{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT frame{0, 0, FClientSize.cx, FClientSize.cy};
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrA(Handle, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongPtrA(Handle, GWL_EXSTYLE)));
+    const int room = std::max(0L, (work.bottom - work.top) - (frame.bottom - frame.top));
+    const int extra = std::min(std::max(0, static_cast<int>(need.bottom) - height), room);
+    lblKey.SetBounds(FKeyBounds.left, FKeyBounds.top, width, height + extra);
+    for (const auto& [control, r] : FBelow)
+        control->SetBounds(r.left, r.top + extra, r.right - r.left, r.bottom - r.top);
+    SetClientSize(FClientSize.cx, FClientSize.cy + extra);
+    CenterOnScreen();
+}

@@ -1,5 +1,7 @@
 #include "Components.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 #include "StdCtrls.h"
 
@@ -25,6 +27,31 @@ std::string TControl::Caption() const {
 
 void TControl::SetCaption(const std::string& text) {
     if (Handle) ::SetWindowTextA(Handle, text.c_str());
+}
+
+// Our subclass procedure is an ANSI one: a wide text sent through it would
+// pass the code page. The procedure of the control's class, in its wide
+// form, takes the text as it is.
+namespace {
+
+LRESULT CallClassProcW(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const auto proc = reinterpret_cast<WNDPROC>(::GetClassLongPtrW(hwnd, GCLP_WNDPROC));
+    return proc ? ::CallWindowProcW(proc, hwnd, msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+std::wstring TControl::WideCaption() const {
+    if (!Handle) return {};
+    const LRESULT len = CallClassProcW(Handle, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring s(static_cast<size_t>(std::max<LRESULT>(len, 0)) + 1, L'\0');
+    const LRESULT got = CallClassProcW(Handle, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(&s[0]));
+    s.resize(static_cast<size_t>(std::min<LRESULT>(std::max<LRESULT>(got, 0), len)));
+    return s;
+}
+
+void TControl::SetWideCaption(const std::wstring& text) {
+    if (Handle) CallClassProcW(Handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TControl::SetVisible(bool visible) {

@@ -67,6 +67,10 @@ public:
 
     std::string Caption() const;
     void SetCaption(const std::string& text);
+    // The text by the real (wide) characters, which the code page may not
+    // hold: it goes straight to the control's own procedure.
+    std::wstring WideCaption() const;
+    void SetWideCaption(const std::wstring& text);
     bool Visible() const { return Handle && ::IsWindowVisible(Handle); }
     void SetVisible(bool visible);
     bool Enabled() const { return Handle && ::IsWindowEnabled(Handle); }

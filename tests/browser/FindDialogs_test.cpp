@@ -62,6 +62,15 @@ TEST_F(FindDialogsTest, FindOptionsInterlockAndTheFindButtonFollowsThem) {
     EXPECT_EQ(f.rdgrpCondition.ItemIndex(), 1);
     Press(f, f.btnCancel);
     EXPECT_EQ(frmMain->FFindState.FoundKind, fkNone);
+
+    // The title-bar button cancels it the same way.
+    frmMain->FFindState.FoundKind = fkValueName;
+    ScriptDialogs([](TForm& form) {
+        ::SendMessageA(form.Handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return form.ModalResult;
+    });
+    EXPECT_EQ(f.ShowModal(), mrCancel);
+    EXPECT_EQ(frmMain->FFindState.FoundKind, fkNone);
 }
 
 TEST_F(FindDialogsTest, ReplaceButtonsAndProgress) {
