@@ -731,12 +731,11 @@ TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned c
 
 std::string ShownName(const std::wstring& name) {
     if (name.empty()) return std::string();
-    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()), nullptr,
-                                        0, nullptr, nullptr);
+    const int size = static_cast<int>(name.size());
+    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), size, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
-        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()), &text[0], n,
-                              "?", nullptr);
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), size, &text[0], n, "?", nullptr);
     return text;
 }
 

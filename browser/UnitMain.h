@@ -202,7 +202,8 @@ public:
         msgReplaceActionCanceled, msgNotFound, msgImportSuccess, msgUnknowRegistryFileVersion,
         msgErrorHappenWhenImport, msgFileNotExit, msgSureToImportFile, msgContinueToReplaceAllSameItems,
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
-        msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved, msgKeyAccessDenied, msgFavoriteNameNotKept;
+        msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved, msgKeyAccessDenied,
+        msgFavoriteNameNotKept;
 
     // ---- Key tree ----
     void ClearKeyTree();

@@ -126,7 +126,8 @@ bool TfrmMain::ShowKeyNode(TTreeNode node, HKEY rootKey, const std::wstring& key
         // The tree may still hold a key that another program has deleted;
         // one that exists but may not be read is selected with no values.
         TRegKey key;
-        const LONG opened = node && NodeData(node) ? key.Open(rootKey, GetNodeKeyPath(node), KEY_READ) : ERROR_FILE_NOT_FOUND;
+        const LONG opened =
+            node && NodeData(node) ? key.Open(rootKey, GetNodeKeyPath(node), KEY_READ) : ERROR_FILE_NOT_FOUND;
         if (opened == ERROR_SUCCESS || opened == ERROR_ACCESS_DENIED) {
             TTreeNode parent = node.Parent();
             (parent ? parent : node).Expand(false);

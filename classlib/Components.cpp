@@ -182,7 +182,8 @@ void TControl::UseUnicodeWindow() {
     RECT r{};
     ::GetWindowRect(old, &r);
     // A combo box's window is as high as its open list.
-    if (::lstrcmpiW(className, L"ComboBox") == 0) ::SendMessageW(old, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r));
+    if (::lstrcmpiW(className, L"ComboBox") == 0)
+        ::SendMessageW(old, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r));
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     const std::wstring text = WindowTextW(old);
     HWND created = ::CreateWindowExW(
@@ -502,7 +503,8 @@ std::wstring TComboBox::WideItem(int index) const {
     const LRESULT len = ::SendMessageW(Handle, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (len == CB_ERR) return {};
     std::wstring s(static_cast<size_t>(len) + 1, L'\0');
-    const LRESULT got = ::SendMessageW(Handle, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&s[0]));
+    const LRESULT got =
+        ::SendMessageW(Handle, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&s[0]));
     s.resize(got == CB_ERR ? 0 : static_cast<size_t>(got));
     return s;
 }

@@ -67,9 +67,9 @@ void TForm::ShowHints() {
     if (!Handle) return;
     auto addTool = [this](HWND window, TControl* control) {
         if (!FToolTip) {
-            FToolTip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle, nullptr,
-                                         Application().Instance, nullptr);
+            FToolTip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, Handle, nullptr, Application().Instance, nullptr);
             if (!FToolTip) return;
             // Long hints (the wildcard syntax) wrap instead of running off the screen.
             ::SendMessageW(FToolTip, TTM_SETMAXTIPWIDTH, 0, 400);
