@@ -72,6 +72,8 @@ const TLanguageText kTexts[] = {
     {"msgKeyNotWritable", "This key can not be written; what was found in it is left as it is:", "无法写入此键，其中找到的内容保持不变:", M},
     {"msgReplacedCount", "Replaced:", "已替换:", M},
     {"msgNotReplacedCount", "Could not be replaced:", "无法替换:", M},
+    {"msgKeyAccessDenied", "Access denied: this key can not be read.", "拒绝访问: 无法读取此键。", M},
+    {"msgFavoriteNameNotKept", "The favorites file can not hold the name of this key, so it was not added:", "收藏夹文件无法保存此键的名称，因此未添加:", M},
 
     // Message and caption fields of the other windows.
     {"frmBin.smsgUnknownImageFormat", "Unknow Image format!", "未知的图像格式！", F},

@@ -72,6 +72,8 @@ const TextField kTextFields[] = {
     {"msgFavoritesNotSaved", &TfrmMain::msgFavoritesNotSaved},
     {"msgKeyNotWritable", &TfrmMain::msgKeyNotWritable}, {"msgReplacedCount", &TfrmMain::msgReplacedCount},
     {"msgNotReplacedCount", &TfrmMain::msgNotReplacedCount},
+    {"msgKeyAccessDenied", &TfrmMain::msgKeyAccessDenied},
+    {"msgFavoriteNameNotKept", &TfrmMain::msgFavoriteNameNotKept},
 };
 
 }  // namespace
@@ -95,6 +97,8 @@ void TfrmMain::BindComponents() {
     Bind(pnlRoot, IDC_PNLROOT, "pnlRoot", TAlign::alLeft, &pnlAddressBar);
     Bind(pnlGo, IDC_PNLGO, "pnlGo", TAlign::alRight, &pnlAddressBar);
     Bind(cmbbxAddress, IDC_CMBBXADDRESS, "cmbbxAddress", TAlign::alClient, &pnlAddressBar);
+    // Addresses are the keys' real names, which the code page may not hold.
+    cmbbxAddress.UseUnicodeWindow();
     splttrMain.Control = &trvwKeys;
 
     // Menus.
@@ -616,10 +620,9 @@ void TfrmMain::trvwKeysClick(TObject*) {
     TTreeData* data = NodeData(node);
     if (!node || !data) return;
     ClearValueList();
-    const std::string path = GetNodePath(node);
     LoadValues(node);
     ShowNodeLongName(node);
-    AddAddressHistory(RootKeyToName(data->RootKey) + ":" + path);
+    AddAddressHistory(ToWide(RootKeyToName(data->RootKey)) + L":" + GetNodeKeyPath(node));
 }
 
 void TfrmMain::trvwKeysKeyUp(TObject* sender, WORD& key, UINT) {
@@ -728,6 +731,16 @@ TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned c
     return row;
 }
 
+std::string ShownName(const std::wstring& name) {
+    if (name.empty()) return std::string();
+    const int size = static_cast<int>(name.size());
+    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), size, &text[0], n, "?", nullptr);
+    return text;
+}
+
 size_t AnsiStringData(const unsigned char* data, size_t size, std::vector<unsigned char>& out) {
     const int chars = static_cast<int>(size / sizeof(WCHAR));
     const auto* text = reinterpret_cast<const WCHAR*>(data);
@@ -745,7 +758,14 @@ void TfrmMain::LoadValues(TTreeNode node) {
     if (!nodeData) return;
     const std::wstring path = GetNodeKeyPath(node);
     FRegistry.SetRootKey(nodeData->RootKey);
-    if (!FRegistry.OpenKeyReadOnly(path)) return;
+    sttsbrMain.SetPanelText(1, std::string());
+    if (!FRegistry.OpenKeyReadOnly(path)) {
+        // There, but closed to this user: the list is empty for that reason.
+        TRegKey key;
+        if (key.Open(nodeData->RootKey, path, KEY_READ) == ERROR_ACCESS_DENIED)
+            sttsbrMain.SetPanelText(1, msgKeyAccessDenied);
+        return;
+    }
     // One pass over the key reads each value's name, type and data together,
     // so a value removed by another program meanwhile is simply not listed,
     // and data that grew since the key information is read whole.

@@ -72,6 +72,10 @@ public:
     std::wstring WideName;
 };
 
+// A name as a message in the code page shows it: a character the code page
+// cannot hold shows as "?", never as a look-alike of another name.
+std::string ShownName(const std::wstring& name);
+
 // One value as the list shows it; portable so that it can be tested alone.
 struct TValueRow {
     std::string Caption, Size, Data;
@@ -206,7 +210,7 @@ public:
         msgErrorHappenWhenImport, msgFileNotExit, msgSureToImportFile, msgContinueToReplaceAllSameItems,
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
         msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved,
-        msgKeyNotWritable, msgReplacedCount, msgNotReplacedCount;
+        msgKeyNotWritable, msgReplacedCount, msgNotReplacedCount, msgKeyAccessDenied, msgFavoriteNameNotKept;
 
     // ---- Key tree ----
     void ClearKeyTree();
@@ -256,11 +260,22 @@ public:
     // Selects the key, lists its values and records its address; on failure
     // tells the user and changes nothing else.
     bool GoToKey(HKEY rootKey, const std::string& keyPath);
-    bool ShowKeyNode(TTreeNode node, HKEY rootKey, const std::string& keyPath);
-    // "ROOT:path"; an address without a full root name does nothing.
+    // Selects the node when its key is there, also when it may not be read
+    // (its list stays empty and the status bar says so); else tells the
+    // user whether the key is missing or out of reach.
+    bool ShowKeyNode(TTreeNode node, HKEY rootKey, const std::wstring& keyPath);
+    // The deepest node the tree has on the way to a key, loading nothing.
+    TTreeNode DeepestKeyNode(HKEY rootKey, const std::wstring& keyPath);
+    // The key exists, whether or not this user may read it.
+    static bool KeyIsThere(HKEY rootKey, const std::wstring& keyPath);
+    // "ROOT:path"; an address without a full root name does nothing. Names
+    // are matched exactly: text in the code page never reaches a key whose
+    // real name only looks like it there.
     void GoToAddress(const std::string& address);
+    void GoToAddress(const std::wstring& address);
     // Adds the address once (letter case aside); with show, also shows it.
     void AddAddressHistory(const std::string& address, bool show = true);
+    void AddAddressHistory(const std::wstring& address, bool show = true);
     void AddRootKeyMenuItem(const std::string& rootName);
     void RootKeyAdd(TObject* sender);
     void cmbbxAddressClick(TObject* sender);

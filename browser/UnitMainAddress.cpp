@@ -17,6 +17,16 @@ bool InsideInset(const TPanel& panel, int x, int y, int left, int right) {
     return x > left && x < panel.Width() - right && y > 5 && y < panel.Height() - 10;
 }
 
+// Only blanks, or nothing.
+bool Blank(const std::wstring& text) { return text.find_first_not_of(L" \t\r\n") == std::wstring::npos; }
+
+// A path without the separators at its ends.
+std::wstring StripSlashes(const std::wstring& path) {
+    const size_t first = path.find_first_not_of(L'\\');
+    if (first == std::wstring::npos) return {};
+    return path.substr(first, path.find_last_not_of(L'\\') - first + 1);
+}
+
 // Raised while the pointer is inside the inset, no bevel elsewhere.
 void TrackBevel(TPanel& panel, bool pressed, int x, int y, int left, int right) {
     if (pressed) return;
@@ -43,24 +53,25 @@ void TfrmMain::BindAddressCommands() {
     mnitmKeyCurrent->OnClick = pppmnitmKeyCurrent->OnClick = Handler(this, &TfrmMain::pppmnitmKeyCurrentClick);
 }
 
-bool TfrmMain::GoToKey(HKEY rootKey, const std::string& keyPath) {
-    TTreeNode node;
-    try {
-        node = FindKeyNode(rootKey, keyPath);
-    } catch (...) {
-        node = TTreeNode();
-    }
-    return ShowKeyNode(node, rootKey, keyPath);
-}
+bool TfrmMain::GoToKey(HKEY rootKey, const std::string& keyPath) { return GoToKey(rootKey, ToWide(keyPath)); }
 
 bool TfrmMain::GoToKey(HKEY rootKey, const std::wstring& keyPath) {
     TTreeNode node;
     try {
         node = FindKeyNode(rootKey, keyPath);
+        if (!node && KeyIsThere(rootKey, keyPath)) {
+            // A level on the way was listed before the key came: list it again.
+            TTreeNode deepest = DeepestKeyNode(rootKey, keyPath);
+            TTreeData* data = NodeData(deepest);
+            if (data && data->Loaded) {
+                RefreshNode(deepest);
+                node = FindKeyNode(rootKey, keyPath);
+            }
+        }
     } catch (...) {
         node = TTreeNode();
     }
-    return ShowKeyNode(node, rootKey, ToAnsi(keyPath));
+    return ShowKeyNode(node, rootKey, keyPath);
 }
 
 TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::wstring& keyPath) {
@@ -83,19 +94,49 @@ TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::wstring& keyPath) {
     return node;
 }
 
-bool TfrmMain::ShowKeyNode(TTreeNode node, HKEY rootKey, const std::string& keyPath) {
+TTreeNode TfrmMain::DeepestKeyNode(HKEY rootKey, const std::wstring& keyPath) {
+    const int index = RootKeyIndex(rootKey);
+    TTreeNode node = index < 0 ? TTreeNode() : FRootNodes.at(static_cast<size_t>(index));
+    for (size_t start = 0; node && start < keyPath.size();) {
+        size_t end = keyPath.find(L'\\', start);
+        if (end == std::wstring::npos) end = keyPath.size();
+        const std::wstring part = keyPath.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) continue;
+        TTreeNode found;
+        for (TTreeNode c = node.FirstChild(); c && !found; c = c.NextSibling()) {
+            TTreeData* data = NodeData(c);
+            if (data && ::lstrcmpiW(data->WideName.c_str(), part.c_str()) == 0) found = c;
+        }
+        if (!found) break;
+        node = found;
+    }
+    return node;
+}
+
+bool TfrmMain::KeyIsThere(HKEY rootKey, const std::wstring& keyPath) {
+    // A key that this user may not read is there all the same.
+    TRegKey key;
+    const LONG opened = key.Open(rootKey, StripSlashes(keyPath), KEY_QUERY_VALUE);
+    return opened == ERROR_SUCCESS || opened == ERROR_ACCESS_DENIED;
+}
+
+bool TfrmMain::ShowKeyNode(TTreeNode node, HKEY rootKey, const std::wstring& keyPath) {
     try {
-        // The tree may still hold a key that another program has deleted.
+        // The tree may still hold a key that another program has deleted;
+        // one that exists but may not be read is selected with no values.
         TRegKey key;
-        if (node && NodeData(node) && key.Open(rootKey, GetNodeKeyPath(node), KEY_READ) == ERROR_SUCCESS) {
+        const LONG opened =
+            node && NodeData(node) ? key.Open(rootKey, GetNodeKeyPath(node), KEY_READ) : ERROR_FILE_NOT_FOUND;
+        if (opened == ERROR_SUCCESS || opened == ERROR_ACCESS_DENIED) {
             TTreeNode parent = node.Parent();
             (parent ? parent : node).Expand(false);
             trvwKeys.SetSelected(node);
             ClearValueList();
             LoadValues(node);
             frmGoTo->GoToDone = true;
-            sttsbrMain.SetPanelText(0, GetNodeLongName(node));
-            AddAddressHistory(RootKeyToName(NodeData(node)->RootKey) + ":" + GetNodePath(node), true);
+            ShowNodeLongName(node);
+            AddAddressHistory(ToWide(RootKeyToName(NodeData(node)->RootKey)) + L":" + GetNodeKeyPath(node), true);
             return true;
         }
     } catch (...) {
@@ -103,23 +144,37 @@ bool TfrmMain::ShowKeyNode(TTreeNode node, HKEY rootKey, const std::string& keyP
     }
     frmGoTo->GoToDone = false;
     const std::string root = RootKeyToName(rootKey);
-    // LF, then CR: the message puts the key on a line of its own.
-    NotifyError(msgWithoutKey + "\n\r" + (keyPath.empty() ? "[" + root + "]" : "[" + root + "\\" + keyPath + "]"));
+    const std::string path = ShownName(keyPath);
+    const std::string longName = path.empty() ? "[" + root + "]" : "[" + root + "\\" + path + "]";
+    // LF, then CR: the message puts the key on a line of its own. A key
+    // that is there but out of this user's reach is not called missing.
+    bool there = false;
+    try {
+        there = KeyIsThere(rootKey, keyPath);
+    } catch (...) {
+    }
+    NotifyError((there ? msgKeyAccessDenied : msgWithoutKey) + "\n\r" + longName);
     return false;
 }
 
-void TfrmMain::GoToAddress(const std::string& address) {
-    const HKEY root = NameToRootKey(UpperCaseAscii(BeforeText(address, ":")));
+void TfrmMain::GoToAddress(const std::string& address) { GoToAddress(ToWide(address)); }
+
+void TfrmMain::GoToAddress(const std::wstring& address) {
+    const size_t colon = address.find(L':');
+    if (colon == std::wstring::npos) return;
+    const HKEY root = NameToRootKey(UpperCaseAscii(ToAnsi(address.substr(0, colon))));
     if (!root) return;
-    GoToKey(root, AfterText(address, ":"));
+    GoToKey(root, address.substr(colon + 1));
 }
 
-void TfrmMain::AddAddressHistory(const std::string& address, bool show) {
-    const std::string upper = UpperCaseAscii(address);
+void TfrmMain::AddAddressHistory(const std::string& address, bool show) { AddAddressHistory(ToWide(address), show); }
+
+void TfrmMain::AddAddressHistory(const std::wstring& address, bool show) {
     bool known = false;
-    for (int i = 0; i < cmbbxAddress.ItemCount() && !known; ++i) known = UpperCaseAscii(cmbbxAddress.Item(i)) == upper;
+    for (int i = 0; i < cmbbxAddress.ItemCount() && !known; ++i)
+        known = ::lstrcmpiW(cmbbxAddress.WideItem(i).c_str(), address.c_str()) == 0;
     if (!known) cmbbxAddress.AddItem(address);
-    if (show) cmbbxAddress.SetText(address);
+    if (show) cmbbxAddress.SetWideText(address);
 }
 
 void TfrmMain::AddRootKeyMenuItem(const std::string& rootName) {
@@ -131,12 +186,12 @@ void TfrmMain::RootKeyAdd(TObject* sender) {
 }
 
 void TfrmMain::cmbbxAddressClick(TObject*) {
-    const std::string text = cmbbxAddress.Text();
-    if (TrimSpaces(text).empty()) return;
+    const std::wstring text = cmbbxAddress.WideText();
+    if (Blank(text)) return;
     try {
         GoToAddress(text);
     } catch (...) {
-        NotifyError(msgWithoutKey + ":" + text);
+        NotifyError(msgWithoutKey + ":" + ShownName(text));
     }
 }
 
@@ -160,12 +215,12 @@ void TfrmMain::pnlGoMouseDown(TObject*, TMouseButton, UINT, int, int) {
 
 void TfrmMain::pnlGoMouseUp(TObject*, TMouseButton, UINT, int, int) {
     pnlGo.SetBevel(TBevelCut::bvNone);
-    const std::string text = cmbbxAddress.Text();
-    if (!TrimSpaces(text).empty()) {
+    const std::wstring text = cmbbxAddress.WideText();
+    if (!Blank(text)) {
         try {
             GoToAddress(text);
         } catch (...) {
-            NotifyError("Key:" + text + " not exists!");
+            NotifyError("Key:" + ShownName(text) + " not exists!");
         }
     }
     FGoPressed = false;
@@ -189,13 +244,13 @@ void TfrmMain::pnlRootMouseUp(TObject*, TMouseButton, UINT, int, int) {
 void TfrmMain::mnitmGoToClick(TObject*) {
     if (frmGoTo->ShowModal() != mrOk) return;
     THourGlass wait;
-    GoToKey(frmGoTo->RootKey, frmGoTo->edtKey.Text());
+    GoToKey(frmGoTo->RootKey, frmGoTo->edtKey.WideText());
 }
 
 void TfrmMain::mnitmGoToLastClick(TObject* sender) {
     if (!frmGoTo->GoToDone) return mnitmGoToClick(sender);
     THourGlass wait;
-    GoToKey(frmGoTo->RootKey, frmGoTo->edtKey.Text());
+    GoToKey(frmGoTo->RootKey, frmGoTo->edtKey.WideText());
 }
 
 void TfrmMain::pppmnitmKeyCurrentClick(TObject*) {

@@ -66,7 +66,14 @@ void TfrmMain::mnitmFavoritesAddClick(TObject*) {
     TTreeNode node = trvwKeys.Selected();
     TTreeData* data = NodeData(node);
     if (!node || !data) return;
-    frmFavorites->FavoriteKey = RootKeyToName(data->RootKey) + ":" + GetNodePath(node);
+    // The favourites file is text in the code page: a name it cannot hold
+    // would come back as another key's name.
+    const std::wstring path = GetNodeKeyPath(node);
+    if (!FitsCodePage(path)) {
+        NotifyError(msgFavoriteNameNotKept + "\r\n[" + RootKeyToName(data->RootKey) + "\\" + ShownName(path) + "]");
+        return;
+    }
+    frmFavorites->FavoriteKey = RootKeyToName(data->RootKey) + ":" + ToAnsi(path);
     frmFavorites->edtName.SetText(node.Text());
     frmFavorites->pnlHead.SetVisible(true);
     frmFavorites->pnlFavoritesList.SetVisible(false);

@@ -149,6 +149,13 @@ std::string TControl::GetTextProperty(const std::string& prop) const {
     return {};
 }
 
+std::wstring WindowTextW(HWND window) {
+    if (!window) return {};
+    std::wstring s(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    s.resize(static_cast<size_t>(std::max(0, ::GetWindowTextW(window, &s[0], static_cast<int>(s.size())))));
+    return s;
+}
+
 UINT KeyboardShiftState() {
     return (::GetKeyState(VK_SHIFT) < 0 ? MK_SHIFT : 0) | (::GetKeyState(VK_CONTROL) < 0 ? MK_CONTROL : 0);
 }
@@ -168,20 +175,59 @@ TControl::~TControl() {
 
 void TControl::Subclass() {
     if (!Handle || FOldProc) return;
+    // A window made by the wide functions keeps taking wide messages, so
+    // that no text passes through the code page on its way.
+    FUnicode = ::IsWindowUnicode(Handle) != FALSE;
     // The user-data slot, not a window property: properties cost a trip to
     // the window server on every message under Wine.
     ::SetWindowLongPtrA(Handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    FOldProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TControl::SubclassProc)));
+    const auto proc = reinterpret_cast<LONG_PTR>(&TControl::SubclassProc);
+    FOldProc = reinterpret_cast<WNDPROC>(FUnicode ? ::SetWindowLongPtrW(Handle, GWLP_WNDPROC, proc)
+                                                  : ::SetWindowLongPtrA(Handle, GWLP_WNDPROC, proc));
 }
 
 void TControl::Unhook() {
     if (Handle && FOldProc && ::IsWindow(Handle) &&
         ::GetWindowLongPtrA(Handle, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
         ::SetWindowLongPtrA(Handle, GWLP_USERDATA, 0);
-        ::SetWindowLongPtrA(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldProc));
+        if (FUnicode)
+            ::SetWindowLongPtrW(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldProc));
+        else
+            ::SetWindowLongPtrA(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldProc));
     }
     FOldProc = nullptr;
+}
+
+void TControl::UseUnicodeWindow() {
+    if (!Handle || (FUnicode && FOldProc)) return;
+    HWND old = Handle;
+    HWND parent = ::GetParent(old);
+    wchar_t className[64] = {};
+    ::GetClassNameW(old, className, 64);
+    RECT r{};
+    ::GetWindowRect(old, &r);
+    // A combo box's window is as high as its open list.
+    if (::lstrcmpiW(className, L"ComboBox") == 0)
+        ::SendMessageW(old, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r));
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    const std::wstring text = WindowTextW(old);
+    HWND created = ::CreateWindowExW(
+        static_cast<DWORD>(::GetWindowLongPtrW(old, GWL_EXSTYLE)), className, text.c_str(),
+        static_cast<DWORD>(::GetWindowLongPtrW(old, GWL_STYLE)), r.left, r.top, r.right - r.left, r.bottom - r.top,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(::GetDlgCtrlID(old))),
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(old, GWLP_HINSTANCE)), nullptr);
+    if (!created) throw EInvalidOperation("Cannot create the window of " + Name);
+    // The old one's place in the tab order.
+    const HWND before = ::GetWindow(old, GW_HWNDPREV);
+    ::SetWindowPos(created, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (const auto font = ::SendMessageW(old, WM_GETFONT, 0, 0)) ::SendMessageW(created, WM_SETFONT, font, FALSE);
+    const bool focused = ::GetFocus() == old;
+    Unhook();
+    Handle = created;
+    if (Owner) Owner->ControlWindowChanged(*this, old);
+    if (focused) ::SetFocus(created);
+    ::DestroyWindow(old);
+    Subclass();
 }
 
 bool TControl::HandleWindowMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
@@ -203,10 +249,12 @@ LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     }
     if (handled) return result;
     WNDPROC old = self->FOldProc;
+    const bool unicode = self->FUnicode;
     if (msg == WM_NCDESTROY) {
         self->Unhook();
         self->Handle = nullptr;
     }
+    if (unicode) return old ? ::CallWindowProcW(old, hwnd, msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
     return old ? ::CallWindowProcA(old, hwnd, msg, wp, lp) : ::DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -416,8 +464,16 @@ void TEdit::HandleCommand(WORD code) {
     if (code == EN_CHANGE && OnChange) OnChange(this);
 }
 
+std::wstring TEdit::WideText() const { return WindowTextW(Handle); }
+
+void TEdit::SetWideText(const std::wstring& s) {
+    if (Handle) ::SetWindowTextW(Handle, s.c_str());
+}
+
 bool TEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    if (msg == WM_CHAR && OnKeyPress) {
+    // A key-press handler sees the characters of the code page's lower half only
+    // in a Unicode window; the others pass untouched.
+    if (msg == WM_CHAR && OnKeyPress && (!FUnicode || wp < 0x80)) {
         char key = static_cast<char>(wp);
         OnKeyPress(this, key);
         if (key == 0) {
@@ -425,7 +481,8 @@ bool TEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
             return true;
         }
         if (key != static_cast<char>(wp)) {
-            result = ::CallWindowProcA(FOldProc, Handle, msg, static_cast<unsigned char>(key), lp);
+            result = FUnicode ? ::CallWindowProcW(FOldProc, Handle, msg, static_cast<unsigned char>(key), lp)
+                              : ::CallWindowProcA(FOldProc, Handle, msg, static_cast<unsigned char>(key), lp);
             return true;
         }
     } else if (msg == WM_KEYDOWN && OnKeyDown) {
@@ -461,6 +518,26 @@ void TComboBox::InsertItem(int index, const std::string& s) {
     ::SendMessageA(Handle, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
 }
 
+std::wstring TComboBox::WideText() const { return WindowTextW(Handle); }
+
+void TComboBox::SetWideText(const std::wstring& s) {
+    if (Handle) ::SetWindowTextW(Handle, s.c_str());
+}
+
+std::wstring TComboBox::WideItem(int index) const {
+    const LRESULT len = ::SendMessageW(Handle, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (len == CB_ERR) return {};
+    std::wstring s(static_cast<size_t>(len) + 1, L'\0');
+    const LRESULT got =
+        ::SendMessageW(Handle, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&s[0]));
+    s.resize(got == CB_ERR ? 0 : static_cast<size_t>(got));
+    return s;
+}
+
+void TComboBox::AddItem(const std::wstring& s) {
+    ::SendMessageW(Handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+}
+
 void TComboBox::DeleteItem(int index) { ::SendMessageA(Handle, CB_DELETESTRING, static_cast<WPARAM>(index), 0); }
 
 void TComboBox::ClearItems() { ::SendMessageA(Handle, CB_RESETCONTENT, 0, 0); }
@@ -472,6 +549,12 @@ int TComboBox::IndexOf(const std::string& s) const {
 }
 
 void TComboBox::HandleCommand(WORD code) {
+    // The box tells of a choice before it shows the chosen entry: the
+    // handlers read the entry, not the text it had before.
+    if (code == CBN_SELCHANGE) {
+        const LRESULT chosen = ::SendMessageW(Handle, CB_GETCURSEL, 0, 0);
+        if (chosen != CB_ERR) SetWideText(WideItem(static_cast<int>(chosen)));
+    }
     if ((code == CBN_EDITCHANGE || code == CBN_SELCHANGE) && OnChange) OnChange(this);
     if (code == CBN_SELCHANGE && OnClick) OnClick(this);
     if (code == CBN_DROPDOWN && OnDropDown) OnDropDown(this);

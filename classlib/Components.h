@@ -96,6 +96,11 @@ public:
 
     // Attaches to a window and subclasses it for keyboard and mouse events.
     void Subclass();
+    // Replaces the window with one made by the wide functions (same class,
+    // styles, id, place, font and text), so that it holds text the code
+    // page cannot. Call before the window is filled.
+    void UseUnicodeWindow();
+    bool Unicode() const { return FUnicode; }
     // Restores the window's own procedure and clears its user-data slot.
     void Unhook();
     virtual bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
@@ -107,6 +112,7 @@ public:
 
 protected:
     WNDPROC FOldProc = nullptr;
+    bool FUnicode = false;  // the window and its subclass take wide messages
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static void CountDeadMessage();
 
@@ -114,6 +120,9 @@ private:
     static constexpr unsigned kAlive = 0x4C697665u, kDead = 0xDEADC0DEu;
     unsigned FCanary = kAlive;
 };
+
+// A window's text read by the wide functions.
+std::wstring WindowTextW(HWND window);
 
 // The shift state of the keyboard as the MK_ flags of the key events.
 UINT KeyboardShiftState();
@@ -188,11 +197,15 @@ public:
     bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     std::string Text() const { return Caption(); }
     void SetText(const std::string& s) { SetCaption(s); }
+    // The text as the window holds it; exact only in a Unicode window.
+    std::wstring WideText() const;
+    void SetWideText(const std::wstring& s);
 };
 
 // A drop-down combo box. OnClick: an entry was chosen from the list (by
-// mouse, or by the arrow keys in the closed box); OnDropDown: the list
-// opens; OnKeyDown: a key went down in the edit part (Enter included).
+// mouse, or by the arrow keys in the closed box), and the box already shows
+// it; OnDropDown: the list opens; OnKeyDown: a key went down in the edit
+// part (Enter included).
 class TComboBox : public TControl {
 public:
     ~TComboBox() override;
@@ -206,6 +219,13 @@ public:
     int ItemCount() const;
     std::string Item(int index) const;
     void AddItem(const std::string& s);
+    // Text and entries as the window holds them; exact only in a Unicode window.
+    std::wstring WideText() const;
+    void SetWideText(const std::wstring& s);
+    std::wstring WideItem(int index) const;
+    void AddItem(const std::wstring& s);
+    // The edit part (nullptr before WatchKeys).
+    HWND EditWindow() const { return FEdit; }
     void InsertItem(int index, const std::string& s);
     void DeleteItem(int index);
     void ClearItems();

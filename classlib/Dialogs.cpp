@@ -107,7 +107,7 @@ bool TFindDialog::HandleMessage(UINT msg, LPARAM lp) {
 
 bool IsModelessDialogMessage(MSG& msg) {
     for (HWND h : ModelessDialogs())
-        if (::IsWindow(h) && ::IsDialogMessageA(h, &msg)) return true;
+        if (::IsWindow(h) && ::IsDialogMessageW(h, &msg)) return true;
     return false;
 }
 

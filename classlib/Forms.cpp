@@ -60,6 +60,41 @@ void TForm::Create(int templateId, HWND owner) {
     HWND hwnd = ::CreateDialogParamA(Application().Instance, MAKEINTRESOURCEA(templateId), owner, &TForm::DialogProc,
                                      reinterpret_cast<LPARAM>(this));
     if (!hwnd) throw EInvalidOperation("Cannot create form " + std::to_string(templateId));
+    ShowHints();
+}
+
+void TForm::ShowHints() {
+    if (!Handle) return;
+    auto addTool = [this](HWND window, TControl* control) {
+        if (!FToolTip) {
+            FToolTip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, Handle, nullptr, Application().Instance, nullptr);
+            if (!FToolTip) return;
+            // Long hints (the wildcard syntax) wrap instead of running off the screen.
+            ::SendMessageW(FToolTip, TTM_SETMAXTIPWIDTH, 0, 400);
+        }
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;  // understood by every version of the common controls
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = Handle;
+        tool.uId = reinterpret_cast<UINT_PTR>(window);
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        if (::SendMessageW(FToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) FHintTools[window] = control;
+    };
+    for (TComponent* component : FComponents) {
+        auto* control = dynamic_cast<TControl*>(component);
+        if (!control || !control->Handle || control->Hint.empty() || dynamic_cast<TToolButton*>(control)) continue;
+        if (!FHintTools.count(control->Handle)) addTool(control->Handle, control);
+        for (HWND inner = ::GetWindow(control->Handle, GW_CHILD); inner; inner = ::GetWindow(inner, GW_HWNDNEXT))
+            if (!FControls.count(inner) && !FHintTools.count(inner)) addTool(inner, control);
+    }
+}
+
+const TControl* TForm::HintOwner(HWND tool) const {
+    auto it = FHintTools.find(tool);
+    if (it == FHintTools.end() || !it->second->Alive()) return nullptr;
+    return it->second;
 }
 
 void TForm::Register(TComponent& component, const std::string& name) {
@@ -121,6 +156,7 @@ TMenuItem* TForm::MenuItemOfCommand(int id) const {
 }
 
 void TForm::Show() {
+    ShowHints();
     if (OnShow) OnShow(this);
     ::ShowWindow(Handle, SW_SHOW);
 }
@@ -153,6 +189,7 @@ void TForm::SetClientSize(int width, int height) {
 
 int TForm::ShowModal() {
     ModalResult = mrNone;
+    ShowHints();
     if (Seams().ShowModal) {
         FModal = true;
         try {
@@ -175,7 +212,7 @@ int TForm::ShowModal() {
     ::SetActiveWindow(Handle);
     MSG msg;
     while (ModalResult == mrNone) {
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             ModalResult = mrCancel;
@@ -183,7 +220,7 @@ int TForm::ShowModal() {
         }
         if (HandleDialogMessage(msg)) continue;
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     FModal = false;
     if (owner && ownerWasEnabled) ::EnableWindow(owner, TRUE);
@@ -258,7 +295,7 @@ bool TForm::HandleDialogMessage(MSG& msg) {
     bool handled = false;
     Guarded([&] { handled = form->IsShortCut(msg); });
     if (handled) return true;
-    if (form != Application().MainForm && ::IsDialogMessageA(form->Handle, &msg)) return true;
+    if (form != Application().MainForm && ::IsDialogMessageW(form->Handle, &msg)) return true;
     return false;
 }
 
@@ -276,6 +313,8 @@ INT_PTR CALLBACK TForm::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         self->Handle = nullptr;
         self->FControls.clear();
+        self->FToolTip = nullptr;  // destroyed with its owner
+        self->FHintTools.clear();
         return FALSE;
     }
     bool handled = false;
@@ -340,6 +379,22 @@ INT_PTR TForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
         }
         case WM_NOTIFY: {
             auto* hdr = reinterpret_cast<NMHDR*>(lp);
+            if ((hdr->code == TTN_GETDISPINFOA || hdr->code == TTN_GETDISPINFOW) && hdr->hwndFrom == FToolTip &&
+                FToolTip) {
+                const TControl* owner = HintOwner(reinterpret_cast<HWND>(hdr->idFrom));
+                static std::string hint;  // must outlive this message
+                static std::wstring wideHint;
+                hint = owner ? owner->Hint : std::string();
+                if (hdr->code == TTN_GETDISPINFOA) {
+                    reinterpret_cast<NMTTDISPINFOA*>(lp)->lpszText = &hint[0];
+                } else {
+                    const int n = ::MultiByteToWideChar(CP_ACP, 0, hint.c_str(), -1, nullptr, 0);
+                    wideHint.assign(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+                    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, hint.c_str(), -1, &wideHint[0], n);
+                    reinterpret_cast<NMTTDISPINFOW*>(lp)->lpszText = &wideHint[0];
+                }
+                return 0;
+            }
             if (hdr->code == TTN_GETDISPINFOA) {
                 auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
                 for (TComponent* comp : FComponents) {
@@ -448,17 +503,17 @@ void TApplication::Run() {
     if (MainForm) MainForm->Show();
     MSG msg;
     while (!FTerminated) {
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) break;
         if (MainForm && MainForm->HandleDialogMessage(msg)) continue;
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 
 void TApplication::ProcessMessages() {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             FTerminated = true;
             ::PostQuitMessage(static_cast<int>(msg.wParam));
@@ -466,7 +521,7 @@ void TApplication::ProcessMessages() {
         }
         if (MainForm && MainForm->HandleDialogMessage(msg)) continue;
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 

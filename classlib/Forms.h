@@ -71,6 +71,13 @@ public:
     // A bound control that replaced its window: the new one reports to it.
     void ControlWindowChanged(TControl& control, HWND oldWindow);
 
+    // Shows the hint of every control that has one as its tool tip (tool
+    // buttons show theirs through their bar); a control's window and the
+    // windows inside it (a combo box's edit part) all show it. Adds what is
+    // new since the last call; the text is read when the tip comes up.
+    void ShowHints();
+    HWND ToolTipWindow() const { return FToolTip; }
+
     // Finds the shortcut of the focused control's pop-up menu, then of the
     // main menu, and runs it. True when the key was a shortcut.
     bool IsShortCut(const MSG& msg);
@@ -95,6 +102,10 @@ private:
     std::vector<std::pair<std::string, std::string*>> FTexts;
     std::map<HWND, TControl*> FControls;
     std::vector<TMenu*> FMenus;
+    HWND FToolTip = nullptr;
+    std::map<HWND, TControl*> FHintTools;
+    // The hint of a tool's window, converted for the tip.
+    const TControl* HintOwner(HWND tool) const;
 };
 
 class TApplication {

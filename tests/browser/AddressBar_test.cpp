@@ -1,6 +1,7 @@
 // Going to a key: the address bar, Go To, Go To Last and Current Key.
 #include "BrowserFixture.h"
 #include "UnitCurrentKey.h"
+#include "UnitFind.h"
 #include "UnitGoTo.h"
 #include "zrvRegistry.h"
 
@@ -115,4 +116,203 @@ TEST_F(AddressBarTest, GoToGoToLastAndCurrentKey) {
     frmMain->mnitmKeyCurrent->Click();
     EXPECT_EQ(shortName, "");
     EXPECT_EQ(longName, "[HKEY_CURRENT_USER]");
+}
+
+TEST_F(AddressBarTest, AChoiceFromTheOpenListGoesWhereTheUserPointed) {
+    TComboBox& combo = frmMain->cmbbxAddress;
+    const std::string sub = "HKEY_CURRENT_USER:" + Scratch.Path + "\\Sub";
+    frmMain->GoToAddress(sub);
+    frmMain->GoToAddress(sub + "\\Inner");
+    ASSERT_EQ(combo.Text(), sub + "\\Inner");
+    // The mouse: the list opens and the row of the first address is clicked.
+    const int row = combo.IndexOf(sub);
+    ASSERT_GE(row, 0);
+    ::SendMessageA(combo.Handle, CB_SHOWDROPDOWN, TRUE, 0);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(::GetComboBoxInfo(combo.Handle, &info));
+    RECT r{};
+    ::SendMessageA(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::SendMessageA(info.hwndList, WM_MOUSEMOVE, 0, at);
+    ::SendMessageA(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageA(info.hwndList, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(SelectedPath(), "[HKEY_CURRENT_USER\\" + Scratch.Path + "\\Sub]");
+    EXPECT_EQ(combo.Text(), sub);
+
+    // The keyboard agrees: an arrow in the closed box shows another entry,
+    // Enter goes to the entry shown.
+    const HWND edit = ::GetWindow(combo.Handle, GW_CHILD);
+    ::SendMessageA(edit, WM_KEYDOWN, VK_DOWN, 1);
+    const std::string shown = combo.Text();
+    ASSERT_NE(shown, sub);
+    ::SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+    TTreeNode node = frmMain->trvwKeys.Selected();
+    EXPECT_EQ(RootKeyToName(TfrmMain::NodeData(node)->RootKey) + ":" + frmMain->GetNodePath(node), shown);
+}
+
+TEST_F(AddressBarTest, AKeyThatCannotBeReadIsSelectedAndOnlyAMissingOneIsCalledMissing) {
+    Scratch.AddKey("Sub\\Closed\\Deeper");
+    Scratch.SetString("v", "x", "Sub\\Closed");
+    const std::string closed = Scratch.Path + "\\Sub\\Closed";
+    SetAccess(HKEY_CURRENT_USER, closed, L"D:P");
+    struct Reopen {
+        std::string Path;
+        ~Reopen() { Unlock(HKEY_CURRENT_USER, Path); }
+    } reopen{closed};
+    HKEY probe = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, closed.c_str(), 0, KEY_READ, &probe), ERROR_ACCESS_DENIED);
+    const std::string denied = "Access denied: this key can not be read.";
+
+    frmGoTo->GoToDone = false;
+    frmMain->GoToAddress("HKEY_CURRENT_USER:" + closed);
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    EXPECT_EQ(SelectedPath(), "[HKEY_CURRENT_USER\\" + closed + "]");
+    EXPECT_EQ(frmMain->lstvwValues.Count(), 0);
+    EXPECT_EQ(frmMain->sttsbrMain.PanelText(1), denied);
+    EXPECT_EQ(frmMain->cmbbxAddress.Text(), "HKEY_CURRENT_USER:" + closed);
+    EXPECT_TRUE(frmGoTo->GoToDone);
+    frmMain->GoToAddress("HKEY_CURRENT_USER:" + Scratch.Path + "\\Sub");
+    EXPECT_EQ(frmMain->sttsbrMain.PanelText(1), "");
+
+    // A key below it is there, but the tree cannot list its way to it.
+    const std::string deeper = closed + "\\Deeper";
+    frmMain->GoToAddress("HKEY_CURRENT_USER:" + deeper);
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, denied + "\n\r[HKEY_CURRENT_USER\\" + deeper + "]");
+    EXPECT_FALSE(frmGoTo->GoToDone);
+    // Only a key that is not there is called missing.
+    Boxes.Boxes.clear();
+    frmMain->GoToAddress("HKEY_CURRENT_USER:" + closed + "x");
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "Your registry without Key:\n\r[HKEY_CURRENT_USER\\" + closed + "x]");
+    EXPECT_EQ(SelectedPath(), "[HKEY_CURRENT_USER\\" + Scratch.Path + "\\Sub]");
+    // One made by another program after its level was listed is there too.
+    Scratch.AddKey("Sub\\Late");
+    frmMain->GoToAddress("HKEY_CURRENT_USER:" + Scratch.Path + "\\Sub\\Late");
+    EXPECT_EQ(SelectedPath(), "[HKEY_CURRENT_USER\\" + Scratch.Path + "\\Sub\\Late]");
+    EXPECT_EQ(Boxes.Boxes.size(), 1u);
+}
+
+namespace {
+
+// The text of the tool tip that a control's window (or a window inside it)
+// shows, as its form answers the tip; "(no tip)" when none is set up.
+std::string TipOf(TForm& form, HWND window) {
+    for (HWND tip = ::FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); tip;
+         tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
+        if (::GetWindow(tip, GW_OWNER) != form.Handle) continue;
+        TTTOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.hwnd = form.Handle;
+        tool.uId = reinterpret_cast<UINT_PTR>(window);
+        if (!::SendMessageA(tip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool))) continue;
+        NMTTDISPINFOA info{};
+        info.hdr.hwndFrom = tip;
+        info.hdr.idFrom = reinterpret_cast<UINT_PTR>(window);
+        info.hdr.code = TTN_GETDISPINFOA;
+        info.uFlags = TTF_IDISHWND;
+        ::SendMessageA(form.Handle, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        return info.lpszText && info.lpszText != LPSTR_TEXTCALLBACKA ? info.lpszText : info.szText;
+    }
+    return "(no tip)";
+}
+
+}  // namespace
+
+TEST_F(AddressBarTest, EveryHintIsShownAsAToolTip) {
+    EXPECT_EQ(TipOf(*frmMain, frmMain->pnlRoot.Handle), "Input a rootkey's name");
+    EXPECT_EQ(TipOf(*frmMain, frmMain->pnlGo.Handle), "Goto key special in address combobox");
+    const std::string address = "Input key's address here,then you could jump to it quickly";
+    EXPECT_EQ(TipOf(*frmMain, frmMain->cmbbxAddress.Handle), address);
+    // The pointer over the text part of the box is over the box's edit.
+    EXPECT_EQ(TipOf(*frmMain, ::GetWindow(frmMain->cmbbxAddress.Handle, GW_CHILD)), address);
+    TControl* wildcards = dynamic_cast<TControl*>(frmFind->FindComponent("chckbxWildCharSurport"));
+    ASSERT_NE(wildcards, nullptr);
+    EXPECT_NE(wildcards->Hint.find("\"*\" matches any characters"), std::string::npos);
+    EXPECT_EQ(TipOf(*frmFind, wildcards->Handle), wildcards->Hint);
+    // A control without a hint shows no tip.
+    EXPECT_EQ(TipOf(*frmMain, frmMain->pnlAddress.Handle), "(no tip)");
+}
+
+TEST_F(AddressBarTest, RealNamesGoToTheirOwnKeysNeverToLookAlikes) {
+    const std::wstring base = W(Scratch.Path);
+    const std::wstring macron = base + L"\\\u01001", plain = base + L"\\A1", cyrillic = base + L"\\\u0436";
+    for (const std::wstring& path : {macron, plain, cyrillic, base + L"\\?"}) CreateWide(HKEY_CURRENT_USER, path);
+    auto selected = [] { return frmMain->GetNodeKeyPath(frmMain->trvwKeys.Selected()); };
+    TComboBox& combo = frmMain->cmbbxAddress;
+    const HWND edit = ::GetWindow(combo.Handle, GW_CHILD);
+    auto boxText = [&] {
+        wchar_t text[512] = {};
+        ::GetWindowTextW(combo.Handle, text, 512);
+        return std::wstring(text);
+    };
+    const std::wstring macronAddress = L"HKEY_CURRENT_USER:" + macron;
+
+    // Clicked in the tree: the box and its history hold the real name, and
+    // Enter goes back to that key, not to its look-alike.
+    frmMain->GoToAddress("HKEY_CURRENT_USER:" + Scratch.Path);
+    frmMain->trvwKeys.Selected().Expand(false);
+    TTreeNode node = frmMain->FindKeyNode(HKEY_CURRENT_USER, macron);
+    ASSERT_TRUE(node);
+    frmMain->trvwKeys.SetSelected(node);
+    frmMain->trvwKeysClick(nullptr);
+    EXPECT_EQ(boxText(), macronAddress);
+    bool inHistory = false;
+    for (int i = 0; i < combo.ItemCount(); ++i) {
+        wchar_t item[512] = {};
+        ::SendMessageW(combo.Handle, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+        inHistory = inHistory || macronAddress == item;
+    }
+    EXPECT_TRUE(inHistory);
+    frmMain->GoToAddress("HKEY_CURRENT_USER:" + Scratch.Path);
+    ::SetWindowTextW(combo.Handle, macronAddress.c_str());
+    ::SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(selected(), macron);
+
+    // Typed: a letter the code page lacks stays itself on its way through
+    // the program's message loop.
+    ::SetWindowTextW(combo.Handle, (L"HKEY_CURRENT_USER:" + base + L"\\").c_str());
+    ::SendMessageW(edit, EM_SETSEL, 0x7FFF, 0x7FFF);
+    ::PostMessageW(edit, WM_CHAR, 0x0436, 1);
+    Application().ProcessMessages();
+    EXPECT_EQ(boxText(), L"HKEY_CURRENT_USER:" + cyrillic);
+    ::SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(selected(), cyrillic);
+
+    // Go To and Go To Last carry the real path.
+    ScriptDialogs([&](TForm& form) {
+        if (&form == frmGoTo) {
+            frmGoTo->rdgrpHKey.ClickItem(1);
+            ::SetWindowTextW(frmGoTo->edtKey.Handle, macron.c_str());
+        }
+        return static_cast<int>(mrOk);
+    });
+    frmMain->mnitmGoTo->Click();
+    EXPECT_EQ(selected(), macron);
+    frmMain->GoToAddress("HKEY_CURRENT_USER:" + Scratch.Path);
+    frmMain->mnitmGoToLast->Click();
+    EXPECT_EQ(selected(), macron);
+    EXPECT_TRUE(Boxes.Boxes.empty());
+
+    // Favourites are code-page text: a name they cannot hold is refused,
+    // naming the key; a code-page line goes to exactly its key or nowhere.
+    FilesToRemove.push_back(frmMain->FavoritesFileName());
+    const int shown = DialogsShown;
+    const std::vector<std::string> before = frmMain->FFavorites.Items();
+    frmMain->mnitmFavoritesAddClick(nullptr);
+    EXPECT_EQ(DialogsShown, shown);
+    EXPECT_EQ(frmMain->FFavorites.Items(), before);
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_NE(Boxes.Boxes[0].Text.find("[HKEY_CURRENT_USER\\" + Scratch.Path + "\\?1]"), std::string::npos);
+    Boxes.Boxes.clear();
+    frmMain->FFavorites.Add("plain=HKEY_CURRENT_USER:" + Scratch.Path + "\\A1");
+    frmMain->AddFavoriteMenuItem("plain");
+    frmMain->FFavoriteItems.back().Item->Click();
+    EXPECT_EQ(selected(), plain);
+    classlib::DeleteRegistryTree(HKEY_CURRENT_USER, Scratch.Path + "\\A1");
+    frmMain->RefreshNode(frmMain->FindKeyNode(HKEY_CURRENT_USER, base));
+    frmMain->FFavoriteItems.back().Item->Click();
+    EXPECT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_NE(selected(), macron);
 }
