@@ -4,7 +4,11 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <functional>
+#include <memory>
+
 #include "Components.h"
+#include "Graphics.h"
 
 namespace classlib {
 
@@ -19,6 +23,10 @@ public:
 
 protected:
     virtual bool IsSave() const = 0;
+    // Adds what a kind of dialog needs (a hook) before the dialog runs, and
+    // drops it after.
+    virtual void Prepare(OPENFILENAMEA&) {}
+    virtual void Finish() {}
 };
 
 class TOpenDialog : public TFileDialog {
@@ -29,6 +37,32 @@ protected:
 class TSaveDialog : public TFileDialog {
 protected:
     bool IsSave() const override { return true; }
+};
+
+// The picture open dialog: the open dialog with a preview of the selected
+// file beside the list. Decode makes the picture of a file (it throws or
+// gives none when the file holds none); the preview shows it fitted to its
+// place, or nothing.
+class TOpenPictureDialog : public TOpenDialog {
+public:
+    ~TOpenPictureDialog() override;
+    std::function<std::unique_ptr<TGraphic>(const std::string& fileName)> Decode;
+    // Shows the file in the preview; false (an empty preview) when it holds no picture.
+    bool PreviewFile(const std::string& fileName);
+    TGraphic* PreviewPicture() const { return FPreview.get(); }
+    HWND PreviewWindow() const { return FPreviewWindow; }
+
+protected:
+    void Prepare(OPENFILENAMEA& ofn) override;
+    void Finish() override;
+
+private:
+    static UINT_PTR CALLBACK Hook(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK PreviewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void AddPreview(HWND dialog);
+    void PaintPreview(HDC dc, const RECT& area);
+    std::unique_ptr<TGraphic> FPreview;
+    HWND FPreviewWindow = nullptr;
 };
 
 // The find and replace dialogs of the system. They are modeless: the owner

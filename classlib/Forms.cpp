@@ -1,5 +1,7 @@
 #include "Forms.h"
 
+#include <algorithm>
+
 #include "Dialogs.h"
 #include "Seams.h"
 #include "StdCtrls.h"
@@ -30,6 +32,42 @@ void ForgetForm(HWND hwnd) {
             return;
         }
 }
+
+// The forms running a modal loop, the innermost last.
+std::vector<TForm*>& ModalForms() {
+    static std::vector<TForm*> forms;
+    return forms;
+}
+
+// Puts every other window of the program out of reach of mouse and keyboard
+// while a modal form runs, and gives back what it took when it ends.
+class TOutOfReach {
+public:
+    TOutOfReach(HWND modal, HWND owner) : FModal(modal), FOwner(owner) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), &TOutOfReach::Take, reinterpret_cast<LPARAM>(this));
+        if (owner && ::IsWindowEnabled(owner) &&
+            std::find(FTaken.begin(), FTaken.end(), owner) == FTaken.end())
+            FTaken.push_back(owner);
+        for (HWND h : FTaken) ::EnableWindow(h, FALSE);
+    }
+    ~TOutOfReach() {
+        for (HWND h : FTaken)
+            if (::IsWindow(h)) ::EnableWindow(h, TRUE);
+    }
+    TOutOfReach(const TOutOfReach&) = delete;
+    TOutOfReach& operator=(const TOutOfReach&) = delete;
+
+private:
+    static BOOL CALLBACK Take(HWND h, LPARAM self) {
+        auto* me = reinterpret_cast<TOutOfReach*>(self);
+        if (h != me->FModal && ::IsWindowVisible(h) && ::IsWindowEnabled(h)) me->FTaken.push_back(h);
+        return TRUE;
+    }
+    HWND FModal, FOwner;
+    std::vector<HWND> FTaken;
+};
+
+bool IsKeyMessage(UINT msg) { return msg >= WM_KEYFIRST && msg <= WM_KEYLAST; }
 
 bool IsEditWindow(HWND hwnd) {
     char cls[64] = {};
@@ -205,27 +243,37 @@ int TForm::ShowModal() {
         return ModalResult;
     }
     HWND owner = ::GetWindow(Handle, GW_OWNER);
-    const bool ownerWasEnabled = owner && ::IsWindowEnabled(owner);
-    if (owner) ::EnableWindow(owner, FALSE);
-    FModal = true;
-    Show();
-    ::SetActiveWindow(Handle);
-    MSG msg;
-    while (ModalResult == mrNone) {
-        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            ModalResult = mrCancel;
-            break;
+    // When the form closes, the keyboard goes back to the window and control
+    // that had it: with nested dialogs that is the dialog below, not the owner.
+    const TFocusReturn focus(owner);
+    {
+        const TOutOfReach others(Handle, owner);
+        FModal = true;
+        ModalForms().push_back(this);
+        struct TEnd {
+            TForm* Form;
+            ~TEnd() {
+                auto& forms = ModalForms();
+                forms.erase(std::remove(forms.begin(), forms.end(), Form), forms.end());
+                Form->FModal = false;
+            }
+        } end{this};
+        Show();
+        ::SetActiveWindow(Handle);
+        MSG msg;
+        while (ModalResult == mrNone) {
+            const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+            if (got <= 0) {
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
+                ModalResult = mrCancel;
+                break;
+            }
+            if (HandleDialogMessage(msg)) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
         }
-        if (HandleDialogMessage(msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
     }
-    FModal = false;
-    if (owner && ownerWasEnabled) ::EnableWindow(owner, TRUE);
     Hide();
-    if (owner) ::SetActiveWindow(owner);
     return ModalResult;
 }
 
@@ -289,6 +337,15 @@ bool TForm::IsShortCut(const MSG& msg) {
 }
 
 bool TForm::HandleDialogMessage(MSG& msg) {
+    // A key for a window that a modal form put out of reach (the focus was
+    // left there) never acts: the modal form takes the keyboard back.
+    if (IsKeyMessage(msg.message) && !ModalForms().empty()) {
+        HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+        if (root && !::IsWindowEnabled(root)) {
+            if (HWND modal = ModalForms().back()->Handle) ::SetActiveWindow(modal);
+            return true;
+        }
+    }
     if (IsModelessDialogMessage(msg)) return true;
     TForm* form = FormOf(msg.hwnd);
     if (!form) return false;

@@ -175,11 +175,18 @@ bool BrowseForFolder(HWND owner, std::string& folder) {
 TSeams RealSeams() {
     TSeams s;
     s.MessageBox = [](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+        const TFocusReturn focus;
         return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
     };
     s.ShowModal = nullptr;  // the form's own modal loop
-    s.OpenFileName = [](OPENFILENAMEA& ofn) { return ::GetOpenFileNameA(&ofn) != FALSE; };
-    s.SaveFileName = [](OPENFILENAMEA& ofn) { return ::GetSaveFileNameA(&ofn) != FALSE; };
+    s.OpenFileName = [](OPENFILENAMEA& ofn) {
+        const TFocusReturn focus;
+        return ::GetOpenFileNameA(&ofn) != FALSE;
+    };
+    s.SaveFileName = [](OPENFILENAMEA& ofn) {
+        const TFocusReturn focus;
+        return ::GetSaveFileNameA(&ofn) != FALSE;
+    };
     s.ShellExecute = [](HWND owner, const std::string& verb, const std::string& file, int show) {
         return ::ShellExecuteA(owner, verb.c_str(), file.c_str(), nullptr, nullptr, show);
     };
@@ -188,8 +195,14 @@ TSeams RealSeams() {
     };
     s.GetVersion = [](OSVERSIONINFOA& info) { return ::GetVersionExA(&info); };
     s.FarEastLocale = [] { return ::GetSystemMetrics(SM_DBCSENABLED) != 0; };
-    s.Print = PrintOnDefaultPrinter;
-    s.BrowseFolder = BrowseForFolder;
+    s.Print = [](const TPrintJob& job, std::string& error) {
+        const TFocusReturn focus;
+        return PrintOnDefaultPrinter(job, error);
+    };
+    s.BrowseFolder = [](HWND owner, std::string& folder) {
+        const TFocusReturn focus;
+        return BrowseForFolder(owner, folder);
+    };
     s.ExitProcess = [](UINT code) { ::ExitProcess(code); };
     return s;
 }
@@ -202,6 +215,18 @@ TSeams& Live() {
 }  // namespace
 
 TSeams& Seams() { return Live(); }
+
+TFocusReturn::TFocusReturn(HWND fallback)
+    : FActive(::GetActiveWindow()), FFocus(::GetFocus()), FFallback(fallback) {}
+
+TFocusReturn::~TFocusReturn() {
+    auto usable = [](HWND h) { return h && ::IsWindow(h) && ::IsWindowVisible(h) && ::IsWindowEnabled(h); };
+    HWND window = usable(FActive) ? FActive : usable(FFallback) ? FFallback : nullptr;
+    if (!window) return;
+    if (::GetActiveWindow() != window) ::SetActiveWindow(window);
+    if (window == FActive && usable(FFocus) && ::IsChild(window, FFocus) && ::GetFocus() != FFocus)
+        ::SetFocus(FFocus);
+}
 
 void ResetSeams() { Live() = RealSeams(); }
 

@@ -49,6 +49,21 @@ TSeams& Seams();
 // Puts the real Windows calls back (tests call it when they are done).
 void ResetSeams();
 
+// Gives the keyboard back, once a dialog or box has closed, to the window and
+// the control that had it before (or to the fallback window when that one is
+// gone or out of reach), so that no key meant for a modal window lands in the
+// window behind it. Everything the seams put up is wrapped in one.
+class TFocusReturn {
+public:
+    explicit TFocusReturn(HWND fallback = nullptr);
+    ~TFocusReturn();
+    TFocusReturn(const TFocusReturn&) = delete;
+    TFocusReturn& operator=(const TFocusReturn&) = delete;
+
+private:
+    HWND FActive, FFocus, FFallback;
+};
+
 // Convenience wrappers used by the program.
 OSVERSIONINFOA WindowsVersion();
 bool IsNTFamily();

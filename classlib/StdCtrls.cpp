@@ -256,15 +256,23 @@ bool RaiseMouseAndFocusEvents(TControl& control, WNDPROC original, UINT msg, WPA
     HWND hwnd = control.Handle;
     result = 0;
     if (pass) result = original ? ::CallWindowProcA(original, hwnd, msg, wp, lp) : ::DefWindowProcA(hwnd, msg, wp, lp);
-    if (!hasEvent || !::IsWindow(hwnd)) return true;
     const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
     const UINT shift = static_cast<UINT>(wp) & (MK_SHIFT | MK_CONTROL);
-    if (buttonEvent)
-        (*buttonEvent)(&control, button, shift, x, y);
-    else if (focusEvent)
-        (*focusEvent)(&control);
-    else
-        mouse.Move(&control, shift, x, y);
+    if (hasEvent && ::IsWindow(hwnd)) {
+        if (buttonEvent)
+            (*buttonEvent)(&control, button, shift, x, y);
+        else if (focusEvent)
+            (*focusEvent)(&control);
+        else
+            mouse.Move(&control, shift, x, y);
+    }
+    // The control's own procedure, which asks for the context menu when the
+    // right button comes up, never saw the click: ask for it here.
+    if (!pass && msg == WM_RBUTTONUP && ::IsWindow(hwnd)) {
+        POINT at{x, y};
+        ::ClientToScreen(hwnd, &at);
+        ::SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(at.x, at.y));
+    }
     return true;
 }
 

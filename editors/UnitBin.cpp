@@ -1,6 +1,7 @@
 #include "UnitBin.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include "GIFImage.h"
 #include "Jpeg.h"
@@ -90,6 +91,10 @@ void FitFormatRect(HWND h, int width, int height) {
     }
 }
 
+// The picture a file holds, by its extension, as the picture page would show
+// it after loading the file; throws when it holds none.
+std::unique_ptr<TGraphic> DecodePictureFile(const std::string& fileName);
+
 int TextWidth(HWND window, const std::string& text) {
     const TWindowDC dc(window);
     SIZE size{};
@@ -131,8 +136,10 @@ void TfrmBin::BindComponents() {
     Register(opnpicdlgMain, "opnpicdlgMain");
     Register(svpicdlgMain, "svpicdlgMain");
     opnpicdlgMain.Filter =
+        "All (*.gif;*.jpg;*.jpeg;*.bmp)|*.gif;*.jpg;*.jpeg;*.bmp|"
         "Bitmaps (*.bmp)|*.bmp|CompuServe GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|"
         "JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp";
+    opnpicdlgMain.Decode = [](const std::string& fileName) { return DecodePictureFile(fileName); };
     svpicdlgMain.Filter =
         "All (*.gif;*.jpg;*.jpeg;*.bmp)|*.gif;*.jpg;*.jpeg;*.bmp|CompuServe GIF Image (*.gif)|*.gif|"
         "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp";
@@ -945,14 +952,34 @@ std::string ExtensionOf(const std::string& fileName) {
     return fileName.substr(dot + 1);
 }
 
+bool HasPixels(TGraphic* picture) {
+    return picture && !picture->GetEmpty() && picture->GetWidth() > 0 && picture->GetHeight() > 0;
+}
+
 // The picture of the bytes, decoded from memory; throws when they hold none.
 std::unique_ptr<TGraphic> DecodePicture(std::unique_ptr<TGraphic> picture, const std::vector<std::uint8_t>& bytes) {
     if (!picture) throw EInvalidGraphicOperation("Unknown picture format");
     picture->LoadFromStream(bytes.data(), bytes.size());
-    // A GIF decodes its frame now, so that damage shows here and not when drawn.
-    if (auto* gif = dynamic_cast<TGIFImage*>(picture.get())) gif->CurrentBitmap();
-    if (picture->GetEmpty()) throw EInvalidGraphicOperation("Empty picture");
+    // A GIF decodes its frame now, so that damage shows here and not when drawn;
+    // one without any image (cut after its colour table) holds no picture.
+    if (auto* gif = dynamic_cast<TGIFImage*>(picture.get())) {
+        if (gif->FrameCount() == 0) throw EInvalidGraphicOperation("No image in the GIF");
+        gif->CurrentBitmap();
+    }
+    if (!HasPixels(picture.get())) throw EInvalidGraphicOperation("Empty picture");
     return picture;
+}
+
+std::unique_ptr<TGraphic> DecodePictureFile(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
+    if (!in) throw EInvalidGraphicOperation("Cannot open the picture file");
+    const std::streamoff size = in.tellg();
+    // No bigger than the editor would load as data.
+    if (size < 0 || size > 0x7FFFFFFF / 3) throw EInvalidGraphicOperation("The picture file is too large");
+    TBytes bytes(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) throw EInvalidGraphicOperation("Cannot read the picture file");
+    return DecodePicture(PictureFor(ExtensionOf(fileName)), bytes);
 }
 
 }  // namespace
@@ -980,7 +1007,7 @@ void TfrmBin::ShowPicture() {
 bool TfrmBin::SavePictureToFile(const std::string& fileName) {
     try {
         TGraphic* shown = imgMain.Picture();
-        if (!shown || shown->GetEmpty()) throw EInvalidGraphicOperation("No picture");
+        if (!HasPixels(shown)) throw EInvalidGraphicOperation("No picture");
         TBitmap bitmap;
         bitmap.SetSize(shown->GetWidth(), shown->GetHeight());
         const RECT all{0, 0, shown->GetWidth(), shown->GetHeight()};
@@ -996,6 +1023,8 @@ bool TfrmBin::SavePictureToFile(const std::string& fileName) {
         } else {
             bitmap.SaveToStream(out);
         }
+        // Nothing to write is a failure: the file the name stands for stays as it was.
+        if (out.empty()) throw EInvalidGraphicOperation("No picture written");
         return WriteWhole(fileName, out);
     } catch (const std::exception&) {
         return false;

@@ -44,7 +44,7 @@ public:
     classlib::TImage imgMain;
     classlib::TLabel lblInfo;
     classlib::TBitBtn btnImageLoad, btnImageSave;
-    classlib::TOpenDialog opnpicdlgMain;
+    classlib::TOpenPictureDialog opnpicdlgMain;
     classlib::TSaveDialog svpicdlgMain;
     std::string smsgUnknownImageFormat;  // a language text
 

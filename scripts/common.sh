@@ -9,7 +9,8 @@ JOBS=$(nproc 2>/dev/null || echo 4)
 # Commands we need, and the Debian package that brings each.
 NEEDED="cmake:cmake make:make x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
 i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
-wine:wine wineserver:wine64 Xvfb:xvfb import:imagemagick c++:g++ clang++:clang xdpyinfo:x11-utils"
+wine:wine wineserver:wine64 Xvfb:xvfb import:imagemagick c++:g++ clang++:clang xdpyinfo:x11-utils
+xdotool:xdotool"
 
 ensure_packages() {
   local missing="" pair cmd pkg

@@ -1,6 +1,7 @@
 // The binary editor's picture page: pictures decoded from the edited bytes,
 // the unknown-format text, saving by extension and loading a picture file.
 #include <cstdlib>
+#include <cstring>
 
 #include "EditorFixture.h"
 #include "zrvString.h"
@@ -102,4 +103,69 @@ TEST_F(BinPictureTest, LoadingAPictureFileReplacesTheBytesAndReportsAMismatch) {
     EXPECT_EQ(frmBin->Model().Bytes(), std::vector<std::uint8_t>(gif.begin(), gif.end()));
     EXPECT_EQ(frmBin->imgMain.Picture(), nullptr);
     EXPECT_EQ(Boxes.Boxes.size(), 1u);
+}
+
+TEST_F(BinPictureTest, AGifWithoutAnImageShowsTheUnknownTextAndSaveLeavesTheFile) {
+    // Cut after its colour table: a screen, colours, no image.
+    const std::string gif = ReadFile(Path("pic.gif"));
+    ASSERT_GT(gif.size(), 13u);
+    const auto flags = static_cast<unsigned char>(gif[10]);
+    const std::string cut = gif.substr(0, 13 + ((flags & 0x80) ? 3u << ((flags & 7) + 1) : 0u));
+    frmBin->SetHexColumnText(BytesToHex(std::vector<std::uint8_t>(cut.begin(), cut.end())));
+    frmBin->tbstMainChange(nullptr);
+    EXPECT_EQ(frmBin->imgMain.Picture(), nullptr);
+    EXPECT_EQ(frmBin->lblInfo.Caption(), "Unknow Image format!");
+    const std::string bitmap = ReadFile(Path("v3.bmp"));
+    for (const char* name : {"kept.bmp", "kept.gif", "kept.jpg"}) {
+        Chosen = Path(name);
+        WriteFile(Chosen, bitmap);
+        FilesToRemove.push_back(Chosen);
+        Click(frmBin->btnImageSave);
+        EXPECT_TRUE(ReadFile(Chosen) == bitmap) << name << " was written over";
+    }
+    ASSERT_EQ(Boxes.Boxes.size(), 3u);
+    for (const auto& box : Boxes.Boxes) EXPECT_EQ(box.Text, "Save picturen fialed");
+}
+
+TEST_F(BinPictureTest, ThePictureDialogsOfferPicturesAndTheOpenOnePreviewsWithOurReaders) {
+    // What the file-dialog seam is given: the filter's patterns and whether a preview hooks in.
+    std::vector<std::string> patterns;
+    std::vector<bool> hooked;
+    Seams().OpenFileName = Seams().SaveFileName = [&](OPENFILENAMEA& ofn) {
+        std::string all;
+        for (const char* p = ofn.lpstrFilter; *p; p += std::strlen(p) + 1) {
+            p += std::strlen(p) + 1;  // the pattern after its description
+            all += std::string(p) + "|";
+        }
+        patterns.push_back(all);
+        hooked.push_back((ofn.Flags & OFN_ENABLEHOOK) != 0);
+        return false;
+    };
+    Click(frmBin->btnImageLoad);
+    Click(frmBin->btnImageSave);
+    ASSERT_EQ(patterns.size(), 2u);
+    for (const std::string& p : patterns) {
+        EXPECT_EQ(p.find("*.gif;*.jpg;*.jpeg;*.bmp|"), 0u) << p;
+        for (const char* one : {"|*.bmp|", "|*.gif|", "|*.jpg|", "|*.jpeg|"}) EXPECT_NE(p.find(one), std::string::npos) << p;
+    }
+    EXPECT_EQ(hooked, (std::vector<bool>{true, false}));
+
+    // The preview decodes the selected file as the page would show it.
+    TOpenPictureDialog& dialog = frmBin->opnpicdlgMain;
+    for (const char* name : {"pic.gif", "colour.jpg", "v3.bmp"}) {
+        EXPECT_TRUE(dialog.PreviewFile(Path(name))) << name;
+        ASSERT_NE(dialog.PreviewPicture(), nullptr);
+        EXPECT_EQ(dialog.PreviewPicture()->GetWidth(), 40) << name;
+    }
+    // Nothing for a folder, a missing file, damage or a picture under the wrong extension.
+    const std::string wrong = Path("preview-gif.jpg"), damaged = Path("preview-damaged.bmp");
+    FilesToRemove.push_back(wrong);
+    FilesToRemove.push_back(damaged);
+    WriteFile(wrong, ReadFile(Path("pic.gif")));
+    WriteFile(damaged, ReadFile(Path("v3.bmp")).substr(0, 30));
+    for (const std::string& name : {Dir, Path("missing.bmp"), wrong, damaged}) {
+        EXPECT_FALSE(dialog.PreviewFile(name)) << name;
+        EXPECT_EQ(dialog.PreviewPicture(), nullptr);
+    }
+    EXPECT_TRUE(Boxes.Boxes.empty());
 }
