@@ -70,6 +70,8 @@ const TextField kTextFields[] = {
     {"msgValueExiststAndReplaceQuery", &TfrmMain::msgValueExiststAndReplaceQuery},
     {"msgLargeFileQuery", &TfrmMain::msgLargeFileQuery}, {"msgExportLeftOut", &TfrmMain::msgExportLeftOut},
     {"msgFavoritesNotSaved", &TfrmMain::msgFavoritesNotSaved},
+    {"msgKeyNotWritable", &TfrmMain::msgKeyNotWritable},
+    {"msgValuesNotCopied", &TfrmMain::msgValuesNotCopied},
 };
 
 }  // namespace
@@ -547,12 +549,14 @@ std::string TfrmMain::GetNodeLongName(TTreeNode node) const {
     return path.empty() ? "[" + root + "]" : "[" + root + "\\" + path + "]";
 }
 
-void TfrmMain::ShowNodeLongName(TTreeNode node) {
+std::wstring TfrmMain::GetNodeKeyLongName(TTreeNode node) const {
     TTreeData* data = NodeData(node);
     const std::wstring path = GetNodeKeyPath(node);
     const std::wstring root = ToWide(RootKeyToName(data ? data->RootKey : nullptr));
-    sttsbrMain.SetPanelText(0, L"[" + (path.empty() ? root : root + L"\\" + path) + L"]");
+    return L"[" + (path.empty() ? root : root + L"\\" + path) + L"]";
 }
+
+void TfrmMain::ShowNodeLongName(TTreeNode node) { sttsbrMain.SetPanelText(0, GetNodeKeyLongName(node)); }
 
 TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::string& keyPath) {
     const int index = RootKeyIndex(rootKey);

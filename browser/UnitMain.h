@@ -198,7 +198,8 @@ public:
         msgReplaceActionCanceled, msgNotFound, msgImportSuccess, msgUnknowRegistryFileVersion,
         msgErrorHappenWhenImport, msgFileNotExit, msgSureToImportFile, msgContinueToReplaceAllSameItems,
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
-        msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved;
+        msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved,
+        msgKeyNotWritable, msgValuesNotCopied;
 
     // ---- Key tree ----
     void ClearKeyTree();
@@ -210,6 +211,8 @@ public:
     // The node's real key path below its root, from the keys' real names.
     std::wstring GetNodeKeyPath(TTreeNode node) const;
     std::string GetNodeLongName(TTreeNode node) const;
+    // The same with the keys' real names.
+    std::wstring GetNodeKeyLongName(TTreeNode node) const;
     // Shows the node's long name in the status bar, with the keys' real names.
     void ShowNodeLongName(TTreeNode node);
     TTreeNode FindKeyNode(HKEY rootKey, const std::string& keyPath);

@@ -88,6 +88,9 @@ TSeams RealSeams() {
     s.MessageBox = [](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
         return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
     };
+    s.WideMessageBox = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+        return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+    };
     s.ShowModal = nullptr;  // the form's own modal loop
     s.OpenFileName = [](OPENFILENAMEA& ofn) { return ::GetOpenFileNameA(&ofn) != FALSE; };
     s.SaveFileName = [](OPENFILENAMEA& ofn) { return ::GetSaveFileNameA(&ofn) != FALSE; };
