@@ -69,6 +69,8 @@ const TLanguageText kTexts[] = {
     {"msgLargeFileQuery", "File size is large,do you continue to load it?", M},
     {"msgExportLeftOut", "These keys and values hold names or data that this file can not hold; they were left out:", M},
     {"msgFavoritesNotSaved", "The favorites could not be saved.", M},
+    {"msgKeyNotWritable", "This key can not be written:", M},
+    {"msgValuesNotCopied", "These values could not be copied:", M},
 
     // Message and caption fields of the other windows.
     {"frmBin.smsgUnknownImageFormat", "Unknow Image format!", F},
