@@ -27,6 +27,9 @@ ensure_packages() {
   command -v dpkg-source >/dev/null 2>&1 || missing="$missing dpkg-dev"
   command -v nasm >/dev/null 2>&1 || missing="$missing nasm"
   [ -f /usr/include/jpeglib.h ] || missing="$missing libjpeg-dev"
+  # Fonts of the same metrics as the Windows core fonts the windows ask for
+  # (Times New Roman, Arial, Courier New), which Wine does not bring.
+  [ -f /usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf ] || missing="$missing fonts-liberation"
   if [ -n "$missing" ]; then
     echo "Installing:$missing"
     export DEBIAN_FRONTEND=noninteractive
