@@ -549,11 +549,22 @@ std::string TfrmMain::GetNodeLongName(TTreeNode node) const {
     return path.empty() ? "[" + root + "]" : "[" + root + "\\" + path + "]";
 }
 
+std::wstring KeyLongName(HKEY rootKey, const std::wstring& keyPath) {
+    const std::wstring root = ToWide(RootKeyToName(rootKey));
+    return L"[" + (keyPath.empty() ? root : root + L"\\" + keyPath) + L"]";
+}
+
+std::wstring NameLines(const std::vector<std::wstring>& names) {
+    const size_t shown = 10;
+    std::wstring lines;
+    for (size_t i = 0; i < names.size() && i < shown; ++i) lines += L"\r\n" + names[i];
+    if (names.size() > shown) lines += L"\r\n...";
+    return lines;
+}
+
 std::wstring TfrmMain::GetNodeKeyLongName(TTreeNode node) const {
     TTreeData* data = NodeData(node);
-    const std::wstring path = GetNodeKeyPath(node);
-    const std::wstring root = ToWide(RootKeyToName(data ? data->RootKey : nullptr));
-    return L"[" + (path.empty() ? root : root + L"\\" + path) + L"]";
+    return KeyLongName(data ? data->RootKey : nullptr, GetNodeKeyPath(node));
 }
 
 void TfrmMain::ShowNodeLongName(TTreeNode node) { sttsbrMain.SetPanelText(0, GetNodeKeyLongName(node)); }

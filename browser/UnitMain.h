@@ -435,6 +435,12 @@ private:
 
 extern TfrmMain* frmMain;
 
+// "[root\path]", or "[root]" for a root, with the keys' real names.
+std::wstring KeyLongName(HKEY rootKey, const std::wstring& keyPath);
+// Names for a message box, one to a line, each after a line break; past
+// the first ten a last line "...".
+std::wstring NameLines(const std::vector<std::wstring>& names);
+
 // Registers a form's language-text fields by name and gives each its
 // built-in text (the key is the form's instance name, ".", and the field's name).
 void RegisterLanguageFields(classlib::TForm& form, const std::string& formName,

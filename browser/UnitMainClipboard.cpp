@@ -50,15 +50,6 @@ std::wstring KeyAddress(HKEY root, const std::wstring& path) {
     return path.empty() ? name : name + L"\\" + path;
 }
 
-// Names one to a line, each after a line break, as many as a box can show.
-std::wstring NameLines(const std::vector<std::wstring>& names) {
-    const size_t shown = 10;
-    std::wstring lines;
-    for (size_t i = 0; i < names.size() && i < shown; ++i) lines += L"\r\n" + names[i];
-    if (names.size() > shown) lines += L"\r\n...";
-    return lines;
-}
-
 }  // namespace
 
 void TfrmMain::BindClipboardCommands() {

@@ -17,9 +17,6 @@ int TagOf(TObject* sender) {
 const size_t kMaxKeyName = 255;
 const size_t kMaxValueName = 16383;
 
-// Value names a delete question lists before it stops with "...".
-const size_t kNamesInQuestion = 10;
-
 std::wstring JoinPath(const std::wstring& parent, const std::wstring& name) {
     return parent.empty() ? name : parent + L"\\" + name;
 }
@@ -294,26 +291,18 @@ void TfrmMain::DeleteValues() {
     if (selected == 0) return;
     std::vector<int> indexes;
     TViewData* first = nullptr;
-    // The question names the key and the values, by their real names, as
-    // many as a box can show.
-    std::wstring names;
+    // The question names the key and the values, by their real names.
+    std::vector<std::wstring> names;
     for (int i = 0; i < lstvwValues.Count(); ++i) {
         TListItem item = lstvwValues.Item(i);
         if (!item.Selected()) continue;
         indexes.push_back(i);
         TViewData* view = ItemData(item);
         if (!first) first = view;
-        if (!view) continue;
-        if (indexes.size() <= kNamesInQuestion)
-            names += L"\r\n" + (view->WideName.empty() ? ToWide(item.Caption()) : view->WideName);
-        else if (indexes.size() == kNamesInQuestion + 1)
-            names += L"\r\n...";
+        if (view) names.push_back(view->WideName.empty() ? ToWide(item.Caption()) : view->WideName);
     }
     std::wstring question = ToWide(selected >= 2 ? msgDeleteAllSelectValueQuery : msgDeleteSelectValueQuery);
-    if (first) {
-        const std::wstring root = ToWide(RootKeyToName(first->RootKey));
-        question += L"\r\n[" + (first->WideKeyPath.empty() ? root : root + L"\\" + first->WideKeyPath) + L"]" + names;
-    }
+    if (first) question += L"\r\n" + KeyLongName(first->RootKey, first->WideKeyPath) + NameLines(names);
     if (!QueryYesNo(question)) return;
     // Only the items whose value is really gone leave the list; a value that
     // could not be deleted stays listed and the failure is reported.
