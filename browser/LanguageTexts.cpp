@@ -69,11 +69,12 @@ const TLanguageText kTexts[] = {
     {"msgLargeFileQuery", "File size is large,do you continue to load it?", "文件很大，仍要载入吗？", M},
     {"msgExportLeftOut", "These keys and values hold names or data that this file can not hold; they were left out:", "以下键和值的名称或数据无法写入此文件，已被略过:", M},
     {"msgFavoritesNotSaved", "The favorites could not be saved.", "无法保存收藏夹。", M},
-    {"msgKeyNotWritable", "This key can not be written; what was found in it is left as it is:", "无法写入此键，其中找到的内容保持不变:", M},
+    {"msgKeyNotWritable", "This key can not be written:", "无法写入此键:", M},
     {"msgReplacedCount", "Replaced:", "已替换:", M},
     {"msgNotReplacedCount", "Could not be replaced:", "无法替换:", M},
     {"msgKeyAccessDenied", "Access denied: this key can not be read.", "拒绝访问: 无法读取此键。", M},
     {"msgFavoriteNameNotKept", "The favorites file can not hold the name of this key, so it was not added:", "收藏夹文件无法保存此键的名称，因此未添加:", M},
+    {"msgValuesNotCopied", "These values could not be copied:", "无法复制以下值:", M},
 
     // Message and caption fields of the other windows.
     {"frmBin.smsgUnknownImageFormat", "Unknow Image format!", "未知的图像格式！", F},

@@ -34,6 +34,35 @@ void SetTop(TControl& control, int top) {
 
 int Top(const TControl& control) { return control.BoundsRect().top; }
 
+// The text with a line break put in wherever a line, blanks at its end
+// aside, would run past width in the font selected into dc: after the last
+// blank that lets it fit, or after as many characters as fit.
+std::string WrapLines(HDC dc, const std::string& text, int width) {
+    std::string wrapped;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        for (;;) {
+            const size_t inked = line.find_last_not_of(' ') + 1;  // 0 for a blank line
+            int fit = 0;
+            SIZE size{};
+            ::GetTextExtentExPointA(dc, line.c_str(), static_cast<int>(inked), width, &fit, nullptr, &size);
+            if (static_cast<size_t>(fit) >= inked) break;
+            const size_t blank = fit > 0 ? line.rfind(' ', static_cast<size_t>(fit)) : std::string::npos;
+            const size_t cut = blank != std::string::npos && blank > 0 ? blank : std::max<size_t>(fit, 1);
+            wrapped += line.substr(0, cut) + "\n";
+            const size_t next = line.find_first_not_of(' ', cut);
+            line = next == std::string::npos ? std::string() : line.substr(next);
+        }
+        wrapped += line;
+        if (end < text.size()) wrapped += "\n";
+        start = end + 1;
+    }
+    return wrapped;
+}
+
 }  // namespace
 
 void TfrmAbout::BindComponents() {
@@ -66,8 +95,6 @@ void TfrmAbout::FormCreate() {
     pnlInfo.Color = RGB(0, 0, 0);
     pnlInfo.SetBevel(TBevelCut::bvLowered);
     pnlInfo.SetBounds(8, 8, 217, 113);
-    lblInfo.SetBounds(8, 8, 214, 150);
-    lblInfoFlow.SetBounds(8, 48, 214, 150);
     lblInfo.SetCaption(kInfoText);
     lblInfoFlow.SetCaption(kInfoText);
     lblInfo.FontColor = lblInfoFlow.FontColor = kAqua;
@@ -86,6 +113,21 @@ void TfrmAbout::FormCreate() {
     };
     setFont(lblInfo, FInfoFont);
     setFont(lblInfoFlow, FInfoFont);
+    // The lines wrap at the viewport's right edge (inside its bevel), so
+    // that a font wider than the one the box was laid out for cuts nothing
+    // off; each copy is as tall as its text then is, at least as designed.
+    RECT viewport{};
+    ::GetClientRect(pnlInfo.Handle, &viewport);
+    const int textLeft = 8;
+    RECT needed{};
+    {
+        TWindowDC dc(pnlInfo.Handle, FInfoFont.Get());
+        FInfoLines = WrapLines(dc.Get(), kInfoText, std::min(214, static_cast<int>(viewport.right) - 1 - textLeft));
+        ::DrawTextA(dc.Get(), FInfoLines.c_str(), -1, &needed, DT_CALCRECT | DT_NOPREFIX);
+    }
+    const int textHeight = std::max(150, static_cast<int>(needed.bottom));
+    lblInfo.SetBounds(textLeft, 8, 214, textHeight);
+    lblInfoFlow.SetBounds(textLeft, 48, 214, textHeight);
     setFont(lblProductname, FProductFont);
     setFont(lblCopyright, FNoticeFont);
     setFont(lblWarning, FNoticeFont);
@@ -150,8 +192,7 @@ void TfrmAbout::pnlInfoPaint(TObject*, HDC dc, const RECT& client) {
     for (TLabel* label : {&lblInfo, &lblInfoFlow}) {
         RECT r = label->BoundsRect();
         if (r.bottom <= client.top || r.top >= client.bottom) continue;
-        const std::string text = label->Caption();
-        ::DrawTextA(dc, text.c_str(), -1, &r, DT_LEFT | DT_NOPREFIX);
+        ::DrawTextA(dc, FInfoLines.c_str(), -1, &r, DT_LEFT | DT_NOPREFIX);
     }
     ::RestoreDC(dc, saved);
 }

@@ -22,6 +22,9 @@ public:
 
     bool FInfoMoving = true;  // lblInfo moves (else lblInfoFlow, and the other follows)
     int FDblClickCount = 0;
+    // The labels' text as it is drawn: wrapped where a line would run past
+    // the viewport's right edge in the font in use.
+    std::string FInfoLines;
 
     // ---- Handlers ----
     void FormShow(classlib::TObject* sender);
@@ -37,14 +40,15 @@ protected:
     void FormCreate() override;
     INT_PTR WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
 
+
 private:
-    classlib::TGdiObject FInfoFont{classlib::CreateTextFont("Times New Roman", -12)};
-    classlib::TGdiObject FProductFont{
-        classlib::CreateTextFont("Times New Roman", -14, DEFAULT_PITCH | FF_DONTCARE, FW_BOLD)};
-    classlib::TGdiObject FNoticeFont{
-        classlib::CreateTextFont("Times New Roman", -12, DEFAULT_PITCH | FF_DONTCARE, FW_BOLD)};
-    classlib::TGdiObject FLinkFont{
-        classlib::CreateTextFont("Times New Roman", -16, DEFAULT_PITCH | FF_DONTCARE, FW_BOLD, true)};
+    // A serif face: where Times New Roman is missing the system picks a
+    // serif font of its own, not a wider sans-serif one.
+    static constexpr BYTE kSerif = VARIABLE_PITCH | FF_ROMAN;
+    classlib::TGdiObject FInfoFont{classlib::CreateTextFont("Times New Roman", -12, kSerif)};
+    classlib::TGdiObject FProductFont{classlib::CreateTextFont("Times New Roman", -14, kSerif, FW_BOLD)};
+    classlib::TGdiObject FNoticeFont{classlib::CreateTextFont("Times New Roman", -12, kSerif, FW_BOLD)};
+    classlib::TGdiObject FLinkFont{classlib::CreateTextFont("Times New Roman", -16, kSerif, FW_BOLD, true)};
 };
 
 extern TfrmAbout* frmAbout;

@@ -74,6 +74,7 @@ const TextField kTextFields[] = {
     {"msgNotReplacedCount", &TfrmMain::msgNotReplacedCount},
     {"msgKeyAccessDenied", &TfrmMain::msgKeyAccessDenied},
     {"msgFavoriteNameNotKept", &TfrmMain::msgFavoriteNameNotKept},
+    {"msgValuesNotCopied", &TfrmMain::msgValuesNotCopied},
 };
 
 }  // namespace
@@ -553,12 +554,25 @@ std::string TfrmMain::GetNodeLongName(TTreeNode node) const {
     return path.empty() ? "[" + root + "]" : "[" + root + "\\" + path + "]";
 }
 
-void TfrmMain::ShowNodeLongName(TTreeNode node) {
-    TTreeData* data = NodeData(node);
-    const std::wstring path = GetNodeKeyPath(node);
-    const std::wstring root = ToWide(RootKeyToName(data ? data->RootKey : nullptr));
-    sttsbrMain.SetPanelText(0, L"[" + (path.empty() ? root : root + L"\\" + path) + L"]");
+std::wstring KeyLongName(HKEY rootKey, const std::wstring& keyPath) {
+    const std::wstring root = ToWide(RootKeyToName(rootKey));
+    return L"[" + (keyPath.empty() ? root : root + L"\\" + keyPath) + L"]";
 }
+
+std::wstring NameLines(const std::vector<std::wstring>& names) {
+    const size_t shown = 10;
+    std::wstring lines;
+    for (size_t i = 0; i < names.size() && i < shown; ++i) lines += L"\r\n" + names[i];
+    if (names.size() > shown) lines += L"\r\n...";
+    return lines;
+}
+
+std::wstring TfrmMain::GetNodeKeyLongName(TTreeNode node) const {
+    TTreeData* data = NodeData(node);
+    return KeyLongName(data ? data->RootKey : nullptr, GetNodeKeyPath(node));
+}
+
+void TfrmMain::ShowNodeLongName(TTreeNode node) { sttsbrMain.SetPanelText(0, GetNodeKeyLongName(node)); }
 
 TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::string& keyPath) {
     const int index = RootKeyIndex(rootKey);

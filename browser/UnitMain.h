@@ -210,7 +210,8 @@ public:
         msgErrorHappenWhenImport, msgFileNotExit, msgSureToImportFile, msgContinueToReplaceAllSameItems,
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
         msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved,
-        msgKeyNotWritable, msgReplacedCount, msgNotReplacedCount, msgKeyAccessDenied, msgFavoriteNameNotKept;
+        msgKeyNotWritable, msgReplacedCount, msgNotReplacedCount, msgKeyAccessDenied, msgFavoriteNameNotKept,
+        msgValuesNotCopied;
 
     // ---- Key tree ----
     void ClearKeyTree();
@@ -222,6 +223,8 @@ public:
     // The node's real key path below its root, from the keys' real names.
     std::wstring GetNodeKeyPath(TTreeNode node) const;
     std::string GetNodeLongName(TTreeNode node) const;
+    // The same with the keys' real names.
+    std::wstring GetNodeKeyLongName(TTreeNode node) const;
     // Shows the node's long name in the status bar, with the keys' real names.
     void ShowNodeLongName(TTreeNode node);
     TTreeNode FindKeyNode(HKEY rootKey, const std::string& keyPath);
@@ -456,6 +459,12 @@ private:
 };
 
 extern TfrmMain* frmMain;
+
+// "[root\path]", or "[root]" for a root, with the keys' real names.
+std::wstring KeyLongName(HKEY rootKey, const std::wstring& keyPath);
+// Names for a message box, one to a line, each after a line break; past
+// the first ten a last line "...".
+std::wstring NameLines(const std::vector<std::wstring>& names);
 
 // Registers a form's language-text fields by name and gives each its
 // built-in text (the key is the form's instance name, ".", and the field's name).

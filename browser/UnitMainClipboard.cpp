@@ -45,9 +45,9 @@ std::wstring Folded(std::wstring name) {
     return name;
 }
 
-std::string KeyAddress(HKEY root, const std::wstring& path) {
-    const std::string name = RootKeyToName(root);
-    return path.empty() ? name : name + "\\" + ToAnsi(path);
+std::wstring KeyAddress(HKEY root, const std::wstring& path) {
+    const std::wstring name = ToWide(RootKeyToName(root));
+    return path.empty() ? name : name + L"\\" + path;
 }
 
 }  // namespace
@@ -106,10 +106,10 @@ void TfrmMain::PasteKey() {
     const bool sourceThere = FRegistry.KeyExists(src);
     FRegistry.SetRootKey(data->RootKey);
     if (!sourceThere || !FRegistry.KeyExists(dest)) {
-        NotifyError(msgCopyKeyError + "\r\n" + msgWithoutKey +
+        NotifyError(ToWide(msgCopyKeyError + "\r\n" + msgWithoutKey) +
                     (sourceThere ? KeyAddress(data->RootKey, dest) : KeyAddress(FKeyCopy.RootKey, src)));
     } else if (!FRegistry.KeyExists(target) ||
-               QueryYesNo(msgHaveSubkeyInSameName + ToAnsi(last) + msgContinueToReplaceAllSameItems)) {
+               QueryYesNo(ToWide(msgHaveSubkeyInSameName) + last + L"\r\n" + ToWide(msgContinueToReplaceAllSameItems))) {
         if (!RegPasteKey(FKeyCopy.RootKey, data->RootKey, src, dest)) NotifyError(msgCopyKeyError);
     } else {
         return;
@@ -143,13 +143,19 @@ void TfrmMain::CopyValues() {
             return;
         }
         FValueCopy.Values.reserve(selected.size());
+        std::vector<std::wstring> missed;
         for (const TViewData* view : selected) {
             if (view->WideName.empty()) continue;  // the key's default value is not copied
             TCopiedValue value;
             value.Name = view->WideName;
-            if (ReadValue(key.Get(), value)) FValueCopy.Values.push_back(std::move(value));
+            if (ReadValue(key.Get(), value))
+                FValueCopy.Values.push_back(std::move(value));
+            else
+                missed.push_back(view->WideName);
         }
-        FValueCopy.HasData = true;
+        // Paste is offered only when there is something to paste.
+        FValueCopy.HasData = !FValueCopy.Values.empty();
+        if (!missed.empty()) NotifyError(ToWide(msgValuesNotCopied) + NameLines(missed));
     } catch (...) {
         FValueCopy.Values.clear();
         FValueCopy.HasData = false;
@@ -163,8 +169,13 @@ void TfrmMain::PasteValues() {
     TTreeData* data = NodeData(node);
     if (!node || !data) return;
     TRegKey key;
-    if (key.Open(data->RootKey, GetNodeKeyPath(node), KEY_QUERY_VALUE | KEY_SET_VALUE) != ERROR_SUCCESS) {
-        NotifyError(msgAccessRegistryError + "\r\n" + msgWithoutKey + KeyAddress(data->RootKey, GetNodeKeyPath(node)));
+    const LONG opened = key.Open(data->RootKey, GetNodeKeyPath(node), KEY_QUERY_VALUE | KEY_SET_VALUE);
+    if (opened != ERROR_SUCCESS) {
+        // A key that is gone, or one that is there but closed to writing.
+        const std::wstring address = KeyAddress(data->RootKey, GetNodeKeyPath(node));
+        NotifyError(opened == ERROR_FILE_NOT_FOUND
+                        ? ToWide(msgAccessRegistryError + "\r\n" + msgWithoutKey) + address
+                        : ToWide(msgKeyNotWritable) + L"\r\n" + address);
         ClearValueList();
         LoadValues(node);
         return;
@@ -205,6 +216,6 @@ bool TfrmMain::WriteCopiedValues(HKEY key) {
             failed = &value;
     }
     // What was written before a failure stays; the failure is told.
-    if (failed) NotifyError(msgAccessRegistryError + "\r\n" + msgValueNamed + ToAnsi(failed->Name));
+    if (failed) NotifyError(ToWide(msgAccessRegistryError + "\r\n" + msgValueNamed) + failed->Name);
     return !cancelled;
 }

@@ -268,14 +268,13 @@ void TfrmMain::DeleteKey() {
             return;
         }
         if (data->KeyName.empty() || !node.Parent()) return;
-        if (!QueryYesNo(msgDeleteQuery)) return;
+        // The question names the key, so the user sees what goes.
+        if (!QueryYesNo(ToWide(msgDeleteQuery) + L"\r\n" + GetNodeKeyLongName(node))) return;
         if (RegDeleteKeyTree(data->RootKey, GetNodeKeyPath(node))) {
-            TTreeNode parent = node.Parent();
-            if (parent) {
-                parent.Select();
-                ClearValueList();
-                LoadValues(parent);
-            }
+            // The parent takes the selection, and with it the value list,
+            // the status bar and the address box.
+            node.Parent().Select();
+            trvwKeysClick(this);
             node.Delete();
         } else {
             // Part of the tree may be gone: show what is left.
@@ -290,15 +289,21 @@ void TfrmMain::DeleteKey() {
 void TfrmMain::DeleteValues() {
     const int selected = lstvwValues.SelCount();
     if (selected == 0) return;
-    if (!QueryYesNo(selected >= 2 ? msgDeleteAllSelectValueQuery : msgDeleteSelectValueQuery)) return;
     std::vector<int> indexes;
     TViewData* first = nullptr;
+    // The question names the key and the values, by their real names.
+    std::vector<std::wstring> names;
     for (int i = 0; i < lstvwValues.Count(); ++i) {
         TListItem item = lstvwValues.Item(i);
         if (!item.Selected()) continue;
         indexes.push_back(i);
-        if (!first) first = ItemData(item);
+        TViewData* view = ItemData(item);
+        if (!first) first = view;
+        if (view) names.push_back(view->WideName.empty() ? ToWide(item.Caption()) : view->WideName);
     }
+    std::wstring question = ToWide(selected >= 2 ? msgDeleteAllSelectValueQuery : msgDeleteSelectValueQuery);
+    if (first) question += L"\r\n" + KeyLongName(first->RootKey, first->WideKeyPath) + NameLines(names);
+    if (!QueryYesNo(question)) return;
     // Only the items whose value is really gone leave the list; a value that
     // could not be deleted stays listed and the failure is reported.
     std::vector<int> gone;

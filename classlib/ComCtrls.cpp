@@ -247,6 +247,23 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
             ::PostMessageA(Handle, kDeferredClick, 0, 0);
             return 0;
         }
+        case NM_RCLICK: {
+            // A right-click acts on the node under the mouse: it becomes the
+            // selection, reported as a click, before the control goes on to
+            // ask for the context menu, so the menu and everything shown
+            // beside the tree speak of that node.
+            DWORD pos = ::GetMessagePos();
+            POINT p{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+            ::ScreenToClient(Handle, &p);
+            TVHITTESTINFO hit{};
+            hit.pt = p;
+            HTREEITEM item = TreeView_HitTest(Handle, &hit);
+            if (item && (hit.flags & TVHT_ONITEM) && item != TreeView_GetSelection(Handle)) {
+                TreeView_SelectItem(Handle, item);
+                if (TreeView_GetSelection(Handle) == item && OnClick) OnClick(this);
+            }
+            return 0;  // not handled: the control sends WM_CONTEXTMENU
+        }
         case TVN_GETDISPINFOA:
         case TVN_GETDISPINFOW: {
             // The two forms differ only in the text pointer.

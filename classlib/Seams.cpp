@@ -178,6 +178,9 @@ TSeams RealSeams() {
         const TFocusReturn focus;
         return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
     };
+    s.WideMessageBox = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+        return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+    };
     s.ShowModal = nullptr;  // the form's own modal loop
     s.OpenFileName = [](OPENFILENAMEA& ofn) {
         const TFocusReturn focus;

@@ -20,6 +20,8 @@ struct TPrintJob {
 struct TSeams {
     // MessageBoxA(owner, text, caption, flags).
     std::function<int(HWND, const std::string&, const std::string&, UINT)> MessageBox;
+    // MessageBoxW: for texts that the code page cannot hold.
+    std::function<int(HWND, const std::wstring&, const std::wstring&, UINT)> WideMessageBox;
     // Runs a modal dialog to completion and returns its modal result.
     // When set, it replaces the real modal loop; the form is not shown.
     std::function<int(TForm&)> ShowModal;

@@ -30,6 +30,9 @@ ensure_packages() {
   [ -f /usr/include/jpeglib.h ] || missing="$missing libjpeg-dev"
   # A CJK font for the Simplified Chinese texts under Wine.
   [ -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || missing="$missing fonts-wqy-microhei"
+  # Fonts of the same metrics as the Windows core fonts the windows ask for
+  # (Times New Roman, Arial, Courier New), which Wine does not bring.
+  [ -f /usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf ] || missing="$missing fonts-liberation"
   if [ -n "$missing" ]; then
     echo "Installing:$missing"
     export DEBIAN_FRONTEND=noninteractive

@@ -83,6 +83,7 @@ inline void CreateWide(HKEY root, const std::wstring& path, const std::wstring& 
 struct RecordedBox {
     std::string Text, Caption;
     UINT Flags;
+    std::wstring WideText;  // the text as the user reads it
 };
 
 // Records message boxes and answers them from a script (IDOK by default).
@@ -90,18 +91,26 @@ class MessageBoxRecorder {
 public:
     MessageBoxRecorder() {
         classlib::Seams().MessageBox = [this](HWND, const std::string& text, const std::string& caption, UINT flags) {
-            Boxes.push_back({text, caption, flags});
-            if (!Answers.empty()) {
-                const int a = Answers.front();
-                Answers.erase(Answers.begin());
-                return a;
-            }
-            return IDOK;
+            Boxes.push_back({text, caption, flags, classlib::ToWide(text)});
+            return Answer();
+        };
+        classlib::Seams().WideMessageBox = [this](HWND, const std::wstring& text, const std::wstring& caption,
+                                                  UINT flags) {
+            Boxes.push_back({classlib::ToAnsi(text), classlib::ToAnsi(caption), flags, text});
+            return Answer();
         };
     }
     ~MessageBoxRecorder() { classlib::ResetSeams(); }
     std::vector<RecordedBox> Boxes;
     std::vector<int> Answers;
+
+private:
+    int Answer() {
+        if (Answers.empty()) return IDOK;
+        const int a = Answers.front();
+        Answers.erase(Answers.begin());
+        return a;
+    }
 };
 
 // Plays a Windows version through the version seam.

@@ -89,3 +89,42 @@ TEST_F(AboutTest, TheLinkOpensTheHomePageThroughTheShell) {
     EXPECT_EQ(opened[1].second, opened[0].second);
     EXPECT_EQ(link.Caption(), opened[0].second);
 }
+
+// Every line of the scrolling text ends inside the viewport, in whatever
+// font the system gave for the box's face: painted on a wider area, no text
+// lies beyond the viewport's right edge while the text runs through (but
+// for a serif that a last letter may put out past its width).
+TEST_F(AboutTest, TheScrollingLinesEndInsideTheViewport) {
+    const int kOverhang = 2;
+    StartProgram();
+    TPanel& viewport = frmAbout->pnlInfo;
+    RECT client{};
+    ::GetClientRect(viewport.Handle, &client);
+    const RECT wider{0, 0, client.right + 16, client.bottom};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = wider.right;
+    info.bmiHeader.biHeight = -wider.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    TGdiObject bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_TRUE(bits);
+    auto* pixels = static_cast<DWORD*>(bits);
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    int beyond = 0, inside = 0;
+    WhileShown([&] {
+        TSelectObject select(dc, bitmap.Get());
+        for (int step = 0; step < 16; ++step, Ticks(12)) {
+            std::fill_n(pixels, wider.right * wider.bottom, 0u);
+            frmAbout->pnlInfoPaint(&viewport, dc, wider);
+            ::GdiFlush();
+            for (int y = 0; y < wider.bottom; ++y)
+                for (int x = 0; x < wider.right; ++x)
+                    if (pixels[y * wider.right + x] != 0) (x >= client.right + kOverhang ? beyond : inside)++;
+        }
+    });
+    ::DeleteDC(dc);
+    EXPECT_GT(inside, 0);
+    EXPECT_EQ(beyond, 0);
+}

@@ -72,6 +72,8 @@ TEST_F(ClipboardTest, PasteKeyCopiesTheTreeAndAsksBeforeMerging) {
     Scratch.SetString("name", "old", "B\\A");
     Boxes.Answers = {IDNO, IDYES};
     frmMain->pppmnitmKeyPaste->Click();
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "There is a subkey named:A\r\ncontinue to replace all same items?");
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(Scratch.Path + "\\B\\A", false));
     EXPECT_EQ(reg.ReadString("name"), "old");
@@ -139,9 +141,10 @@ TEST_F(ClipboardTest, PastedValuesKeepNamesTypesAndBytes) {
     Answer({mrYes});
     CtrlKey(frmMain->lstvwValues, 'V');
     EXPECT_EQ(Questions.size(), 1u);
-    TreeImage pasted = ImageOf("Dst");
-    pasted.Values[L":"] = source.Values.at(L":");
-    EXPECT_TRUE(pasted == source);
+    // All but the key's default value, which is never copied.
+    TreeImage expected = source;
+    expected.Values.erase(L":");
+    EXPECT_TRUE(ImageOf("Dst") == expected);
 }
 
 // Copy takes the values as they are then; Paste writes what was copied.
@@ -164,6 +167,54 @@ TEST_F(ClipboardTest, CopyValuesTakesASnapshot) {
     EXPECT_EQ(reg.ReadString("kept"), "copied");
     EXPECT_EQ(reg.ReadString("gone"), "copied");
     EXPECT_FALSE(reg.ValueExists("vanished"));
+}
+
+// Values that another program deleted after the list was filled are named;
+// Paste is offered only when something was copied.
+TEST_F(ClipboardTest, CopyValuesReportsWhatItCouldNotCopy) {
+    for (const char* n : {"kept", "gone1", "gone2"}) Scratch.SetString(n, n, "Src");
+    Select("Src");
+    frmMain->lstvwValues.SelectAll();
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Scratch.Path + "\\Src", false));
+    reg.DeleteValue("gone1");
+    reg.DeleteValue("gone2");
+    frmMain->pppmnitmValueCopy->Click();
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "These values could not be copied:\r\ngone1\r\ngone2");
+    frmMain->pppmnValuePopup(nullptr);
+    EXPECT_TRUE(frmMain->pppmnitmValuePaste->Enabled());
+
+    reg.DeleteValue("kept");  // now nothing at all can be copied
+    frmMain->pppmnitmValueCopy->Click();
+    EXPECT_EQ(Boxes.Boxes.size(), 2u);
+    frmMain->pppmnValuePopup(nullptr);
+    EXPECT_FALSE(frmMain->pppmnitmValuePaste->Enabled());
+}
+
+// A key that is there but closed to writing is not called missing.
+TEST_F(ClipboardTest, PasteValuesTellsALockedKeyFromAMissingOne) {
+    Scratch.SetString("v", "1", "Src");
+    Scratch.AddKey("Locked");
+    Scratch.AddKey("Gone");
+    Select("Src");
+    frmMain->lstvwValues.SelectAll();
+    frmMain->pppmnitmValueCopy->Click();
+
+    Select("Locked");
+    SetAccess(HKEY_CURRENT_USER, Scratch.Path + "\\Locked", L"D:P(A;;KR;;;WD)");
+    frmMain->pppmnitmValuePaste->Click();
+    Unlock(HKEY_CURRENT_USER, Scratch.Path + "\\Locked");
+    Select("Gone");
+    DeleteRegistryTree(Scratch.Key, "Gone");
+    frmMain->pppmnitmValuePaste->Click();
+    ASSERT_EQ(Boxes.Boxes.size(), 2u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "This key can not be written:\r\nHKEY_CURRENT_USER\\" + Scratch.Path + "\\Locked");
+    EXPECT_EQ(Boxes.Boxes[1].Text,
+              "Access registry database error!\r\nYour registry without Key:HKEY_CURRENT_USER\\" + Scratch.Path + "\\Gone");
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKeyReadOnly(Scratch.Path + "\\Locked"));
+    EXPECT_FALSE(reg.ValueExists("v"));
 }
 
 TEST_F(ClipboardTest, ExistingValuesAreAskedForOneByOne) {
@@ -196,4 +247,69 @@ TEST_F(ClipboardTest, ExistingValuesAreAskedForOneByOne) {
     // A value that cannot be written is told, not skipped in silence.
     paste(mrYes, [&] { DeleteRegistryTree(Scratch.Key, "Dst"); });
     EXPECT_EQ(Boxes.Boxes.size(), 1u);
+}
+
+// Which commands are offered for a root node, a key, selected values and
+// what the clipboards hold, in the menus, the pop-ups and the tool bar.
+TEST_F(ClipboardTest, MenuStatesFollowTheSelectionAndTheClipboards) {
+    Scratch.SetString("one", "1", "A");
+    Scratch.SetString("two", "2", "A");
+    Scratch.AddKey("A\\Sub");
+    Scratch.AddKey("B");
+    auto* m = frmMain;
+    // Rename, Del and Copy Key; Paste Key in the menu and the pop-up; New,
+    // Current Key, Refresh and Key Content; then the Refresh, Key Content,
+    // Export and Add to Favorites buttons.
+    const auto keyStates = [&] {
+        std::string s;
+        for (TMenuItem* i : {m->pppmnitmKeyRename, m->mnitmKeyDel, m->pppmnitmKeyCopy, m->mnitmKeyPaste,
+                             m->pppmnitmKeyPaste, m->mnitmNewKey, m->pppmnitmKeyCurrent, m->mnitmRefresh,
+                             m->pppmnitmKeyContent})
+            s += i->Enabled() ? '1' : '0';
+        s += ' ';
+        for (TToolButton* b : {&m->tlbrRefresh, &m->tlbrKeyContent, &m->tlbrExportRegistryKey, &m->tlbrFavoritesAdd})
+            s += m->tlbrTool.ButtonEnabled(*b) ? '1' : '0';
+        return s;
+    };
+
+    // A root node: no rename, delete or copy; the rest is offered.
+    m->trvwKeys.SetSelected(m->FindKeyNode(HKEY_CURRENT_USER, ""));
+    m->pppmnKeyPopup(nullptr);
+    EXPECT_EQ(keyStates(), "000001111 1111");
+    // A key, nothing copied: no Paste Key.
+    Select("A");
+    m->pppmnKeyPopup(nullptr);
+    EXPECT_EQ(keyStates(), "111001111 1111");
+    // A key copied: Paste Key neither on it nor inside it, on others yes.
+    m->CopyKey();
+    for (const char* sub : {"A", "A\\Sub"}) {
+        Select(sub);
+        m->mnitmRegistryClick(nullptr);
+        EXPECT_EQ(keyStates(), "111001111 1111") << sub;
+    }
+    Select("B");
+    m->pppmnKeyPopup(nullptr);
+    EXPECT_EQ(keyStates(), "111111111 1111");
+
+    // Values: Del, Copy, Edit, Rename, Paste, New String.
+    const auto valueStates = [&] {
+        std::string s;
+        for (TMenuItem* i : {m->pppmnitmValueDel, m->mnitmValueCopy, m->pppmnitmValueEdit, m->mnitmValueRename,
+                             m->pppmnitmValuePaste, m->pppmnitmValueNewStringValue})
+            s += i->Enabled() ? '1' : '0';
+        return s;
+    };
+    Select("A");
+    m->pppmnValuePopup(nullptr);
+    EXPECT_EQ(valueStates(), "000001");  // nothing selected, nothing copied
+    TListView& list = m->lstvwValues;
+    for (const char* n : {"one", "two"}) list.Item(list.IndexOfCaption(n)).SetSelected(true);
+    m->pppmnValuePopup(nullptr);
+    EXPECT_EQ(valueStates(), "110001");  // two: no Edit, no Rename
+    list.Item(list.IndexOfCaption("two")).SetSelected(false);
+    m->mnitmRegistryClick(nullptr);
+    EXPECT_EQ(valueStates(), "111101");
+    m->pppmnitmValueCopy->Click();
+    m->pppmnValuePopup(nullptr);
+    EXPECT_EQ(valueStates(), "111111");
 }

@@ -11,6 +11,28 @@ bool KeyExists(const std::string& path) {
     return reg.KeyExists(path);
 }
 
+// Works the pop-up menu that a right-click opens, from inside its own
+// message loop: chooses the item with the given accelerator letter, or
+// closes the menu with Esc when there is none or it did not close.
+struct PopupDriver {
+    static char Choice;
+    static int Opened;
+    static bool Sent;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND menu = ::FindWindowA("#32768", nullptr);
+        if (!menu || !::IsWindowVisible(menu)) return;
+        if (!Sent) ++Opened;
+        if (!Sent && Choice)
+            ::PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(Choice), 0);
+        else
+            ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        Sent = true;
+    }
+};
+char PopupDriver::Choice = 0;
+int PopupDriver::Opened = 0;
+bool PopupDriver::Sent = false;
+
 }  // namespace
 
 class KeyCommandsTest : public BrowserTest {
@@ -49,8 +71,50 @@ protected:
         EXPECT_FALSE(frmMain->trvwKeys.IsEditing());
         return node.Text();
     }
+    // Right-clicks a node as the mouse does: the tree's own button handling
+    // runs and opens the pop-up menu, in which choice is chosen.
+    void RightClick(TTreeNode node, char choice) {
+        frmMain->Show();
+        HWND tree = frmMain->trvwKeys.Handle;
+        node.MakeVisible();
+        RECT r{};
+        TreeView_GetItemRect(tree, node.ItemId(), &r, TRUE);
+        POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, screen = at;
+        ::ClientToScreen(tree, &screen);
+        ::SetCursorPos(screen.x, screen.y);
+        PopupDriver::Choice = choice;
+        PopupDriver::Sent = false;
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &PopupDriver::Tick);
+        ::PostMessageA(tree, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));  // the button comes up where it went down
+        ::SendMessageA(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+        ::KillTimer(nullptr, timer);
+    }
     ScratchKey Scratch;
 };
+
+// The pop-up, its states, the value list and the status bar all speak of
+// the key that was right-clicked, and Del deletes that key.
+TEST_F(KeyCommandsTest, RightClickActsOnTheClickedKey) {
+    Scratch.SetString("b", "in B", "RclB");
+    Scratch.AddKey("RclA");
+    TTreeNode node = Select(Scratch.Path);
+    node.Expand(false);
+    Select(Scratch.Path + "\\RclA");
+    PopupDriver::Opened = 0;
+
+    RightClick(frmMain->FindKeyNode(HKEY_CURRENT_USER, ""), 0);  // a root: nothing of it may be deleted
+    EXPECT_FALSE(frmMain->pppmnitmKeyDel->Enabled());
+    EXPECT_EQ(frmMain->sttsbrMain.PanelText(0), "[HKEY_CURRENT_USER]");
+
+    Boxes.Answers = {IDYES};
+    RightClick(Child(node, "RclB"), 'd');
+    EXPECT_EQ(PopupDriver::Opened, 2);
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text.substr(Boxes.Boxes[0].Text.find('[')),
+              "[HKEY_CURRENT_USER\\" + Scratch.Path + "\\RclB]");
+    EXPECT_FALSE(KeyExists(Scratch.Path + "\\RclB"));
+    EXPECT_TRUE(KeyExists(Scratch.Path + "\\RclA"));
+}
 
 TEST_F(KeyCommandsTest, NewKeysTakeTheFirstFreeNumberAndStartEditing) {
     Scratch.AddKey("NEW KEY #1");
@@ -194,14 +258,18 @@ TEST_F(KeyCommandsTest, DeletingKeysAsksAndSelectsTheParent) {
     frmMain->pppmnitmKeyDel->Click();
     EXPECT_TRUE(KeyExists(Scratch.Path + "\\Child"));
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
-    EXPECT_EQ(Boxes.Boxes[0].Text, "This action will delete all subkeys in this key,will you delete any way?");
+    EXPECT_EQ(Boxes.Boxes[0].Text, "This action will delete all subkeys in this key,will you delete any way?\r\n"
+                                   "[HKEY_CURRENT_USER\\" + Scratch.Path + "\\Child]");
 
+    // The parent takes the selection, and everything shown follows it.
     Boxes.Answers = {IDYES};
     frmMain->pppmnitmKeyDel->Click();
     EXPECT_FALSE(KeyExists(Scratch.Path + "\\Child"));
     EXPECT_EQ(frmMain->trvwKeys.Selected(), node);
     EXPECT_FALSE(Child(node, "Child"));
     EXPECT_EQ(frmMain->lstvwValues.Count(), 1);
+    EXPECT_EQ(frmMain->sttsbrMain.PanelText(0), "[HKEY_CURRENT_USER\\" + Scratch.Path + "]");
+    EXPECT_EQ(frmMain->cmbbxAddress.Text(), "HKEY_CURRENT_USER:" + Scratch.Path);
 
     // A root node is never deleted, and nothing is asked.
     Select("");
@@ -218,7 +286,8 @@ TEST_F(KeyCommandsTest, DeletingSelectedValuesAsksOnce) {
     Boxes.Answers = {IDYES};
     frmMain->pppmnitmValueDel->Click();
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
-    EXPECT_EQ(Boxes.Boxes[0].Text, "Sure to delete all selected items?");
+    EXPECT_EQ(Boxes.Boxes[0].Text, "Sure to delete all selected items?\r\n[HKEY_CURRENT_USER\\" + Scratch.Path +
+                                       "]\r\na\r\nb\r\nc");
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.Item(0).Caption(), "d");
     TRegistry reg;
@@ -229,7 +298,8 @@ TEST_F(KeyCommandsTest, DeletingSelectedValuesAsksOnce) {
     list.Item(0).SetSelected(true);
     Boxes.Answers = {IDNO};
     frmMain->mnitmValueDel->Click();
-    EXPECT_EQ(Boxes.Boxes.back().Text, "Sure to delete selected item?");
+    EXPECT_EQ(Boxes.Boxes.back().Text, "Sure to delete selected item?\r\n[HKEY_CURRENT_USER\\" + Scratch.Path +
+                                           "]\r\nd");
     EXPECT_EQ(list.Count(), 1);
 }
 
@@ -311,6 +381,9 @@ TEST_F(KeyCommandsTest, NamesOutsideTheCodePageActOnTheirOwnKeyOrValue) {
     frmMain->lstvwValues.Item(item).SetSelected(true);
     Boxes.Answers = {IDYES};
     frmMain->pppmnitmValueDel->Click();
+    // The question names the value as it is, not as the code page reads it.
+    const std::wstring& asked = Boxes.Boxes.back().WideText;
+    EXPECT_EQ(asked.substr(asked.size() - zhe.size() - 2), L"\r\n" + zhe);
     ASSERT_TRUE(reg.OpenKey(Scratch.Path + "\\Names", false));
     EXPECT_FALSE(reg.ValueExists(zhe));
     EXPECT_TRUE(reg.ValueExists(std::wstring(L"?")));

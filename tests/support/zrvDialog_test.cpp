@@ -10,7 +10,7 @@ TEST(MessageBoxes, TitlesFlagsAndNoOwner) {
     HWND owner = reinterpret_cast<HWND>(1);
     classlib::Seams().MessageBox = [&](HWND o, const std::string& text, const std::string& caption, UINT flags) {
         owner = o;
-        boxes.Boxes.push_back({text, caption, flags});
+        boxes.Boxes.push_back({text, caption, flags, {}});
         return IDOK;
     };
     NotifyError("Copy key error!");
