@@ -269,6 +269,8 @@ public:
     bool ShowKeyNode(TTreeNode node, HKEY rootKey, const std::wstring& keyPath);
     // The deepest node the tree has on the way to a key, loading nothing.
     TTreeNode DeepestKeyNode(HKEY rootKey, const std::wstring& keyPath);
+    // The loaded child of parent with this name (case ignored), or none.
+    TTreeNode ChildNamed(TTreeNode parent, const std::wstring& name);
     // The key exists, whether or not this user may read it.
     static bool KeyIsThere(HKEY rootKey, const std::wstring& keyPath);
     // "ROOT:path"; an address without a full root name does nothing. Names

@@ -74,6 +74,14 @@ bool TfrmMain::GoToKey(HKEY rootKey, const std::wstring& keyPath) {
     return ShowKeyNode(node, rootKey, keyPath);
 }
 
+TTreeNode TfrmMain::ChildNamed(TTreeNode parent, const std::wstring& name) {
+    for (TTreeNode c = parent.FirstChild(); c; c = c.NextSibling()) {
+        TTreeData* data = NodeData(c);
+        if (data && ::lstrcmpiW(data->WideName.c_str(), name.c_str()) == 0) return c;
+    }
+    return TTreeNode();
+}
+
 TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::wstring& keyPath) {
     const int index = RootKeyIndex(rootKey);
     TTreeNode node = index < 0 ? TTreeNode() : FRootNodes.at(static_cast<size_t>(index));
@@ -84,12 +92,7 @@ TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::wstring& keyPath) {
         start = end + 1;
         if (part.empty()) continue;
         EnsureSubKeysLoaded(node);
-        TTreeNode found;
-        for (TTreeNode c = node.FirstChild(); c && !found; c = c.NextSibling()) {
-            TTreeData* data = NodeData(c);
-            if (data && ::lstrcmpiW(data->WideName.c_str(), part.c_str()) == 0) found = c;
-        }
-        node = found;
+        node = ChildNamed(node, part);
     }
     return node;
 }
@@ -103,11 +106,7 @@ TTreeNode TfrmMain::DeepestKeyNode(HKEY rootKey, const std::wstring& keyPath) {
         const std::wstring part = keyPath.substr(start, end - start);
         start = end + 1;
         if (part.empty()) continue;
-        TTreeNode found;
-        for (TTreeNode c = node.FirstChild(); c && !found; c = c.NextSibling()) {
-            TTreeData* data = NodeData(c);
-            if (data && ::lstrcmpiW(data->WideName.c_str(), part.c_str()) == 0) found = c;
-        }
+        const TTreeNode found = ChildNamed(node, part);
         if (!found) break;
         node = found;
     }

@@ -210,6 +210,16 @@ TTreeNode TTreeView::NodeAt(int x, int y) const {
     return {const_cast<TTreeView*>(this), item};
 }
 
+// The item whose label or icon lies under the mouse of the message being handled.
+HTREEITEM TTreeView::ItemAtMessagePos() const {
+    const DWORD pos = ::GetMessagePos();
+    TVHITTESTINFO hit{};
+    hit.pt = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+    ::ScreenToClient(Handle, &hit.pt);
+    HTREEITEM item = TreeView_HitTest(Handle, &hit);
+    return item && (hit.flags & TVHT_ONITEM) ? item : nullptr;
+}
+
 bool TTreeView::CanExpand(TTreeNode node) {
     bool allow = true;
     if (OnExpanding) {
@@ -234,13 +244,8 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
     switch (hdr->code) {
         case NM_CLICK: {
             // The clicked node becomes the selection before OnClick runs.
-            DWORD pos = ::GetMessagePos();
-            POINT p{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
-            ::ScreenToClient(Handle, &p);
-            TVHITTESTINFO hit{};
-            hit.pt = p;
-            HTREEITEM item = TreeView_HitTest(Handle, &hit);
-            if (item && (hit.flags & TVHT_ONITEM)) TreeView_SelectItem(Handle, item);
+            HTREEITEM item = ItemAtMessagePos();
+            if (item) TreeView_SelectItem(Handle, item);
             // The control sends this before it has finished with the mouse
             // (an expand button toggles after it): report the click once the
             // control is done, so the handler sees the final selection.
@@ -252,13 +257,8 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
             // selection, reported as a click, before the control goes on to
             // ask for the context menu, so the menu and everything shown
             // beside the tree speak of that node.
-            DWORD pos = ::GetMessagePos();
-            POINT p{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
-            ::ScreenToClient(Handle, &p);
-            TVHITTESTINFO hit{};
-            hit.pt = p;
-            HTREEITEM item = TreeView_HitTest(Handle, &hit);
-            if (item && (hit.flags & TVHT_ONITEM) && item != TreeView_GetSelection(Handle)) {
+            HTREEITEM item = ItemAtMessagePos();
+            if (item && item != TreeView_GetSelection(Handle)) {
                 TreeView_SelectItem(Handle, item);
                 if (TreeView_GetSelection(Handle) == item && OnClick) OnClick(this);
             }

@@ -93,6 +93,7 @@ public:
     bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    HTREEITEM ItemAtMessagePos() const;
     TTreeNode Insert(TTreeNode parent, const void* text, bool wide, TObject* data, int image, int selectedImage,
                      TNodeSort where, bool onDemand = false);
     int FUpdateCount = 0;

@@ -19,6 +19,7 @@
 // index). Host-only tool: standard C++17. On any error it says why, writes
 // nothing, exits 1.
 #include <cctype>
+#include "HelpHash.h"
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -70,22 +71,6 @@ struct Topic {
     std::vector<std::string> Keywords;
     std::vector<std::string> Paragraphs;
 };
-
-// The hash WinHelp keeps for a context name.
-std::uint32_t ContextHash(const std::string& name) {
-    std::uint32_t hash = 0;
-    for (unsigned char c : name) {
-        unsigned x = 0;
-        if (c >= 'A' && c <= 'Z') x = c - 'A' + 17;
-        else if (c >= 'a' && c <= 'z') x = c - 'a' + 17;
-        else if (c >= '1' && c <= '9') x = c - '0';
-        else if (c == '0') x = 10;
-        else if (c == '.') x = 12;
-        else if (c == '_') x = 13;
-        if (x) hash = hash * 43 + x;
-    }
-    return hash;
-}
 
 bool ValidContext(const std::string& name) {
     if (name.empty()) return false;

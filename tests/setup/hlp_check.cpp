@@ -5,6 +5,7 @@
 // Prints one line per topic ("title|context|jump|browse|keywords", each
 // flag 0 or 1), then "NAME=title" for each context name asked for (empty
 // when it leads nowhere), and exits 1 when the file cannot be read.
+#include "../../setup/help/HelpHash.h"
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -35,21 +36,6 @@ struct Reader {
         return s;
     }
 };
-
-std::uint32_t ContextHash(const std::string& name) {
-    std::uint32_t hash = 0;
-    for (unsigned char c : name) {
-        unsigned x = 0;
-        if (c >= 'A' && c <= 'Z') x = c - 'A' + 17;
-        else if (c >= 'a' && c <= 'z') x = c - 'a' + 17;
-        else if (c >= '1' && c <= '9') x = c - '0';
-        else if (c == '0') x = 10;
-        else if (c == '.') x = 12;
-        else if (c == '_') x = 13;
-        if (x) hash = hash * 43 + x;
-    }
-    return hash;
-}
 
 // The leaf entries of a one-level B+ tree at the start of an internal file.
 template <class Entry>
