@@ -269,6 +269,7 @@ public:
     bool ShowKeyNode(TTreeNode node, HKEY rootKey, const std::wstring& keyPath);
     // The deepest node the tree has on the way to a key, loading nothing.
     TTreeNode DeepestKeyNode(HKEY rootKey, const std::wstring& keyPath);
+    TTreeNode WalkKeyNodes(HKEY rootKey, const std::wstring& keyPath, bool load, bool& whole);
     // The loaded child of parent with this name (case ignored), or none.
     TTreeNode ChildNamed(TTreeNode parent, const std::wstring& name);
     // The key exists, whether or not this user may read it.

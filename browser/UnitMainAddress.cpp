@@ -82,35 +82,38 @@ TTreeNode TfrmMain::ChildNamed(TTreeNode parent, const std::wstring& name) {
     return TTreeNode();
 }
 
-TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::wstring& keyPath) {
+// Walks keyPath down the tree from its root node as far as it goes, loading
+// each level first when asked; whole tells whether every part was found.
+TTreeNode TfrmMain::WalkKeyNodes(HKEY rootKey, const std::wstring& keyPath, bool load, bool& whole) {
     const int index = RootKeyIndex(rootKey);
     TTreeNode node = index < 0 ? TTreeNode() : FRootNodes.at(static_cast<size_t>(index));
+    whole = bool(node);
     for (size_t start = 0; node && start < keyPath.size();) {
         size_t end = keyPath.find(L'\\', start);
         if (end == std::wstring::npos) end = keyPath.size();
         const std::wstring part = keyPath.substr(start, end - start);
         start = end + 1;
         if (part.empty()) continue;
-        EnsureSubKeysLoaded(node);
-        node = ChildNamed(node, part);
+        if (load) EnsureSubKeysLoaded(node);
+        const TTreeNode found = ChildNamed(node, part);
+        if (!found) {
+            whole = false;
+            break;
+        }
+        node = found;
     }
     return node;
 }
 
+TTreeNode TfrmMain::FindKeyNode(HKEY rootKey, const std::wstring& keyPath) {
+    bool whole = false;
+    const TTreeNode node = WalkKeyNodes(rootKey, keyPath, true, whole);
+    return whole ? node : TTreeNode();
+}
+
 TTreeNode TfrmMain::DeepestKeyNode(HKEY rootKey, const std::wstring& keyPath) {
-    const int index = RootKeyIndex(rootKey);
-    TTreeNode node = index < 0 ? TTreeNode() : FRootNodes.at(static_cast<size_t>(index));
-    for (size_t start = 0; node && start < keyPath.size();) {
-        size_t end = keyPath.find(L'\\', start);
-        if (end == std::wstring::npos) end = keyPath.size();
-        const std::wstring part = keyPath.substr(start, end - start);
-        start = end + 1;
-        if (part.empty()) continue;
-        const TTreeNode found = ChildNamed(node, part);
-        if (!found) break;
-        node = found;
-    }
-    return node;
+    bool whole = false;
+    return WalkKeyNodes(rootKey, keyPath, false, whole);
 }
 
 bool TfrmMain::KeyIsThere(HKEY rootKey, const std::wstring& keyPath) {
