@@ -90,20 +90,18 @@ TEST_F(AboutTest, TheLinkOpensTheHomePageThroughTheShell) {
     EXPECT_EQ(link.Caption(), opened[0].second);
 }
 
-// Every line of the scrolling text ends inside the viewport, in whatever
-// font the system gave for the box's face: painted on a wider area, no text
-// lies beyond the viewport's right edge while the text runs through (but
-// for a serif that a last letter may put out past its width).
+// Painted on a wider area, in whatever font the system gave, no line of the
+// scrolling text lies past the viewport's right edge (but for a serif's overhang).
 TEST_F(AboutTest, TheScrollingLinesEndInsideTheViewport) {
-    const int kOverhang = 2;
     StartProgram();
     TPanel& viewport = frmAbout->pnlInfo;
     RECT client{};
     ::GetClientRect(viewport.Handle, &client);
     const RECT wider{0, 0, client.right + 16, client.bottom};
+    const int width = wider.right, size = wider.right * wider.bottom;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = wider.right;
+    info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = -wider.bottom;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
@@ -116,12 +114,11 @@ TEST_F(AboutTest, TheScrollingLinesEndInsideTheViewport) {
     WhileShown([&] {
         TSelectObject select(dc, bitmap.Get());
         for (int step = 0; step < 16; ++step, Ticks(12)) {
-            std::fill_n(pixels, wider.right * wider.bottom, 0u);
+            std::fill_n(pixels, size, 0u);
             frmAbout->pnlInfoPaint(&viewport, dc, wider);
             ::GdiFlush();
-            for (int y = 0; y < wider.bottom; ++y)
-                for (int x = 0; x < wider.right; ++x)
-                    if (pixels[y * wider.right + x] != 0) (x >= client.right + kOverhang ? beyond : inside)++;
+            for (int i = 0; i < size; ++i)
+                if (pixels[i]) (i % width >= client.right + 2 ? beyond : inside)++;
         }
     });
     ::DeleteDC(dc);

@@ -138,58 +138,44 @@ TEST_F(FindReplaceTest, ReplaceAllReplacesEveryOriginalHitOnce) {
     EXPECT_EQ(Boxes.Boxes[0].Text, "Not found!");  // not "Replace finished!"
 }
 
-// Find Next over all keys after the user selected another key: it goes on
-// from that key, never back to the keys before it, never twice over it.
+// Find Next goes on from the key the user selected since the last hit,
+// whether the Find was over all keys or inside one: never back before it,
+// never twice over it.
 TEST_F(FindReplaceTest, FindNextGoesOnFromTheKeyTheUserSelected) {
     for (const char* key : {"A", "B", "D"}) Scratch.SetString("v", "qzneedle", key);
     Scratch.AddKey("C");
-    // The last Find, over all keys, stopped in A.
-    frmFind->FindItem = "qzneedle";
-    frmMain->FFindOptions.FromCurrentKey = false;
-    static_cast<TFindOptions&>(frmMain->FFindState) = frmMain->FFindOptions;
-    frmMain->FFindState.RootKey = HKEY_CURRENT_USER;
-    frmMain->FFindState.StartPath.clear();
-    frmMain->FFindState.FoundPath = W(Scratch.Path + "\\A");
-    frmMain->FFindState.FoundValue = L"v";
-    frmMain->FFindState.FoundKind = fkValueData;
-    frmMain->FFindFound = true;
-
-    ASSERT_TRUE(Select("B"));
-    frmMain->mnitmFindNext->Click();
-    EXPECT_EQ(Selected(), "\\B:v");
-    frmMain->mnitmFindNext->Click();
-    EXPECT_EQ(Selected(), "\\D:v");
-
-    ASSERT_TRUE(Select("C"));  // no hit of its own: on with D, not back to B
-    frmMain->mnitmFindNext->Click();
-    EXPECT_EQ(Selected(), "\\D:v");
-
-    // The same inside the key a Find started from.
     frmMain->FFindOptions.FromCurrentKey = true;
     ASSERT_TRUE(Select());
     Script("qzneedle");
     frmMain->mnitmFind->Click();
-    EXPECT_EQ(Selected(), "\\A:v");
+    ASSERT_EQ(Selected(), "\\A:v");
+    ASSERT_TRUE(Select("C"));
+    frmMain->mnitmFindNext->Click();
+    EXPECT_EQ(Selected(), "\\D:v");
+
+    frmMain->FFindState.FromCurrentKey = false;  // as a Find over all keys that stopped in A
+    frmMain->FFindState.StartPath.clear();
+    frmMain->FFindState.FoundPath = W(Scratch.Path + "\\A");
+    ASSERT_TRUE(Select("B"));
+    for (const char* want : {"\\B:v", "\\D:v"}) {
+        frmMain->mnitmFindNext->Click();
+        EXPECT_EQ(Selected(), want);
+    }
     ASSERT_TRUE(Select("C"));
     frmMain->mnitmFindNext->Click();
     EXPECT_EQ(Selected(), "\\D:v");
 }
 
 namespace {
-
-// Gives a key that a test made read-only its access back (so the scratch
-// key can go) however the test ends.
-struct TUnlockAtEnd {
+struct TUnlockAtEnd {  // so the scratch key can go however the test ends
     std::string Path;
     ~TUnlockAtEnd() { Unlock(HKEY_CURRENT_USER, Path); }
 };
-
 bool Holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 }  // namespace
 
-// A hit in a key that can be read but not written is never asked about:
-// one Replace says so naming the key, Replace All counts it in one report.
+// Hits in a key that cannot be written are never asked about: Replace
+// names the key, Replace All counts them in its one report.
 TEST_F(FindReplaceTest, HitsInKeysThatCannotBeWrittenAreToldOnceAndSkipped) {
     Scratch.SetString("needle1", "x", "Locked");
     Scratch.SetString("needle2", "x", "Locked");
@@ -197,7 +183,6 @@ TEST_F(FindReplaceTest, HitsInKeysThatCannotBeWrittenAreToldOnceAndSkipped) {
     TUnlockAtEnd unlock{Scratch.Path + "\\Locked"};
     SetAccess(HKEY_CURRENT_USER, unlock.Path, L"D:P(A;;KR;;;WD)");
     ReplaceWith("needle", "pin", false, true, false);
-
     ASSERT_TRUE(Select("Locked"));
     Script("", mrYes);
     frmMain->mnitmReplace->Click();
@@ -209,26 +194,22 @@ TEST_F(FindReplaceTest, HitsInKeysThatCannotBeWrittenAreToldOnceAndSkipped) {
     Boxes.Boxes.clear();
     ReplaceAnswer = mrAll;
     frmMain->mnitmReplace->Click();
-    EXPECT_EQ(Questions.size(), 1u);  // the writable hit only
+    EXPECT_EQ(Questions.size(), 1u);
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
     const std::string report = Boxes.Boxes[0].Text;
-    EXPECT_TRUE(Holds(report, "Replaced: 1")) << report;
-    EXPECT_TRUE(Holds(report, "Could not be replaced: 2")) << report;
-    EXPECT_TRUE(Holds(report, "\\Locked] needle1")) << report;
-    Unlock(HKEY_CURRENT_USER, unlock.Path);
-    const TreeImage image = Image(HKEY_CURRENT_USER, Scratch.Path);
-    for (const wchar_t* value : {L"\\Locked:needle1", L"\\Locked:needle2", L"\\Open:pinOpen"})
-        EXPECT_EQ(image.Values.count(value), 1u) << value;
+    for (const char* part : {"Replaced: 1", "Could not be replaced: 2", "\\Locked] needle1"})
+        EXPECT_TRUE(Holds(report, part)) << report;
 }
 
-// Once answered All, a hit that has to be skipped (its value went since
-// the search) does not bring the question back.
+// Once answered All, a hit skipped because its value went does not bring
+// the question back.
 TEST_F(FindReplaceTest, AllHoldsForTheWholeRunWhenAHitIsSkipped) {
     for (const char* name : {"a1", "a2", "a3"}) Scratch.SetString(name, "needle");
     ScriptDialogs([this](TForm& form) {
-        if (&form != frmReplaceConfirm) return static_cast<int>(mrAll);
-        Questions.push_back(frmReplaceConfirm->lblInfo.Caption());
-        ::RegDeleteValueA(Scratch.Key, "a2");
+        if (&form == frmReplaceConfirm) {
+            Questions.push_back("");
+            ::RegDeleteValueA(Scratch.Key, "a2");
+        }
         return static_cast<int>(mrAll);
     });
     ReplaceWith("needle", "pin", false, false, true);
@@ -242,26 +223,25 @@ TEST_F(FindReplaceTest, AllHoldsForTheWholeRunWhenAHitIsSkipped) {
     EXPECT_TRUE(Holds(Boxes.Boxes[0].Text, "Could not be replaced: 1")) << Boxes.Boxes[0].Text;
 }
 
-// Data with a NUL inside: replaced all through, every other byte (an odd
-// last one included) written back as it was, and the question shows it.
+// Data with a NUL inside is replaced all through and every other byte (an
+// odd last one too) written back; the question shows what follows the NUL.
 TEST_F(FindReplaceTest, ReplacingDataKeepsWhatFollowsANul) {
-    const std::wstring text(L"a needle\0tail needle\0", 21);
-    std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-    bytes += '\x7f';
-    ::RegSetValueExW(Scratch.Key, L"v", 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.data()),
-                     static_cast<DWORD>(bytes.size()));
+    auto bytes = [](const std::wstring& text) {
+        std::vector<BYTE> b(reinterpret_cast<const BYTE*>(text.data()),
+                            reinterpret_cast<const BYTE*>(text.data() + text.size()));
+        b.push_back(0x7f);
+        return b;
+    };
+    const std::vector<BYTE> before = bytes(std::wstring(L"a needle\0tail needle\0", 21));
+    ::RegSetValueExW(Scratch.Key, L"v", 0, REG_SZ, before.data(), static_cast<DWORD>(before.size()));
     ASSERT_TRUE(Select());
     Script("", mrYes);
     ReplaceWith("needle", "pin", false, false, true);
     frmMain->mnitmReplace->Click();
-    const std::wstring expected(L"a pin\0tail pin\0", 15);
-    std::vector<BYTE> want(reinterpret_cast<const BYTE*>(expected.data()),
-                           reinterpret_cast<const BYTE*>(expected.data() + expected.size()));
-    want.push_back(0x7f);
     const TreeImage image = Image(HKEY_CURRENT_USER, Scratch.Path);
     ASSERT_EQ(image.Values.count(L":v"), 1u);
     EXPECT_EQ(image.Values.at(L":v").first, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(image.Values.at(L":v").second, want);
+    EXPECT_EQ(image.Values.at(L":v").second, bytes(std::wstring(L"a pin\0tail pin\0", 15)));
     ASSERT_EQ(Questions.size(), 1u);
     EXPECT_TRUE(Holds(Questions[0], "tail pin")) << Questions[0];
 }
@@ -277,18 +257,15 @@ TEST_F(FindReplaceTest, ConfirmationShowsTheWholeTextAndRealNames) {
     bool keyFits = false;
     ScriptDialogs([&](TForm& form) {
         if (&form != frmReplaceConfirm) return static_cast<int>(mrOk);
+        TLabel& label = frmReplaceConfirm->lblKey;
         question = frmReplaceConfirm->lblInfo.WideCaption();
-        key = frmReplaceConfirm->lblKey.WideCaption();
-        // The label is tall enough for the path as it draws it.
-        HWND label = frmReplaceConfirm->lblKey.Handle;
-        RECT need{0, 0, frmReplaceConfirm->lblKey.Width(), 0};
-        HDC dc = ::GetDC(label);
-        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(label, WM_GETFONT, 0, 0)));
-        ::DrawTextW(dc, key.c_str(), static_cast<int>(key.size()), &need,
-                    DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(label, dc);
-        keyFits = need.bottom <= frmReplaceConfirm->lblKey.Height();
+        key = label.WideCaption();
+        RECT need{0, 0, label.Width(), 0};
+        HDC dc = ::GetDC(label.Handle);
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(label.Handle, WM_GETFONT, 0, 0)));
+        ::DrawTextW(dc, key.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+        ::ReleaseDC(label.Handle, dc);
+        keyFits = need.bottom <= label.Height();
         return static_cast<int>(mrNo);
     });
     ReplaceWith("needle", "pin", false, true, false);
@@ -297,8 +274,7 @@ TEST_F(FindReplaceTest, ConfirmationShowsTheWholeTextAndRealNames) {
     EXPECT_NE(question.find(L"\u0100pin"), std::wstring::npos);
     EXPECT_EQ(key, L"HKEY_CURRENT_USER\\" + W(Scratch.Path + "\\" + keyName));
     EXPECT_TRUE(keyFits);
-    const LONG keyStyle = ::GetWindowLongA(frmReplaceConfirm->lblKey.Handle, GWL_STYLE);
-    EXPECT_TRUE(keyStyle & SS_NOPREFIX);
+    EXPECT_TRUE(::GetWindowLongA(frmReplaceConfirm->lblKey.Handle, GWL_STYLE) & SS_NOPREFIX);
     const LONG infoStyle = ::GetWindowLongA(frmReplaceConfirm->lblInfo.Handle, GWL_STYLE);
     EXPECT_TRUE((infoStyle & WS_VSCROLL) && (infoStyle & ES_READONLY));
 
@@ -307,8 +283,8 @@ TEST_F(FindReplaceTest, ConfirmationShowsTheWholeTextAndRealNames) {
     EXPECT_EQ(question.substr(question.size() - 7), L"xxxxFIN");
 }
 
-// Key, Value and Data checked: a value whose name and data both hold the
-// text has both replaced in one run; the hourglass is back after each hit.
+// A value whose name and data both hold the text has both replaced in one
+// run; the hourglass is back after each question.
 TEST_F(FindReplaceTest, ReplaceAllChangesNameAndDataInOneRunUnderTheHourglass) {
     Scratch.SetString("needleName", "a needle");
     Scratch.SetString("other", "needle too");

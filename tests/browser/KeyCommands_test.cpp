@@ -11,27 +11,21 @@ bool KeyExists(const std::string& path) {
     return reg.KeyExists(path);
 }
 
-// Works the pop-up menu that a right-click opens, from inside its own
-// message loop: chooses the item with the given accelerator letter, or
-// closes the menu with Esc when there is none or it did not close.
+// Works the pop-up menu a right-click opens, from inside its own message
+// loop: types Choice, or closes the menu with Esc when there is none.
 struct PopupDriver {
-    static char Choice;
-    static int Opened;
-    static bool Sent;
+    static inline char Choice = 0;
+    static inline int Opened = 0;
+    static inline bool Sent = false;
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         HWND menu = ::FindWindowA("#32768", nullptr);
         if (!menu || !::IsWindowVisible(menu)) return;
-        if (!Sent) ++Opened;
-        if (!Sent && Choice)
-            ::PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(Choice), 0);
-        else
-            ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        Opened += !Sent;
+        if (!Sent && Choice) ::PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(Choice), 0);
+        else ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         Sent = true;
     }
 };
-char PopupDriver::Choice = 0;
-int PopupDriver::Opened = 0;
-bool PopupDriver::Sent = false;
 
 }  // namespace
 
@@ -71,11 +65,11 @@ protected:
         EXPECT_FALSE(frmMain->trvwKeys.IsEditing());
         return node.Text();
     }
-    // Right-clicks a node as the mouse does: the tree's own button handling
-    // runs and opens the pop-up menu, in which choice is chosen.
-    void RightClick(TTreeNode node, char choice) {
+    // Right-clicks a node through the tree's own button handling.
+    void RightClick(const std::string& path, char choice) {
         frmMain->Show();
         HWND tree = frmMain->trvwKeys.Handle;
+        TTreeNode node = frmMain->FindKeyNode(HKEY_CURRENT_USER, path);
         node.MakeVisible();
         RECT r{};
         TreeView_GetItemRect(tree, node.ItemId(), &r, TRUE);
@@ -92,28 +86,23 @@ protected:
     ScratchKey Scratch;
 };
 
-// The pop-up, its states, the value list and the status bar all speak of
-// the key that was right-clicked, and Del deletes that key.
+// The pop-up's states, the status bar and Del act on the key that was
+// right-clicked, not the selected one.
 TEST_F(KeyCommandsTest, RightClickActsOnTheClickedKey) {
-    Scratch.SetString("b", "in B", "RclB");
-    Scratch.AddKey("RclA");
-    TTreeNode node = Select(Scratch.Path);
-    node.Expand(false);
-    Select(Scratch.Path + "\\RclA");
+    Select(Scratch.Path + "\\Child");
     PopupDriver::Opened = 0;
-
-    RightClick(frmMain->FindKeyNode(HKEY_CURRENT_USER, ""), 0);  // a root: nothing of it may be deleted
+    RightClick("", 0);  // a root: nothing of it may be deleted
     EXPECT_FALSE(frmMain->pppmnitmKeyDel->Enabled());
     EXPECT_EQ(frmMain->sttsbrMain.PanelText(0), "[HKEY_CURRENT_USER]");
 
     Boxes.Answers = {IDYES};
-    RightClick(Child(node, "RclB"), 'd');
+    RightClick(Scratch.Path + "\\Other", 'd');
     EXPECT_EQ(PopupDriver::Opened, 2);
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
-    EXPECT_EQ(Boxes.Boxes[0].Text.substr(Boxes.Boxes[0].Text.find('[')),
-              "[HKEY_CURRENT_USER\\" + Scratch.Path + "\\RclB]");
-    EXPECT_FALSE(KeyExists(Scratch.Path + "\\RclB"));
-    EXPECT_TRUE(KeyExists(Scratch.Path + "\\RclA"));
+    const std::string& asked = Boxes.Boxes[0].Text;
+    EXPECT_EQ(asked.substr(asked.find('[')), "[HKEY_CURRENT_USER\\" + Scratch.Path + "\\Other]");
+    EXPECT_FALSE(KeyExists(Scratch.Path + "\\Other"));
+    EXPECT_TRUE(KeyExists(Scratch.Path + "\\Child"));
 }
 
 TEST_F(KeyCommandsTest, NewKeysTakeTheFirstFreeNumberAndStartEditing) {
@@ -261,7 +250,6 @@ TEST_F(KeyCommandsTest, DeletingKeysAsksAndSelectsTheParent) {
     EXPECT_EQ(Boxes.Boxes[0].Text, "This action will delete all subkeys in this key,will you delete any way?\r\n"
                                    "[HKEY_CURRENT_USER\\" + Scratch.Path + "\\Child]");
 
-    // The parent takes the selection, and everything shown follows it.
     Boxes.Answers = {IDYES};
     frmMain->pppmnitmKeyDel->Click();
     EXPECT_FALSE(KeyExists(Scratch.Path + "\\Child"));

@@ -1,6 +1,6 @@
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <ostream>
 #include <set>
 
 #include "BrowserFixture.h"
@@ -38,12 +38,10 @@ std::string Gb2312(const std::string& utf8) {
     std::wstring w(size_t(wide), L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &w[0], wide);
     BOOL lost = FALSE;
-    const int n = ::WideCharToMultiByte(936, 0, w.data(), wide, nullptr, 0, nullptr, &lost);
-    std::string bytes(size_t(n), '\0');
-    ::WideCharToMultiByte(936, 0, w.data(), wide, &bytes[0], n, nullptr, &lost);
-    if (lost) return {};
+    std::string bytes(size_t(wide) * 2, '\0');
+    bytes.resize(size_t(::WideCharToMultiByte(936, 0, w.data(), wide, &bytes[0], wide * 2, nullptr, &lost)));
     for (unsigned char c : bytes)
-        if (c >= 0x80 && (c < 0xA1 || c == 0xFF)) return {};
+        if (lost || (c >= 0x80 && (c < 0xA1 || c == 0xFF))) return {};
     return bytes;
 }
 
@@ -52,38 +50,27 @@ std::string SystemText(const TLanguageText& text) {
     return ::GetACP() == 936 ? Gb2312(text.Chinese) : text.Default;
 }
 
-// The shape a translation keeps: its hot key letter, line breaks and
-// placeholders, blanks at the ends, a closing colon or ellipsis.
-struct TShape {
-    char HotKey = 0;
-    int HotKeys = 0, Breaks = 0, Percents = 0;
-    bool LeadingBlank = false, TrailingBlank = false, Colon = false, Ellipsis = false;
-    bool operator==(const TShape& o) const {
-        return HotKey == o.HotKey && HotKeys == o.HotKeys && Breaks == o.Breaks && Percents == o.Percents &&
-               LeadingBlank == o.LeadingBlank && TrailingBlank == o.TrailingBlank && Colon == o.Colon &&
-               Ellipsis == o.Ellipsis;
+// A run under a Chinese locale says so; a Western run expects English.
+void CheckRunCodePage() {
+    if (const char* acp = std::getenv("TESSMOREL_EXPECT_ACP")) {
+        ASSERT_EQ(::GetACP(), UINT(std::atoi(acp)));
     }
-};
-TShape ShapeOf(const std::string& text) {
-    TShape shape;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') ++shape.Breaks;
-        if (text[i] == '%') ++shape.Percents;
-        if (text[i] == '&' && i + 1 < text.size()) {
-            ++shape.HotKeys;
-            shape.HotKey = char(std::toupper(static_cast<unsigned char>(text[i + 1])));
-        }
-    }
-    shape.LeadingBlank = !text.empty() && text.front() == ' ';
-    shape.TrailingBlank = !text.empty() && text.back() == ' ';
-    shape.Colon = !text.empty() && text.back() == ':';
-    shape.Ellipsis = text.size() >= 3 && text.compare(text.size() - 3, 3, "...") == 0;
-    return shape;
 }
-std::ostream& operator<<(std::ostream& out, const TShape& s) {
-    return out << "hot key " << s.HotKeys << "x" << (s.HotKey ? s.HotKey : '-') << ", " << s.Breaks << " breaks, blanks "
-               << s.LeadingBlank << s.TrailingBlank << ", colon " << s.Colon << ", ellipsis " << s.Ellipsis
-               << ", % " << s.Percents;
+
+// The shape a translation keeps: the count of hot keys and the last one's
+// letter, line breaks, placeholders, blanks at the ends, a closing colon or ellipsis.
+std::string ShapeOf(const std::string& t) {
+    char hotKey = '-';
+    int hotKeys = 0;
+    for (size_t i = 0; i + 1 < t.size(); ++i)
+        if (t[i] == '&') ++hotKeys, hotKey = char(std::toupper(static_cast<unsigned char>(t[i + 1])));
+    const auto ends = [&](const std::string& e) {
+        return t.size() >= e.size() && t.compare(t.size() - e.size(), e.size(), e) == 0;
+    };
+    return std::to_string(hotKeys) + "&" + hotKey + " " + std::to_string(std::count(t.begin(), t.end(), '\n')) +
+           "\\n " + std::to_string(std::count(t.begin(), t.end(), '%')) + "%" +
+           (!t.empty() && t[0] == ' ' ? " lead" : "") + (ends(" ") ? " trail" : "") + (ends(":") ? " colon" : "") +
+           (ends("...") ? " ellipsis" : "");
 }
 
 }  // namespace
@@ -141,10 +128,9 @@ TEST_F(LanguageTest, TheFormTextsAndTheShippedFileAreTheTable) {
     TIniSection chinese;
     ASSERT_TRUE(ReadIniSection(GetAppDir() + "LANGUAGE.INI", "GB2312", chinese));
     ASSERT_EQ(chinese.Entries().size(), LanguageTextCount());
-    for (std::size_t i = 0; i < LanguageTextCount(); ++i) {
-        EXPECT_EQ(chinese.Entries()[i].first, LanguageTexts()[i].Key);
-        EXPECT_EQ(chinese.Entries()[i].second, Gb2312(LanguageTexts()[i].Chinese)) << LanguageTexts()[i].Key;
-    }
+    for (std::size_t i = 0; i < LanguageTextCount(); ++i)
+        EXPECT_EQ(chinese.Entries()[i],
+                  std::make_pair(std::string(LanguageTexts()[i].Key), Gb2312(LanguageTexts()[i].Chinese)));
     TIniSection list;
     ASSERT_TRUE(ReadIniSection(GetAppDir() + "LANGUAGE.INI", "Tessmorel Language Setting", list));
     EXPECT_EQ(list.Entries(),
@@ -155,15 +141,13 @@ TEST(LanguageTexts, EveryChineseTextIsGb2312AndKeepsTheEnglishShape) {
     for (std::size_t i = 0; i < LanguageTextCount(); ++i) {
         const TLanguageText& text = LanguageTexts()[i];
         ASSERT_NE(text.Chinese, nullptr) << text.Key;
-        EXPECT_NE(std::string(text.Chinese), text.Default) << text.Key;
-        EXPECT_NE(Gb2312(text.Chinese), "") << text.Key;
-        const TShape english = ShapeOf(text.Default), chinese = ShapeOf(text.Chinese);
-        EXPECT_EQ(chinese, english) << text.Key << ": " << text.Chinese;
-        // The hot key as Chinese menus show it: "(&X)" after the words.
-        if (english.HotKeys == 1) {
-            const std::string tail = std::string("(&") + english.HotKey + ")";
-            const std::string zh = text.Chinese;
-            const size_t at = zh.find(tail);
+        const std::string zh = text.Chinese, shape = ShapeOf(text.Default);
+        EXPECT_NE(zh, text.Default) << text.Key;
+        EXPECT_NE(Gb2312(zh), "") << text.Key;
+        EXPECT_EQ(ShapeOf(zh), shape) << text.Key << ": " << zh;
+        // A single hot key shows as Chinese menus show it: "(&X)" after the words.
+        if (shape.compare(0, 2, "1&") == 0) {
+            const size_t at = zh.find(std::string("(&") + shape[2] + ")");
             EXPECT_TRUE(at != std::string::npos && (at + 4 == zh.size() || zh.substr(at + 4) == "..."))
                 << text.Key << ": " << zh;
         }
@@ -171,11 +155,8 @@ TEST(LanguageTexts, EveryChineseTextIsGb2312AndKeepsTheEnglishShape) {
 }
 
 TEST_F(LanguageTest, AStartShowsTheSystemsLanguageAndTheMenuSwitchesBothWays) {
-    // The test run under a Chinese locale says so; a Western run expects English.
-    if (const char* acp = std::getenv("TESSMOREL_EXPECT_ACP")) {
-        ASSERT_EQ(::GetACP(), UINT(std::atoi(acp)));
-    }
-    StartProgram();  // with the language file beside the program
+    CheckRunCodePage();
+    StartProgram();
     frmMain->FormShow(nullptr);
     EXPECT_EQ(frmGoTo->Caption(), SystemText(LanguageTexts()[LanguageTextIndex("frmGoTo.Caption")]));
     for (const auto& t : frmMain->LanguageTargets())
@@ -333,46 +314,29 @@ TEST_F(LanguageTest, BadFilesGiveTheBuiltInTexts) {
 
 namespace {
 
-struct TFoundWindow {
-    DWORD Pid;
-    std::string Title;  // wanted; empty: the first message box
-    HWND Window = nullptr;
-};
-
-BOOL CALLBACK FindProgramWindow(HWND w, LPARAM lp) {
-    auto* f = reinterpret_cast<TFoundWindow*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(w, &pid);
-    if (pid != f->Pid || !::IsWindowVisible(w)) return TRUE;
-    char title[256] = {};
-    ::GetWindowTextA(w, title, sizeof title);
-    if (f->Title.empty() ? ::GetDlgItem(w, 0xFFFF) != nullptr : f->Title == title) {
-        f->Window = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
+// A visible top-level window of a process by its title (with none, its first
+// message box), waited for up to ten seconds.
 HWND WaitForWindow(DWORD pid, const std::string& title) {
-    TFoundWindow found{pid, title};
-    for (int i = 0; i < 200 && !found.Window; ++i) {
-        ::Sleep(50);
-        ::EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&found));
+    for (int i = 0; i < 200; ++i, ::Sleep(50))
+        for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, nullptr, nullptr)) != nullptr;) {
+            DWORD owner = 0;
+            char text[256] = {};
+            ::GetWindowThreadProcessId(w, &owner);
+            ::GetWindowTextA(w, text, sizeof text);
+            const bool wanted = title.empty() ? ::GetDlgItem(w, 0xFFFF) != nullptr : title == text;
+            if (owner == pid && ::IsWindowVisible(w) && wanted) return w;
+        }
+    return nullptr;
+}
+
+// Whether a window inside the parent shows the text.
+bool HasChildText(HWND parent, const std::string& text) {
+    for (HWND w = nullptr; (w = ::FindWindowExA(parent, w, nullptr, nullptr)) != nullptr;) {
+        char t[256] = {};
+        ::GetWindowTextA(w, t, sizeof t);
+        if (text == t || HasChildText(w, text)) return true;
     }
-    return found.Window;
-}
-
-BOOL CALLBACK CollectChildText(HWND w, LPARAM lp) {
-    char text[256] = {};
-    ::GetWindowTextA(w, text, sizeof text);
-    reinterpret_cast<std::set<std::string>*>(lp)->insert(text);
-    return TRUE;
-}
-
-std::set<std::string> ChildTexts(HWND w) {
-    std::set<std::string> texts;
-    ::EnumChildWindows(w, CollectChildText, reinterpret_cast<LPARAM>(&texts));
-    return texts;
+    return false;
 }
 
 }  // namespace
@@ -380,56 +344,51 @@ std::set<std::string> ChildTexts(HWND w) {
 // The program as a user starts it, watched from outside: its dialogs and
 // message boxes speak the system's language from the start.
 TEST(LanguageStart, TheGoToDialogAndAMessageBoxSpeakTheSystemsLanguage) {
-    if (const char* acp = std::getenv("TESSMOREL_EXPECT_ACP")) {
-        ASSERT_EQ(::GetACP(), UINT(std::atoi(acp)));
-    }
+    CheckRunCodePage();
     auto text = [](const char* key) { return SystemText(LanguageTexts()[LanguageTextIndex(key)]); };
-    const std::string program = GetAppDir() + "Tessmorel.exe";
-    const std::string favorites = "C:\\windows\\TESSMOREL_FAVORITES.INI";
-    const bool hadFavorites = ::GetFileAttributesA(favorites.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::string program = GetAppDir() + "Tessmorel.exe", favorites = "C:\\windows\\TESSMOREL_FAVORITES.INI";
+    // Closed, ended and cleaned up after however the test ends.
+    struct TRun {
+        PROCESS_INFORMATION Info;
+        HWND Main;
+        std::string Favorites;
+        bool HadFavorites;
+        ~TRun() {
+            ::Sleep(200);
+            if (Main) ::PostMessageA(Main, WM_CLOSE, 0, 0);
+            if (::WaitForSingleObject(Info.hProcess, 30000) != WAIT_OBJECT_0) ::TerminateProcess(Info.hProcess, 99);
+            ::CloseHandle(Info.hThread);
+            ::CloseHandle(Info.hProcess);
+            if (!HadFavorites) ::DeleteFileA(Favorites.c_str());
+        }
+    } run{{}, nullptr, favorites, ::GetFileAttributesA(favorites.c_str()) != INVALID_FILE_ATTRIBUTES};
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
     std::string command = "\"" + program + "\"";
-    ASSERT_TRUE(::CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    const HWND main = WaitForWindow(pi.dwProcessId, "Zarvo Tessmorel");
-    EXPECT_NE(main, nullptr) << "the main window did not appear";
-    if (main) {
-        ::PostMessageA(main, WM_COMMAND, ID_MNITMGOTO, 0);
-        const HWND goTo = WaitForWindow(pi.dwProcessId, text("frmGoTo.Caption"));
-        EXPECT_NE(goTo, nullptr) << "no Go To dialog with the system's title";
-        if (goTo) {
-            const std::set<std::string> children = ChildTexts(goTo);
-            EXPECT_EQ(children.count(text("frmGoTo.btnOk.Caption")), 1u);
-            EXPECT_EQ(children.count(text("Cancel.Caption")), 1u);
-            EXPECT_EQ(children.count(text("frmGoTo.lblKey.Caption")), 1u);
-            // A key that is not there: the box says so.
-            ::SendMessageA(::GetDlgItem(goTo, IDC_GOTO_EDTKEY), WM_SETTEXT, 0,
-                           reinterpret_cast<LPARAM>("Tessmorel no such key\\below"));
-            ::PostMessageA(::GetDlgItem(goTo, IDOK), BM_CLICK, 0, 0);
-            const HWND box = WaitForWindow(pi.dwProcessId, "");
-            EXPECT_NE(box, nullptr) << "no message box";
-            if (box) {
-                char said[512] = {};
-                ::GetDlgItemTextA(box, 0xFFFF, said, sizeof said);
-                EXPECT_EQ(std::string(said).substr(0, text("msgWithoutKey").size()), text("msgWithoutKey")) << said;
-                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-            }
-        }
-        // The selected key's names.
-        ::Sleep(200);
-        ::PostMessageA(main, WM_COMMAND, ID_MNITMKEYCURRENT, 0);
-        const HWND current = WaitForWindow(pi.dwProcessId, text("frmCurrentKey.Caption"));
-        EXPECT_NE(current, nullptr) << "no Current Key dialog with the system's title";
-        if (current) {
-            EXPECT_EQ(ChildTexts(current).count(text("frmCurrentKey.lblLongName.Caption")), 1u);
-            ::PostMessageA(current, WM_CLOSE, 0, 0);
-        }
-        ::Sleep(200);
-        ::PostMessageA(main, WM_CLOSE, 0, 0);
-    }
-    if (::WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 99);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    if (!hadFavorites) ::DeleteFileA(favorites.c_str());
+    ASSERT_TRUE(
+        ::CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &run.Info));
+    const DWORD pid = run.Info.dwProcessId;
+    run.Main = WaitForWindow(pid, "Zarvo Tessmorel");
+    ASSERT_NE(run.Main, nullptr) << "the main window did not appear";
+    ::PostMessageA(run.Main, WM_COMMAND, ID_MNITMGOTO, 0);
+    const HWND goTo = WaitForWindow(pid, text("frmGoTo.Caption"));
+    ASSERT_NE(goTo, nullptr) << "no Go To dialog with the system's title";
+    for (const char* key : {"frmGoTo.btnOk.Caption", "Cancel.Caption", "frmGoTo.lblKey.Caption"})
+        EXPECT_TRUE(HasChildText(goTo, text(key))) << key;
+    // A key that is not there: the box says so.
+    ::SendMessageA(::GetDlgItem(goTo, IDC_GOTO_EDTKEY), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>("Tessmorel no such key\\below"));
+    ::PostMessageA(::GetDlgItem(goTo, IDOK), BM_CLICK, 0, 0);
+    const HWND box = WaitForWindow(pid, "");
+    ASSERT_NE(box, nullptr) << "no message box";
+    char said[512] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, said, sizeof said);
+    EXPECT_EQ(std::string(said).substr(0, text("msgWithoutKey").size()), text("msgWithoutKey")) << said;
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ::Sleep(200);
+    ::PostMessageA(run.Main, WM_COMMAND, ID_MNITMKEYCURRENT, 0);
+    const HWND current = WaitForWindow(pid, text("frmCurrentKey.Caption"));
+    ASSERT_NE(current, nullptr) << "no Current Key dialog with the system's title";
+    EXPECT_TRUE(HasChildText(current, text("frmCurrentKey.lblLongName.Caption")));
+    ::PostMessageA(current, WM_CLOSE, 0, 0);
 }

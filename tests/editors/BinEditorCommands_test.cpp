@@ -152,35 +152,26 @@ TEST_P(BinCommandsTest, PrintSendsTheWholeHexTextTitledWithTheName) {
 TEST_P(BinCommandsTest, ARightClickInEitherColumnOpensThePopUpWithItsStates) {
     ShowEditor();
     Fill("AA BB");
-    // Each opening: whether Cut and Paste were enabled; the menu is closed at once.
-    std::vector<std::pair<bool, bool>> opened;
+    std::vector<std::pair<bool, bool>> opened;  // Cut and Paste enabled, per opening
     const auto update = frmBin->pppmnHexValue.OnPopup;
     frmBin->pppmnHexValue.OnPopup = [&](TObject* sender) {
         update(sender);
         opened.emplace_back(frmBin->pppmnHexValueCut->Enabled(), frmBin->pppmnHexValuePaste->Enabled());
         ::PostMessageA(frmBin->Handle, WM_CANCELMODE, 0, 0);
     };
-    auto rightClick = [](HWND column) {
+    auto rightClick = [](HWND column, int start, int length) {
+        frmBin->SelectHex(start, length);
+        frmBin->MirrorHexToChars();
         ::SendMessageA(column, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
         ::SendMessageA(column, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
     };
-    frmBin->SelectHex(0, 2);
-    frmBin->MirrorHexToChars();
-    rightClick(Hex());
+    rightClick(Hex(), 0, 2);
     frmBin->pppmnHexValueCopy->Click();
-    frmBin->SelectHex(5, 5);
-    frmBin->MirrorHexToChars();
-    rightClick(Chars());
+    rightClick(Chars(), 5, 5);
     EXPECT_EQ(opened, (std::vector<std::pair<bool, bool>>{{true, false}, {false, true}}));
-    EXPECT_EQ(frmBin->HexColumnText(), "AA BB");  // a right click edits nothing
-    // Its shortcuts stand in the shortcut column, apart from the captions.
-    auto text = [](const TMenuItem* item) {
-        char buffer[64] = {};
-        ::GetMenuStringA(item->Menu, static_cast<UINT>(item->Command), buffer, sizeof buffer, MF_BYCOMMAND);
-        return std::string(buffer);
-    };
-    EXPECT_EQ(text(frmBin->pppmnitmHexValueFind), "&Find\tCtrl+F");
-    EXPECT_EQ(text(frmBin->pppmnitmHexValueFindNext), "Find &Next\tF3");
+    EXPECT_EQ(frmBin->HexColumnText(), "AA BB");
+    EXPECT_EQ(MenuText(*frmBin->pppmnitmHexValueFind), "&Find\tCtrl+F");
+    EXPECT_EQ(MenuText(*frmBin->pppmnitmHexValueFindNext), "Find &Next\tF3");
 }
 
 INSTANTIATE_TEST_SUITE_P(HexColumns, BinCommandsTest, ::testing::Values(true, false),

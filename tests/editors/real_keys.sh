@@ -21,8 +21,8 @@ if [ -n "$editor" ]; then
     [ -n "$(window Find)" ] || fail "Ctrl+F opened no find dialog"
     sleep 0.5
     xdotool type --delay 50 hello
-    press Return      # Find: the first hello
-    press Delete      # deletes it
+    press Return      # finds the first hello
+    press Delete
     press y           # no hex digit: nothing
     press F3          # the second hello
     press Delete

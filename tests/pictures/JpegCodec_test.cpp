@@ -13,10 +13,10 @@ extern "C" {
 
 namespace {
 
-// A 32 x 16 four-ink JPEG: the left half of one ink mix, the right of
-// another (inks 0 to 255 each, c m y k). Adobe's files store them inverted.
-std::vector<std::uint8_t> FourInkJpeg(J_COLOR_SPACE stored, bool adobe, const std::uint8_t left[4],
-                                      const std::uint8_t right[4]) {
+// A 32 x 16 four-ink JPEG: magenta on the left, orange under a quarter of
+// black on the right. Files with Adobe's marker store the inks inverted.
+std::vector<std::uint8_t> FourInkJpeg(J_COLOR_SPACE stored, bool adobe) {
+    static const std::uint8_t inks[2][4] = {{0, 255, 0, 0}, {0, 128, 255, 64}};  // c m y k, 0 to 255
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
@@ -24,25 +24,15 @@ std::vector<std::uint8_t> FourInkJpeg(J_COLOR_SPACE stored, bool adobe, const st
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = 32;
-    info.image_height = 16;
-    info.input_components = 4;
-    info.in_color_space = JCS_CMYK;
+    info.image_width = 32, info.image_height = 16, info.input_components = 4, info.in_color_space = JCS_CMYK;
     jpeg_set_defaults(&info);
     jpeg_set_colorspace(&info, stored);
     jpeg_set_quality(&info, 95, TRUE);
     info.write_Adobe_marker = adobe;
     jpeg_start_compress(&info, TRUE);
     std::uint8_t line[32 * 4];
-    for (int x = 0; x < 32; ++x)
-        for (int i = 0; i < 4; ++i) {
-            const std::uint8_t ink = (x < 16 ? left : right)[i];
-            line[4 * x + i] = adobe ? std::uint8_t(255 - ink) : ink;
-        }
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = line;
-        jpeg_write_scanlines(&info, &row, 1);
-    }
+    for (int i = 0; i < 32 * 4; ++i) line[i] = std::uint8_t(adobe ? 255 - inks[i >= 64][i % 4] : inks[i >= 64][i % 4]);
+    for (JSAMPROW row = line; info.next_scanline < 16;) jpeg_write_scanlines(&info, &row, 1);
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
     std::vector<std::uint8_t> out(buffer, buffer + size);
@@ -91,27 +81,17 @@ TEST(JpegCodecTest, RoundTripCutAndDamagedFiles) {
 }
 
 TEST(JpegCodecTest, FourInkFilesComeAsRgb) {
-    const std::uint8_t magenta[4] = {0, 255, 0, 0}, orangeShade[4] = {0, 128, 255, 64};
-    // 0xRRGGBB: magenta, and orange under a quarter of black.
-    const std::uint32_t want[2] = {0xFF00FF, 0xBF5F00};
-    const struct {
-        const char* name;
-        J_COLOR_SPACE stored;
-        bool adobe;
-    } forms[] = {{"CMYK, Adobe", JCS_CMYK, true}, {"YCCK, Adobe", JCS_YCCK, true}, {"CMYK, plain", JCS_CMYK, false}};
-    for (const auto& form : forms) {
-        const std::vector<std::uint8_t> file = FourInkJpeg(form.stored, form.adobe, magenta, orangeShade);
+    const std::uint32_t want[2] = {0xFF00FF, 0xBF5F00};  // 0xRRGGBB of each half
+    const std::pair<J_COLOR_SPACE, bool> forms[] = {{JCS_CMYK, true}, {JCS_YCCK, true}, {JCS_CMYK, false}};
+    for (const auto& [stored, adobe] : forms) {
+        const std::vector<std::uint8_t> file = FourInkJpeg(stored, adobe);
         jpegcore::JpegImage img;
-        ASSERT_TRUE(jpegcore::ReadJPEG(file.data(), file.size(), img)) << form.name;
-        ASSERT_EQ(img.Width, 32);
-        ASSERT_EQ(img.Height, 16);
-        const std::size_t row = (std::size_t(32) * 3 + 3) & ~std::size_t(3);
-        for (int half = 0; half < 2; ++half) {
-            const std::uint8_t* p = img.Pixels.data() + 8 * row + std::size_t(half * 16 + 8) * 3;  // BGR
-            for (int c = 0; c < 3; ++c) {
-                const long expected = long((want[half] >> (8 * c)) & 0xFF);
-                EXPECT_LE(std::labs(long(p[c]) - expected), 8) << form.name << " half " << half << " channel " << c;
+        ASSERT_TRUE(jpegcore::ReadJPEG(file.data(), file.size(), img)) << stored << adobe;
+        ASSERT_EQ(std::make_pair(img.Width, img.Height), std::make_pair(32, 16));
+        for (int half = 0; half < 2; ++half)
+            for (int c = 0; c < 3; ++c) {  // B G R, in the middle row of rows of 96 bytes
+                const long got = img.Pixels[8 * 96 + (half * 16 + 8) * 3 + c], expected = (want[half] >> (8 * c)) & 0xFF;
+                EXPECT_LE(std::labs(got - expected), 8) << stored << adobe << " half " << half << " channel " << c;
             }
-        }
     }
 }
