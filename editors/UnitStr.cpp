@@ -79,7 +79,7 @@ void TfrmStr::SetData(const std::vector<BYTE>& stored) {
     FStored.assign(stored.size() / 2, u'\0');
     if (!FStored.empty()) std::memcpy(&FStored[0], stored.data(), FStored.size() * 2);
     FOddByte.assign(reinterpret_cast<const char*>(stored.data()) + FStored.size() * 2, stored.size() % 2);
-    const std::u16string shown = ShownPart(FStored);
+    const std::u16string shown = EditorText(FStored);
     mmValue.SetWideText(std::wstring(shown.begin(), shown.end()));
     mmValue.SetModified(false);
     UpdateLength();

@@ -170,6 +170,19 @@ std::uint64_t LineHash(const std::vector<TToken>& tokens, std::size_t from, std:
 
 std::u16string ShownPart(const std::u16string& stored) { return stored.substr(0, stored.find(u'\0')); }
 
+std::u16string EditorText(const std::u16string& stored) {
+    const std::u16string shown = ShownPart(stored);
+    std::u16string out;
+    out.reserve(shown.size());
+    for (const TToken& t : Tokens(shown)) {
+        if (t.Code == kBreak)
+            out += u"\r\n";
+        else
+            out += static_cast<char16_t>(t.Code);
+    }
+    return out;
+}
+
 bool SameTextAndBreaks(const std::u16string& a, const std::u16string& b) {
     const std::vector<TToken> ta = Tokens(a), tb = Tokens(b);
     return std::equal(ta.begin(), ta.end(), tb.begin(), tb.end(),

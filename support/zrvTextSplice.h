@@ -9,6 +9,9 @@
 
 // What an editor shows of stored text: everything before its first NUL.
 std::u16string ShownPart(const std::u16string& stored);
+// The shown part as an editor is given it: every line break as CR LF (a
+// rich edit takes CR CR LF for a blank, and would lose two breaks).
+std::u16string EditorText(const std::u16string& stored);
 
 // The stored text with the user's edit put in. edited is what the editor
 // holds after the user edited ShownPart(stored), with line breaks of any

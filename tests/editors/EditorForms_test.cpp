@@ -16,7 +16,7 @@ void ClickOk(TForm& form) { ::SendMessageA(form.Handle, WM_COMMAND, MAKEWPARAM(I
 
 TEST_F(EditorTest, StringEditorKeepsDataAsPlainText) {
     for (const std::wstring data : {L"{\\rtf1 hello}", L"one\ntwo\n", L"one\rtwo", L"tab\there", L"", L"\xE9t\xE9",
-                                    L"\x3A9mega \x65E5\x672C \xE9"}) {
+                                    L"\x3A9mega \x65E5\x672C \xE9", L"a\r\r\nb", L"\xFEFF\x01\v\xD800\x2028"}) {
         frmStr->SetData(Utf16(data));
         EXPECT_EQ(frmStr->Data(), Utf16(data));
         if (data.find_first_of(L"\r\n") == std::wstring::npos) {
@@ -39,7 +39,8 @@ TEST_F(EditorTest, StringEditorWritesBackWhatItHoldsPlusTheEdit) {
         std::wstring Stored, Expected;
     };
     for (const Case& c : {Case{L"a\nb"s, L"a\nbc"s}, Case{L"a\r\nb"s, L"a\r\nbc"s},
-                          Case{L"l1\r\nl2\nl3\rl4\0"s, L"l1\r\nl2\nl3\rl4c\0"s}, Case{L"ab\0cd\0"s, L"abc\0cd\0"s}}) {
+                          Case{L"l1\r\nl2\nl3\rl4\0"s, L"l1\r\nl2\nl3\rl4c\0"s}, Case{L"ab\0cd\0"s, L"abc\0cd\0"s},
+                          Case{L"a\r\r\nb\x1\xD800"s, L"a\r\r\nb\x1\xD800" L"c"s}}) {
         frmStr->SetData(Utf16(c.Stored));
         frmStr->mmValue.SetSelection(frmStr->mmValue.TextLength(), -1);
         Type(frmStr->mmValue.Handle, "c");

@@ -20,19 +20,6 @@ char16_t Unit(std::uint8_t b) {
     return kUnits[b % (sizeof kUnits / sizeof kUnits[0])];
 }
 
-std::u16string EditorText(const std::u16string& shown) {
-    std::u16string out;
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        if (shown[i] == u'\r' || shown[i] == u'\n') {
-            if (shown[i] == u'\r' && i + 1 < shown.size() && shown[i + 1] == u'\n') ++i;
-            out += u"\r\n";
-        } else {
-            out += shown[i];
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -40,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t split = data[0] % (size - 1) + 1;
     std::u16string stored;
     for (std::size_t i = 1; i < split; ++i) stored += Unit(data[i]);
-    const std::u16string shown = ShownPart(stored);
-    std::u16string edited = EditorText(shown);
+    std::u16string edited = EditorText(stored);
     // Unedited: the stored text itself.
     Check(SpliceEdit(stored, edited) == stored);
     // Edits: each pair of bytes deletes or inserts at a place.

@@ -35,6 +35,7 @@ TEST(SpliceEdit, WhatTheUserDidNotEditStaysAsStored) {
          {u"l1\r\nl2\nl3\rl4"s, u"ab\0cd\0"s, u"\u03A9mega \u65E5\u672C \u00E9"s, u""s, u"\0"s, u"\r\r\n\n\r"s,
           u"no terminator"s, u"x\0"s}) {
         EXPECT_EQ(SpliceEdit(stored, Edited(stored)), stored);
+        EXPECT_EQ(EditorText(stored), Edited(stored));
     }
     // One character appended: the lone LF and CR stay lone.
     EXPECT_EQ(SpliceEdit(u"l1\r\nl2\nl3\rl4\0"s, u"l1\r\nl2\r\nl3\r\nl4Z"), u"l1\r\nl2\nl3\rl4Z\0"s);
