@@ -141,7 +141,9 @@ bool TTreeNode::Selected() const { return FItem && FTree->Selected() == *this; }
 void TTreeNode::Select() { FTree->SetSelected(*this); }
 
 void TTreeNode::EditText() {
-    if (FItem) TreeView_EditLabel(FTree->Handle, FItem);
+    // The wide message: the control then makes a wide edit box, which takes
+    // the name as typed.
+    if (FItem) ::SendMessageW(FTree->Handle, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(FItem));
 }
 
 void TTreeNode::MakeVisible() {
@@ -473,7 +475,9 @@ void TListItem::MakeVisible() {
 }
 
 void TListItem::EditCaption() {
-    if (FList) ListView_EditLabel(FList->Handle, FIndex);
+    // The wide message: the control then makes a wide edit box, which takes
+    // the name as typed.
+    if (FList) ::SendMessageW(FList->Handle, LVM_EDITLABELW, static_cast<WPARAM>(FIndex), 0);
 }
 
 void TListItem::Delete() {
