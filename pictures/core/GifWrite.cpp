@@ -25,6 +25,14 @@ void PutLines(Bytes& out, const Lines* lines) {
     out.push_back(0);
 }
 
+// At most what PutLines writes.
+std::size_t LinesSize(const Lines* lines) {
+    std::size_t n = 1;
+    if (lines)
+        for (const std::string& line : *lines) n += 1 + std::min<std::size_t>(line.size(), 255);
+    return n;
+}
+
 // A colour table of 2^bits entries, padded with zeros.
 void PutTable(Bytes& out, const GifColorTable& table, int bits) {
     const std::size_t have = std::min(3 * std::size_t(std::clamp(table.EntryCount, 0, 256)), table.RGBEntries.Size());
@@ -263,7 +271,10 @@ void EncodeDIBStream(GifFrameData& frame, GifScreen& screen, const std::uint8_t*
     }
     frame.TransparentIndex = -1;
     auto packed = std::make_unique<Bytes>();
-    packed->reserve(std::size_t(std::min<std::uint64_t>(std::uint64_t(view.Width) * std::uint64_t(view.Height) / 2, 1u << 24)) + 64);
+    // Room for the bytes the pixels take as they are (more than their codes
+    // take but for noise), so that the data is not copied as it grows.
+    const std::uint64_t raw = (std::uint64_t(view.Width) * std::uint64_t(view.Height) * unsigned(view.Bits) + 7) / 8;
+    packed->reserve(std::size_t(std::min<std::uint64_t>(raw, 1u << 24)) + 64);
     EncodeGIFData(*packed, view.Width, view.Height, view.Bits, view.Pixels, progress);
     item.PackedData = std::move(packed);
     item.PixelBits = std::uint8_t(BitsForCount(item.LocalTable.EntryCount));
@@ -298,6 +309,18 @@ Bytes WriteGIFStream(GifScreen& screen, std::vector<GifFrameData*>& frames, bool
     if (frames.empty()) RaiseGifError(msgNoData);
     TGIFData& global = *screen.GlobalData;
     Bytes out;
+    // At most what the stream takes, made room for at once: a stream that
+    // outgrew its vector at its last byte would be copied whole.
+    std::size_t room = 4 + 13 + 6 * 256 + 19 + LinesSize(&global.CommentLines) + 3;
+    for (const GifFrameData* frame : frames) {
+        const TGIFItem& item = *frame->FrameItem;
+        room += 10 + (item.PackedData ? item.PackedData->size() : 0);
+        if (frame->HasLocalTable) room += 6 * std::size_t(std::clamp(item.LocalTable.EntryCount, 0, 256));
+        if (frame->Extensions)
+            for (const auto& e : *frame->Extensions)
+                if (e) room += 2 + 13 + LinesSize(e->SubBlocks.get());
+    }
+    out.reserve(room);
     if (lengthPrefix) out.insert(out.end(), 4, 0);
     const std::size_t start = out.size();
     if (!global.CommentLines.empty()) screen.GifVersion = 2;
