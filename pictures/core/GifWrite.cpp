@@ -25,6 +25,14 @@ void PutLines(Bytes& out, const Lines* lines) {
     out.push_back(0);
 }
 
+// At most what PutLines writes.
+std::size_t LinesSize(const Lines* lines) {
+    std::size_t n = 1;
+    if (lines)
+        for (const std::string& line : *lines) n += 1 + std::min<std::size_t>(line.size(), 255);
+    return n;
+}
+
 // A colour table of 2^bits entries, padded with zeros.
 void PutTable(Bytes& out, const GifColorTable& table, int bits) {
     const std::size_t have = std::min(3 * std::size_t(std::clamp(table.EntryCount, 0, 256)), table.RGBEntries.Size());
@@ -72,22 +80,26 @@ private:
     int fill_ = 0;
 };
 
-// The encoder's string table: (prefix code, pixel) -> code, open addressing.
-class StringTable {
+// The encoder's string tables: the code of the string (prefix code, pixel),
+// 0 for none (no string ever has a code below the end code).
+//
+// Pictures of 256 colours: open addressing over (prefix << 8) | pixel.
+class HashedStrings {
 public:
-    StringTable() : keys_(kSlots, kEmpty), codes_(kSlots, 0) {}
+    HashedStrings() : keys_(kSlots, kEmpty), codes_(kSlots, 0) {}
     void Clear() { std::fill(keys_.begin(), keys_.end(), kEmpty); }
-    // The slot of the key: holding it, or empty.
-    std::size_t Find(std::uint32_t key) const {
+    // Remembers the slot where the string would be added.
+    unsigned Find(unsigned prefix, unsigned pixel) {
+        const std::uint32_t key = (std::uint32_t(prefix) << 8) | pixel;
         std::size_t slot = (key * 2654435761u) >> (32 - kBits);
         while (keys_[slot] != kEmpty && keys_[slot] != key) slot = (slot + 1) & (kSlots - 1);
-        return slot;
+        slot_ = slot;
+        return keys_[slot] == kEmpty ? 0 : codes_[slot];
     }
-    bool Holds(std::size_t slot) const { return keys_[slot] != kEmpty; }
-    unsigned Code(std::size_t slot) const { return codes_[slot]; }
-    void Set(std::size_t slot, std::uint32_t key, unsigned code) {
-        keys_[slot] = key;
-        codes_[slot] = std::uint16_t(code);
+    // Adds the string the last Find missed.
+    void Add(unsigned prefix, unsigned pixel, unsigned code) {
+        keys_[slot_] = (std::uint32_t(prefix) << 8) | pixel;
+        codes_[slot_] = std::uint16_t(code);
     }
 
 private:
@@ -96,12 +108,48 @@ private:
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
     std::vector<std::uint32_t> keys_;
     std::vector<std::uint16_t> codes_;
+    std::size_t slot_ = 0;
 };
 
-}  // namespace
+// Pictures of 2 or 16 colours: a row of 2^bits entries for every code, read
+// directly. Every pixel of a picture costs one lookup, and in a hashed table
+// that is a hash, a probe and a compare over a table larger than the first-
+// level cache; these rows are 16 KB for 2 colours, and one read each.
+template <int Bits>
+class DirectStrings {
+public:
+    DirectStrings() : next_(std::size_t(4096) << Bits, 0) {}
+    // Only the rows of the single pixels are read before they are written:
+    // every other code's row is emptied when the code is given out.
+    void Clear() { std::fill(next_.begin(), next_.begin() + (std::ptrdiff_t(1) << Bits << Bits), 0); }
+    unsigned Find(unsigned prefix, unsigned pixel) const { return next_[(prefix << Bits) | pixel]; }
+    void Add(unsigned prefix, unsigned pixel, unsigned code) {
+        next_[(prefix << Bits) | pixel] = std::uint16_t(code);
+        std::fill_n(next_.begin() + (std::ptrdiff_t(code) << Bits), 1 << Bits, 0);
+    }
 
-void EncodeGIFData(Bytes& out, std::int32_t width, std::int32_t height, int bits, const std::uint8_t* pixels,
-                   const ProgressFn* progress) {
+private:
+    std::vector<std::uint16_t> next_;
+};
+
+// One row of 1 or 4 bits as one byte a pixel.
+void UnpackRow(const std::uint8_t* row, std::int32_t width, int bits, std::uint8_t* line) {
+    const std::int32_t whole = bits == 4 ? width / 2 : width / 8;
+    if (bits == 4) {
+        for (std::int32_t i = 0; i < whole; ++i) {
+            line[2 * i] = row[i] >> 4;
+            line[2 * i + 1] = row[i] & 0x0F;
+        }
+    } else {
+        for (std::int32_t i = 0; i < whole; ++i)
+            for (int k = 0; k < 8; ++k) line[8 * i + k] = (row[i] >> (7 - k)) & 1;
+    }
+    for (std::int32_t x = whole * (8 / bits); x < width; ++x) line[x] = std::uint8_t(PixelAt(row, x, bits));
+}
+
+template <class Strings>
+void Compress(Bytes& out, std::int32_t width, std::int32_t height, int bits, const std::uint8_t* pixels,
+              const ProgressFn* progress) {
     const bool report = progress && *progress;
     if (report) (*progress)(0, 0, std::string());
     const int b = std::max(bits + 1, 3);
@@ -111,31 +159,36 @@ void EncodeGIFData(Bytes& out, std::int32_t width, std::int32_t height, int bits
     unsigned last = endCode;
     unsigned capacity = 1u << b;
     int codeWidth = b;
-    StringTable table;
+    Strings table;
+    table.Clear();
     CodeWriter writer(out);
     writer.Put(clear, codeWidth);
 
     const std::size_t rowBytes = RowBytes32(std::uint64_t(width) * bits);
+    Bytes line(bits == 8 ? 0 : std::size_t(width));
     bool open = false;
     unsigned prefix = 0;
     for (std::int32_t y = 0; y < height; ++y) {
         const std::uint8_t* row = pixels + std::size_t(height - 1 - y) * rowBytes;
+        if (bits != 8) {
+            UnpackRow(row, width, bits, line.data());
+            row = line.data();
+        }
         for (std::int32_t x = 0; x < width; ++x) {
-            const unsigned p = bits == 8 ? row[x] : PixelAt(row, x, bits);
+            const unsigned p = row[x];
             if (!open) {
                 prefix = p;
                 open = true;
                 continue;
             }
-            const std::uint32_t key = (std::uint32_t(prefix) << 8) | p;
-            const std::size_t slot = table.Find(key);
-            if (table.Holds(slot)) {
-                prefix = table.Code(slot);
+            const unsigned code = table.Find(prefix, p);
+            if (code != 0) {
+                prefix = code;
                 continue;
             }
             writer.Put(prefix, codeWidth);
             ++last;
-            table.Set(slot, key, last);
+            table.Add(prefix, p, last);
             prefix = p;
             if (last >= capacity) {
                 capacity <<= 1;
@@ -156,6 +209,15 @@ void EncodeGIFData(Bytes& out, std::int32_t width, std::int32_t height, int bits
     writer.Put(endCode, codeWidth);
     writer.Finish();
     if (report) (*progress)(2, 100, std::string());
+}
+
+}  // namespace
+
+void EncodeGIFData(Bytes& out, std::int32_t width, std::int32_t height, int bits, const std::uint8_t* pixels,
+                   const ProgressFn* progress) {
+    if (bits == 1) Compress<DirectStrings<1>>(out, width, height, bits, pixels, progress);
+    else if (bits == 4) Compress<DirectStrings<4>>(out, width, height, bits, pixels, progress);
+    else Compress<HashedStrings>(out, width, height, bits, pixels, progress);
 }
 
 void UpdateExtensions(GifFrameData& frame, GifScreen& screen) {
@@ -209,7 +271,10 @@ void EncodeDIBStream(GifFrameData& frame, GifScreen& screen, const std::uint8_t*
     }
     frame.TransparentIndex = -1;
     auto packed = std::make_unique<Bytes>();
-    packed->reserve(std::size_t(std::min<std::uint64_t>(std::uint64_t(view.Width) * std::uint64_t(view.Height) / 2, 1u << 24)) + 64);
+    // Room for the bytes the pixels take as they are (more than their codes
+    // take but for noise), so that the data is not copied as it grows.
+    const std::uint64_t raw = (std::uint64_t(view.Width) * std::uint64_t(view.Height) * unsigned(view.Bits) + 7) / 8;
+    packed->reserve(std::size_t(std::min<std::uint64_t>(raw, 1u << 24)) + 64);
     EncodeGIFData(*packed, view.Width, view.Height, view.Bits, view.Pixels, progress);
     item.PackedData = std::move(packed);
     item.PixelBits = std::uint8_t(BitsForCount(item.LocalTable.EntryCount));
@@ -244,6 +309,18 @@ Bytes WriteGIFStream(GifScreen& screen, std::vector<GifFrameData*>& frames, bool
     if (frames.empty()) RaiseGifError(msgNoData);
     TGIFData& global = *screen.GlobalData;
     Bytes out;
+    // At most what the stream takes, made room for at once: a stream that
+    // outgrew its vector at its last byte would be copied whole.
+    std::size_t room = 4 + 13 + 6 * 256 + 19 + LinesSize(&global.CommentLines) + 3;
+    for (const GifFrameData* frame : frames) {
+        const TGIFItem& item = *frame->FrameItem;
+        room += 10 + (item.PackedData ? item.PackedData->size() : 0);
+        if (frame->HasLocalTable) room += 6 * std::size_t(std::clamp(item.LocalTable.EntryCount, 0, 256));
+        if (frame->Extensions)
+            for (const auto& e : *frame->Extensions)
+                if (e) room += 2 + 13 + LinesSize(e->SubBlocks.get());
+    }
+    out.reserve(room);
     if (lengthPrefix) out.insert(out.end(), 4, 0);
     const std::size_t start = out.size();
     if (!global.CommentLines.empty()) screen.GifVersion = 2;

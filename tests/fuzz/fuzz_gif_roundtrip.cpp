@@ -1,7 +1,7 @@
 // Fuzz target for the GIF writer and encoder.
 //
 // 1. Every frame the input decodes to is encoded again and decodes to the
-//    same indices.
+//    same indices, as long as the input's pixel budget lasts.
 // 2. The picture read from the input, written and read back, has the same
 //    frames: size, origin, table, compressed data, delay and transparency.
 #include "GifCore.h"
@@ -18,22 +18,27 @@ void Check(bool ok) {
     if (!ok) std::abort();
 }
 
-constexpr std::uint64_t kCap = std::uint64_t(1) << 22;
+// Pixels that re-encoding may decode for one input, all frames together:
+// each frame decoded is encoded, decoded again and compared, so a cap on
+// each frame alone lets a few kilobytes of large frames take many seconds.
+// A frame larger than what is left is not re-encoded.
+constexpr std::uint64_t kBudget = std::uint64_t(1) << 22;
 
-void EncodeAgain(GifFrameData& f) {
+void EncodeAgain(GifFrameData& f, std::uint64_t& budget) {
     Bytes bmp;
     try {
-        bmp = BuildDIBStream(f, true, kCap);
+        bmp = BuildDIBStream(f, true, budget);
     } catch (const GifError&) {
         return;
     }
     BmpView view;
     if (bmp.empty()) return;
     Check(ParseBMP(bmp.data(), bmp.size(), view));
+    budget -= std::uint64_t(view.Width) * std::uint64_t(view.Height);
     GifFrameData copy;
     GifScreen screen;
     EncodeDIBStream(copy, screen, bmp.data(), bmp.size());
-    Bytes again = BuildDIBStream(copy, true, kCap);
+    Bytes again = BuildDIBStream(copy, true, kBudget);
     Check(!copy.CorruptMark);
     BmpView back;
     Check(ParseBMP(again.data(), again.size(), back));
@@ -53,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ReadGIFStream(data, size, screen, frames);
     } catch (const GifError&) {
     }
-    for (auto& f : frames) EncodeAgain(f);
+    std::uint64_t budget = kBudget;
+    for (auto& f : frames) EncodeAgain(f, budget);
 
     std::vector<GifFrameData*> list;
     for (auto& f : frames) {
