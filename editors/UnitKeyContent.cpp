@@ -1,5 +1,6 @@
 #include "UnitKeyContent.h"
 
+#include "Files.h"
 #include "Seams.h"
 #include "LanguageTexts.h"
 #include "UnitMain.h"
@@ -257,7 +258,7 @@ bool TfrmKeyContent::SaveToFile() {
         lines.SetText(rchedtContent.Text());
         lines.SaveToFile(svdlgContent.FileName);
     } catch (const std::exception& e) {
-        NotifyError(e.what());
+        NotifyError(ErrorText(e));
         return false;
     }
     rchedtContent.SetModified(false);
