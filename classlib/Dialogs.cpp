@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "Files.h"
-#include "Registry.h"
 #include "Seams.h"
+#include "Text.h"
 
 namespace classlib {
 

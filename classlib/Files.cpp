@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Registry.h"
+#include "Text.h"
 
 namespace classlib {
 

@@ -4,7 +4,6 @@
 
 #include "Dialogs.h"
 #include "Files.h"
-#include "Registry.h"
 #include "Seams.h"
 #include "StdCtrls.h"
 #include "Text.h"

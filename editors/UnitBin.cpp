@@ -13,7 +13,6 @@
 #include "zrvImage.h"
 #include "zrvString.h"
 #include "Seams.h"
-#include "StringList.h"
 
 using namespace classlib;
 

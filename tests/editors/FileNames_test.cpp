@@ -10,6 +10,19 @@
 
 using namespace classlib;
 
+namespace {
+
+// The name a code-page ("A") function makes of a wide one: the nearest
+// characters the code page has.
+std::wstring BestFit(const std::wstring& name) {
+    char narrow[MAX_PATH] = {};
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, name.c_str(), static_cast<int>(name.size()), narrow, MAX_PATH, nullptr,
+                                        nullptr);
+    return ToWide(std::string(narrow, static_cast<size_t>(n)));
+}
+
+}  // namespace
+
 class ExactFileNames : public EditorTest {
 protected:
     void SetUp() override {
@@ -22,7 +35,7 @@ protected:
     // The file "<letter>mega<rest>" in the folder, and its twin filled with
     // bytes of its own (where the code page spells the twin as a file name).
     std::wstring Named(const std::wstring& rest, const std::string& twinBytes) {
-        const std::wstring name = Letter + L"mega" + rest, twin = ToWide(ToAnsi(name));
+        const std::wstring name = Letter + L"mega" + rest, twin = BestFit(name);
         EXPECT_NE(twin, name);
         if (twin.find_first_of(L"?*") == std::wstring::npos) {
             EXPECT_TRUE(WriteBytesTo(Folder.File(twin), twinBytes));
