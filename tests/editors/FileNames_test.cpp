@@ -130,7 +130,7 @@ TEST_F(ExactFileNames, SavesExportsLoadsAndImportsReachTheNamedFileNeverItsTwin)
     EXPECT_EQ(ReadBytesOf(Chosen), regFile("saved"));
 
     // The string editor's Save to file.
-    frmStr->SetData("string data");
+    frmStr->SetData(Utf16(L"string data"));
     Chosen = Named(L".txt", "twin of the string");
     Click(frmStr->btnSave);
     const std::string rtf = ReadBytesOf(Chosen);
@@ -151,7 +151,7 @@ TEST_F(EditorTest, AStringSaveThatFailsKeepsTheOldFile) {
     ASSERT_TRUE(WriteBytesTo(file, "old content"));
     std::string text;
     for (int i = 0; i < 4000; ++i) text += std::string(98, static_cast<char>('a' + i % 26)) + "\r\n";  // 400 KB
-    frmStr->SetData(text);
+    frmStr->SetData(Utf16(text));
     Seams().SaveFileName = [&](OPENFILENAMEW& ofn) { return PickFile(ofn, file); };
     Click(frmStr->btnSave);
     EXPECT_TRUE(ReadBytesOf(file) == "old content") << "the old file was lost";
