@@ -76,7 +76,7 @@ const TextField kTextFields[] = {
     {"msgNotReplacedCount", &TfrmMain::msgNotReplacedCount},
     {"msgKeyAccessDenied", &TfrmMain::msgKeyAccessDenied},
     {"msgFavoriteNameNotKept", &TfrmMain::msgFavoriteNameNotKept},
-    {"msgValuesNotCopied", &TfrmMain::msgValuesNotCopied},
+    {"msgValuesNotCopied", &TfrmMain::msgValuesNotCopied}, {"msgTextNotKept", &TfrmMain::msgTextNotKept},
 };
 
 }  // namespace

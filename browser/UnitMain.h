@@ -215,7 +215,7 @@ public:
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
         msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved,
         msgKeyNotWritable, msgReplacedCount, msgNotReplacedCount, msgKeyAccessDenied, msgFavoriteNameNotKept,
-        msgValuesNotCopied;
+        msgValuesNotCopied, msgTextNotKept;
 
     // ---- Key tree ----
     void ClearKeyTree();
@@ -348,6 +348,11 @@ public:
     bool FillKeyContent(TTreeNode node);
     // Tells the user what an export left out; true when it left out nothing.
     bool ReportLeftOut(const TRegExportReport& report);
+    // Text for a file of single-byte text in the code page (a registry file,
+    // the favourites file): true with out set when the code page holds all
+    // of it; else the user is told which lines hold what it cannot, and
+    // nothing is to be written.
+    bool TextForFile(const std::wstring& text, std::string& out);
     // False, telling the user why, for a key the file's code page cannot name.
     bool WritableAsText(TTreeNode node);
 

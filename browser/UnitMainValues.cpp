@@ -92,7 +92,7 @@ void TfrmMain::EditStringValue(TListItem item, TViewData& data) {
 }
 
 void TfrmMain::EditDwordValue(TListItem item, TViewData& data) {
-    frmDword->edtName.SetText(data.ValueName);
+    frmDword->edtName.SetWideText(data.WideName);
     frmDword->edtValue.SetText("0");
     frmDword->rdgrpDataType.SetItemIndex(0);
     frmDword->edtValue.SetText(data.DataText);
@@ -114,7 +114,7 @@ void TfrmMain::EditBinaryValue(TListItem item, TViewData& data) {
     {
         THourGlass wait;
         frmBin->HideValueName = false;
-        frmBin->edtName.SetText(data.ValueName);
+        frmBin->edtName.SetWideText(data.WideName);
         // The character column shows the view of these bytes (TextView).
         frmBin->SetHexColumnText(data.DataText);
     }
