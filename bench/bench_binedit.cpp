@@ -126,9 +126,10 @@ int main() {
     ::GetTempPathA(MAX_PATH, dir);
     const std::string file = std::string(dir) + "tessmorel_bench_binedit.bin";
     frmBin->SetHexColumnText(BytesToHex(bytes));
-    const double save = Best(3, [&] { frmBin->SaveDataToFile(file); });
+    const std::wstring wideFile(file.begin(), file.end());  // the temporary folder's name is ASCII here
+    const double save = Best(3, [&] { frmBin->SaveDataToFile(wideFile); });
     frmBin->SetHexColumnText("");
-    const double load = Best(3, [&] { frmBin->LoadDataFromFile(file); });
+    const double load = Best(3, [&] { frmBin->LoadDataFromFile(wideFile); });
     std::printf("1 MB file: Save %8.3f ms   Load %8.3f ms%s\n", save * 1e3, load * 1e3,
                 frmBin->Model().Bytes() == bytes ? "" : "   (WRONG RESULT)");
     ::DeleteFileA(file.c_str());

@@ -116,8 +116,8 @@ void SmallKeyAfterLargeText(const std::string& base) {
             size += static_cast<size_t>(n);
         }
     }
-    classlib::Seams().OpenFileName = [&](OPENFILENAMEA& ofn) {
-        lstrcpynA(ofn.lpstrFile, file.c_str(), static_cast<int>(ofn.nMaxFile));
+    classlib::Seams().OpenFileName = [&](OPENFILENAMEW& ofn) {
+        lstrcpynW(ofn.lpstrFile, classlib::ToWide(file).c_str(), static_cast<int>(ofn.nMaxFile));
         return true;
     };
     classlib::Seams().ShowModal = [](classlib::TForm&) { return classlib::mrOk; };

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "BenchHarness.h"
+#include "Files.h"
 #include "Program.h"
 #include "Registry.h"
 #include "Seams.h"
@@ -59,7 +60,7 @@ Fixture Make() {
         f.WidePaths.emplace_back(path.begin(), path.end());
         f.Text += std::string(name) + "=HKEY_CURRENT_USER:" + path + "\r\n";
     }
-    classlib::SaveTextFile(f.File, f.Text);
+    classlib::SaveTextFile(classlib::ToWide(f.File), f.Text);
     return f;
 }
 
@@ -91,7 +92,7 @@ double StartUp(const Fixture& f) {
     frmMain->FFavorites.Clear();
     frmMain->LoadFavoritesMenu(frmMain->FFavorites);
     const auto start = bench::Clock::now();
-    frmMain->FFavorites.LoadFromFile(f.File);
+    frmMain->FFavorites.LoadFromFile(classlib::ToWide(f.File));
     frmMain->LoadFavoritesMenu(frmMain->FFavorites);
     const double t = bench::Since(start);
     return frmMain->mnitmFavorites->Count() == 3 + kFavorites ? t : -1;
@@ -147,14 +148,14 @@ double CloseFloor(const Fixture& f) {
             ::RegCloseKey(key);
         }
     }
-    classlib::SaveTextFile(f.File, f.Text);
+    classlib::SaveTextFile(classlib::ToWide(f.File), f.Text);
     const double t = bench::Since(start);
     return open == kFavorites ? t : -1;
 }
 
 double Close(const Fixture& f) {
     frmMain->FFavorites.SetText(f.Text);
-    frmMain->FSystemRoot = f.Folder;
+    frmMain->FSystemRoot = classlib::ToWide(f.Folder);
     const auto start = bench::Clock::now();
     frmMain->FormClose(nullptr);
     const double t = bench::Since(start);

@@ -43,6 +43,7 @@ int main() {
     text += "[GB2312]\r\n";
     const std::string file = Temp("bench_inifile.ini");
     std::ofstream(file, std::ios::binary) << text;
+    const std::wstring wideFile(file.begin(), file.end());  // the temporary folder's name is ASCII here
 
     const std::string big = Temp("bench_inifile_big.ini");
     {
@@ -58,14 +59,14 @@ int main() {
     bench::Samples& ours = rotation.Add("ours", [&] {
         return bench::Time([&] {
             TIniSection s;
-            if (!ReadIniSection(file, "ANSI", s)) return false;
+            if (!ReadIniSection(wideFile, "ANSI", s)) return false;
             int found = 0;
             for (const std::string& k : keys) found += s.Find(k, sink);
             return found == kKeys;
         });
     });
     TIniSection loaded;
-    ReadIniSection(file, "ANSI", loaded);
+    ReadIniSection(wideFile, "ANSI", loaded);
     bench::Samples& finds = rotation.Add("finds", [&] {
         return bench::Time([&] {
             int found = 0;
@@ -89,7 +90,7 @@ int main() {
     bench::Samples& bigOurs = large.Add("ours", [&] {
         return bench::Time([&] {
             TIniSection s;
-            return ReadIniSection(big, "ANSI", s) && s.Entries().size() == static_cast<size_t>(kKeys);
+            return ReadIniSection(std::wstring(big.begin(), big.end()), "ANSI", s) && s.Entries().size() == static_cast<size_t>(kKeys);
         });
     });
     bench::Samples& bigProfile = large.Add("profile", [&] {

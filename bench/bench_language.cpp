@@ -122,7 +122,7 @@ int main() {
             return true;
         }) << secondSection;
     }
-    frmMain->FLanguageFile = file;
+    frmMain->FLanguageFile = std::wstring(file.begin(), file.end());  // the temporary folder's name is ASCII here
 
     const std::vector<std::function<void()>> calls[2] = {BareCalls(english), BareCalls(second)};
     if (calls[0].size() != frmMain->LanguageTargets().size()) {

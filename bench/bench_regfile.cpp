@@ -264,7 +264,7 @@ public:
         HKEY key = nullptr;
         ::RegCreateKeyExA(HKEY_CURRENT_USER, Empty.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
         ::RegCloseKey(key);
-        ExportKeyToFile(HKEY_CURRENT_USER, Empty, Tiny, kHeader);
+        ExportKeyToFile(HKEY_CURRENT_USER, Empty, classlib::ToWide(Tiny), kHeader);
     }
     ~Bench() {
         classlib::DeleteRegistryTree(HKEY_CURRENT_USER, Top);
@@ -303,7 +303,7 @@ public:
         bench::Rotation r;
         const bench::Samples& floor = r.Add("floor", [&] { return BareWalk(Top); });
         const bench::Samples& file = r.Add("file", [&] {
-            return bench::Time([&] { return ExportKeyToFile(HKEY_CURRENT_USER, Top, Ours, kHeader); });
+            return bench::Time([&] { return ExportKeyToFile(HKEY_CURRENT_USER, Top, classlib::ToWide(Ours), kHeader); });
         });
         // Without the file: what saving safely (written beside the target,
         // flushed, renamed over it) adds.
@@ -342,7 +342,7 @@ public:
         // Our file, cut into its groups; each group imported and created
         // bare in turn.
         TStringList all;
-        all.LoadFromFile(Ours);
+        all.LoadFromFile(classlib::ToWide(Ours));
         std::vector<TStringList> groups(kGroups);
         int g = -1;
         for (int i = 1; i < all.Count(); ++i) {
@@ -381,7 +381,7 @@ public:
         });
         const bench::Samples& file = r.Add("file", [&] {
             fresh();
-            return checked(bench::Time([&] { return ImportRegFile(Ours) == rirDone; }));
+            return checked(bench::Time([&] { return ImportRegFile(classlib::ToWide(Ours)) == rirDone; }));
         });
         const bench::Samples& regedit = r.Add("regedit", [&] {
             fresh();

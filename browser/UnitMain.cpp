@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "Files.h"
 #include "LanguageTexts.h"
 #include "Seams.h"
 #include "UnitKeyContent.h"
 #include "UnitAbout.h"
 #include "resource.h"
 #include "zrvDialog.h"
+#include "zrvDir.h"
 #include "zrvRegistry.h"
 #include "zrvString.h"
 
@@ -27,7 +29,7 @@ TfrmMain* frmMain = nullptr;
 
 namespace {
 
-const char kFavoritesFile[] = "\\TESSMOREL_FAVORITES.INI";
+const wchar_t kFavoritesFile[] = L"\\TESSMOREL_FAVORITES.INI";
 
 // The main window's language-text fields, under the names the language
 // texts use for them.
@@ -325,7 +327,30 @@ void TfrmMain::LayOut() {
 
 // ---- Start-up and shutdown ---------------------------------------------------
 
-std::string TfrmMain::FavoritesFileName() const { return FSystemRoot + kFavoritesFile; }
+std::wstring TfrmMain::FavoritesFileName() const { return FSystemRoot + kFavoritesFile; }
+
+namespace {
+
+// The value SystemRoot of the version key, without a trailing "\\"; empty
+// when it cannot be read.
+std::wstring WindowsFolder(const wchar_t* versionKey) {
+    TRegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, versionKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return std::wstring();
+    DWORD type = 0, size = 0;
+    if (::RegQueryValueExW(key.Get(), L"SystemRoot", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::wstring();
+    std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>((text.size() - 1) * sizeof(wchar_t));
+    if (::RegQueryValueExW(key.Get(), L"SystemRoot", nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) !=
+        ERROR_SUCCESS)
+        return std::wstring();
+    std::wstring folder(text.data());  // up to the first NUL
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    return folder;
+}
+
+}  // namespace
 
 void TfrmMain::FormCreate() {
     LayOut();
@@ -352,26 +377,15 @@ void TfrmMain::FormCreate() {
         LOGFONTA font{};
         ::GetObjectA(::GetStockObject(SYSTEM_FONT), sizeof font, &font);
         FDefaultCharset = font.lfCharSet;
-        // 5. Windows folder.
-        FSystemRoot.clear();
-        FRegistry.SetRootKey(HKEY_LOCAL_MACHINE);
-        const char* versionKey = FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS
-                                     ? "Software\\Microsoft\\Windows\\CurrentVersion"
-                                     : "Software\\Microsoft\\Windows NT\\CurrentVersion";
-        if (FRegistry.OpenKeyReadOnly(std::string(versionKey))) {
-            try {
-                FSystemRoot = FRegistry.ReadString("SystemRoot");
-            } catch (const ERegistryException&) {
-                FSystemRoot.clear();
-            }
-        }
-        if (!FSystemRoot.empty() && FSystemRoot.back() == '\\') FSystemRoot.pop_back();
+        // 5. Windows folder, by its real name.
+        FSystemRoot = WindowsFolder(FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS
+                                        ? L"Software\\Microsoft\\Windows\\CurrentVersion"
+                                        : L"Software\\Microsoft\\Windows NT\\CurrentVersion");
         // 6. Favourites; an unreadable file leaves the list empty, and is
         // kept as it is at close.
         FFavoritesUnreadable = false;
         FFavoritesChanged = false;
-        const DWORD attributes = ::GetFileAttributesA(FavoritesFileName().c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (IsFile(FavoritesFileName())) {
             try {
                 FFavorites.LoadFromFile(FavoritesFileName());
             } catch (const EInvalidOperation&) {
@@ -379,7 +393,6 @@ void TfrmMain::FormCreate() {
                 FFavoritesUnreadable = true;
             }
         }
-        FRegistry.CloseKey();
         // 7. Find options and clipboards.
         FFindOptions = TFindOptions{};
         FFindState = TFindInfo{};
@@ -392,8 +405,8 @@ void TfrmMain::FormCreate() {
         // 9. Favorites and Language menus.
         LoadFavoritesMenu(FFavorites);
         LoadLanguageMenu();
-        // 10. Help file.
-        Application().HelpFile = "Tessmorel.hlp";
+        // 10. Help file, beside the program.
+        Application().HelpFile = GetAppDirW() + L"Tessmorel.hlp";
     } catch (const std::exception& e) {
         ::OutputDebugStringA(e.what());
         NotifyError(msgAccessRegistryError);
@@ -426,7 +439,16 @@ void TfrmMain::mnitmRegistryClick(TObject*) { UpdateMenuState(kKeyItems | kValue
 
 void TfrmMain::mnitmExitClick(TObject*) { Close(); }
 
-void TfrmMain::mnitmHelpContentClick(TObject*) { Seams().WinHelp(Handle, Application().HelpFile, HELP_CONTENTS, 0); }
+void TfrmMain::mnitmHelpContentClick(TObject*) {
+    // The help viewer takes names in the code page only: it gets one that
+    // names this very file, or nothing.
+    std::wstring file;
+    if (!CodePageFileName(Application().HelpFile, file)) {
+        NotifyError(L"The help file cannot be opened by its name:\r\n" + Application().HelpFile);
+        return;
+    }
+    Seams().WinHelp(Handle, file, HELP_CONTENTS, 0);
+}
 
 void TfrmMain::mnitmHomepageClick(TObject*) { Seams().ShellExecute(Handle, "open", TESSMOREL_HOMEPAGE, SW_SHOWNORMAL); }
 

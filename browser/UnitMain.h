@@ -179,7 +179,7 @@ public:
     OSVERSIONINFOA FVersionInfo{};
     std::string FRegFileHeader;
     BYTE FDefaultCharset = 0;
-    std::string FSystemRoot;
+    std::wstring FSystemRoot;  // the Windows folder, by its real name
     classlib::TStringList FFavorites;
     classlib::TStringList FLanguages;
     TKeyCopyData FKeyCopy;
@@ -419,7 +419,7 @@ public:
     bool trvwKeysHasChildren(TTreeNode node);
     void trvwKeysEditing(TObject* sender, TTreeNode node, bool& allowEdit);
 
-    std::string FavoritesFileName() const;
+    std::wstring FavoritesFileName() const;
 
     // ---- Language ----
     // The built-in texts of the words and messages of every window there is.
@@ -432,9 +432,9 @@ public:
     void mnitmLanguageDefauleClick(TObject* sender);
     void mnitmSetLanguageByName(TObject* sender);
     void FormShow(TObject* sender);
-    // GetAppDir + "LANGUAGE.INI", unless FLanguageFile names another file.
-    std::string LanguageFileName() const;
-    std::string FLanguageFile;
+    // GetAppDirW + "LANGUAGE.INI", unless FLanguageFile names another file.
+    std::wstring LanguageFileName() const;
+    std::wstring FLanguageFile;
     // Keys whose window or component does not exist: they are skipped.
     const std::vector<std::string>& PendingLanguageKeys();
     // What a language key sets; Text is the index of the key whose text it takes.

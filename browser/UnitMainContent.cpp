@@ -137,7 +137,7 @@ void TfrmMain::mnitmEditRegFileClick(TObject*) {
 void TfrmMain::mnitmImportClick(TObject*) {
     TOpenDialog& dialog = frmKeyContent->opndlgContent;
     if (!dialog.Execute()) return;
-    if (!QueryYesNo(msgSureToImportFile + "[" + dialog.FileName + "]")) return;
+    if (!QueryYesNo(ToWide(msgSureToImportFile) + L"[" + dialog.FileName + L"]")) return;
     THourGlass wait;
     switch (ImportRegFile(dialog.FileName)) {
         case rirDone: NotifyInfo(msgImportSuccess); break;

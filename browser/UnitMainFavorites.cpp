@@ -4,6 +4,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "Files.h"
 #include "UnitFavorites.h"
 #include "UnitMain.h"
 #include "zrvDialog.h"
@@ -111,7 +112,7 @@ void TfrmMain::PruneFavorites() {
 
 void TfrmMain::FormClose(TObject*) {
     PruneFavorites();
-    const std::string file = FavoritesFileName();
+    const std::wstring file = FavoritesFileName();
     // A file that could not be read at start is left as it is.
     bool failed = FFavoritesUnreadable && FFavoritesChanged;
     if (!FFavoritesUnreadable) {
@@ -122,5 +123,5 @@ void TfrmMain::FormClose(TObject*) {
         }
     }
     // The box says it in the user's language: the text and the file's name.
-    if (failed && !EndingSession()) NotifyError(msgFavoritesNotSaved + "\r\n" + file);
+    if (failed && !EndingSession()) NotifyError(ToWide(msgFavoritesNotSaved) + L"\r\n" + file);
 }

@@ -27,7 +27,7 @@ using namespace classlib;
 namespace {
 
 const char kLanguageListSection[] = "Tessmorel Language Setting";
-const char kLanguageFile[] = "LANGUAGE.INI";
+const wchar_t kLanguageFile[] = L"LANGUAGE.INI";
 // The language list is read through a buffer of this many bytes.
 constexpr std::size_t kLanguageListBytes = 16384;
 
@@ -190,8 +190,8 @@ void RegisterLanguageFields(TForm& form, const std::string& formName,
     }
 }
 
-std::string TfrmMain::LanguageFileName() const {
-    return FLanguageFile.empty() ? GetAppDir() + kLanguageFile : FLanguageFile;
+std::wstring TfrmMain::LanguageFileName() const {
+    return FLanguageFile.empty() ? GetAppDirW() + kLanguageFile : FLanguageFile;
 }
 
 void TfrmMain::SetDefaultTexts() {

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
+#include "Files.h"
 #include "Seams.h"
+#include "Text.h"
 
 namespace classlib {
 
@@ -16,28 +19,31 @@ std::vector<HWND>& ModelessDialogs() {
 }
 
 // "Name|*.ext|..." to the double-NUL-terminated form.
-std::string FilterString(const std::string& filter) {
-    std::string out = filter;
-    std::replace(out.begin(), out.end(), '|', '\0');
-    out.push_back('\0');
-    out.push_back('\0');
+std::wstring FilterString(const std::string& filter) {
+    std::wstring out = ToWide(filter);
+    std::replace(out.begin(), out.end(), L'|', L'\0');
+    out.push_back(L'\0');
+    out.push_back(L'\0');
     return out;
 }
+
+// Room for the longest path the system takes.
+const size_t kFileNameRoom = 32768;
 
 }  // namespace
 
 bool TFileDialog::Execute() {
-    char file[MAX_PATH * 4] = {};
-    FileName.copy(file, sizeof file - 1);
-    const std::string filter = FilterString(Filter);
-    OPENFILENAMEA ofn{};
+    std::vector<wchar_t> file(kFileNameRoom, L'\0');
+    FileName.copy(file.data(), file.size() - 1);
+    const std::wstring filter = FilterString(Filter), defaultExt = ToWide(DefaultExt), title = ToWide(Title);
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = OwnerWindow;
     ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
-    ofn.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
     // A file that exists is replaced only when the user says so, as the
     // system's save dialogs ask.
@@ -51,7 +57,7 @@ bool TFileDialog::Execute() {
         throw;
     }
     Finish();
-    if (ok) FileName = file;
+    if (ok) FileName.assign(file.data(), wcsnlen(file.data(), file.size()));
     return ok;
 }
 
@@ -67,7 +73,7 @@ const int kMargin = 8;
 
 TOpenPictureDialog::~TOpenPictureDialog() { Finish(); }
 
-void TOpenPictureDialog::Prepare(OPENFILENAMEA& ofn) {
+void TOpenPictureDialog::Prepare(OPENFILENAMEW& ofn) {
     static const bool registered = [] {
         WNDCLASSA wc{};
         wc.lpfnWndProc = &TOpenPictureDialog::PreviewProc;
@@ -90,10 +96,9 @@ void TOpenPictureDialog::Finish() {
     FPreview.reset();
 }
 
-bool TOpenPictureDialog::PreviewFile(const std::string& fileName) {
+bool TOpenPictureDialog::PreviewFile(const std::wstring& fileName) {
     FPreview.reset();
-    const DWORD attributes = ::GetFileAttributesA(fileName.c_str());
-    if (!fileName.empty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) && Decode) {
+    if (IsFile(fileName) && Decode) {
         try {
             std::unique_ptr<TGraphic> picture = Decode(fileName);
             if (picture && !picture->GetEmpty() && picture->GetWidth() > 0 && picture->GetHeight() > 0)
@@ -155,7 +160,7 @@ LRESULT CALLBACK TOpenPictureDialog::PreviewProc(HWND hwnd, UINT msg, WPARAM wp,
 
 UINT_PTR CALLBACK TOpenPictureDialog::Hook(HWND hdlg, UINT msg, WPARAM, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
-        const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lp);
+        const auto* ofn = reinterpret_cast<const OPENFILENAMEW*>(lp);
         ::SetWindowLongPtrA(hdlg, GWLP_USERDATA, ofn->lCustData);
         return TRUE;
     }
@@ -165,12 +170,14 @@ UINT_PTR CALLBACK TOpenPictureDialog::Hook(HWND hdlg, UINT msg, WPARAM, LPARAM l
     switch (reinterpret_cast<const NMHDR*>(lp)->code) {
         case CDN_INITDONE: self->AddPreview(dialog); break;
         case CDN_SELCHANGE: {
-            char path[MAX_PATH * 4] = {};
-            const LRESULT n = ::SendMessageA(dialog, CDM_GETFILEPATH, sizeof path, reinterpret_cast<LPARAM>(path));
-            self->PreviewFile(n > 0 ? std::string(path) : std::string());
+            // The selected file's real name: the dialog is a wide one.
+            std::vector<wchar_t> path(kFileNameRoom, L'\0');
+            const LRESULT n = ::SendMessageW(dialog, CDM_GETFILEPATH, static_cast<WPARAM>(path.size()),
+                                             reinterpret_cast<LPARAM>(path.data()));
+            self->PreviewFile(n > 0 ? std::wstring(path.data(), wcsnlen(path.data(), path.size())) : std::wstring());
             break;
         }
-        case CDN_FOLDERCHANGE: self->PreviewFile(std::string()); break;
+        case CDN_FOLDERCHANGE: self->PreviewFile(std::wstring()); break;
         default: break;
     }
     return 0;

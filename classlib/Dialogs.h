@@ -12,11 +12,13 @@
 
 namespace classlib {
 
+// The system's file dialogs, wide: the chosen name is the file's real name,
+// kept as it is up to the call that opens the file (Files.h).
 class TFileDialog : public TComponent {
 public:
     std::string Filter;      // "Text|*.txt|All|*.*"
     std::string DefaultExt;  // without the dot
-    std::string FileName;    // in: proposed name; out: the chosen file
+    std::wstring FileName;   // in: proposed name; out: the chosen file
     std::string Title;
     HWND OwnerWindow = nullptr;
     bool Execute();          // true when the user chose a file
@@ -25,7 +27,7 @@ protected:
     virtual bool IsSave() const = 0;
     // Adds what a kind of dialog needs (a hook) before the dialog runs, and
     // drops it after.
-    virtual void Prepare(OPENFILENAMEA&) {}
+    virtual void Prepare(OPENFILENAMEW&) {}
     virtual void Finish() {}
 };
 
@@ -46,14 +48,14 @@ protected:
 class TOpenPictureDialog : public TOpenDialog {
 public:
     ~TOpenPictureDialog() override;
-    std::function<std::unique_ptr<TGraphic>(const std::string& fileName)> Decode;
+    std::function<std::unique_ptr<TGraphic>(const std::wstring& fileName)> Decode;
     // Shows the file in the preview; false (an empty preview) when it holds no picture.
-    bool PreviewFile(const std::string& fileName);
+    bool PreviewFile(const std::wstring& fileName);
     TGraphic* PreviewPicture() const { return FPreview.get(); }
     HWND PreviewWindow() const { return FPreviewWindow; }
 
 protected:
-    void Prepare(OPENFILENAMEA& ofn) override;
+    void Prepare(OPENFILENAMEW& ofn) override;
     void Finish() override;
 
 private:

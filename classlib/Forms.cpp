@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Dialogs.h"
+#include "Files.h"
 #include "Seams.h"
 #include "StdCtrls.h"
 #include "Text.h"
@@ -601,7 +602,16 @@ void TApplication::ShowException(const std::exception& e) {
         OnException(nullptr);
         return;
     }
-    Seams().MessageBox(MainForm ? MainForm->Handle : nullptr, text, Title, MB_OK | MB_ICONSTOP);
+    HWND owner = MainForm ? MainForm->Handle : nullptr;
+    // A file's name is shown as it is, also where the code page lacks its characters.
+    const auto* file = dynamic_cast<const EFileError*>(&e);
+    if (file && !FitsCodePage(file->Message())) {
+        std::wstring wide = file->Message();
+        if (!wide.empty() && wide.back() != L'.' && wide.back() != L'!' && wide.back() != L'?') wide += L'.';
+        Seams().WideMessageBox(owner, wide, ToWide(Title), MB_OK | MB_ICONSTOP);
+        return;
+    }
+    Seams().MessageBox(owner, text, Title, MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::HandleException() {

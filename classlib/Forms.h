@@ -113,7 +113,7 @@ public:
     HINSTANCE Instance = nullptr;
     TForm* MainForm = nullptr;
     std::string Title = "Tessmorel";
-    std::string HelpFile;
+    std::wstring HelpFile;  // the help file's real name
     TNotifyEvent OnMinimize;   // the application was minimised
     TNotifyEvent OnException;  // tests may watch reports
 

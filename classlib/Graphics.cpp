@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "Files.h"
 
 namespace classlib {
 
@@ -67,20 +67,16 @@ void TGraphic::WriteData(TBytes& out) {
     out.insert(out.end(), body.begin(), body.end());
 }
 
-void TGraphic::LoadFromFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) throw EInvalidOperation("Cannot open file \"" + path + "\"");
-    const TBytes data((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+void TGraphic::LoadFromFile(const std::wstring& path) {
+    TBytes data;
+    ReadWholeFile(path, data);
     LoadFromStream(data.data(), data.size());
 }
 
-void TGraphic::SaveToFile(const std::string& path) {
+void TGraphic::SaveToFile(const std::wstring& path) {
     TBytes data;
     SaveToStream(data);
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    if (!f) throw EInvalidOperation("Cannot create file \"" + path + "\"");
-    f.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-    if (!f) throw EInvalidOperation("Stream write error");
+    SaveWholeFile(path, data.data(), data.size());
 }
 
 void TGraphic::Changed() {

@@ -67,8 +67,10 @@ public:
     virtual void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) = 0;
     virtual void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) = 0;
 
-    void LoadFromFile(const std::string& path);
-    void SaveToFile(const std::string& path);
+    // The picture of a file, by its real name; saving leaves the old file
+    // when it fails. Both throw EFileError (Files.h) naming the file.
+    void LoadFromFile(const std::wstring& path);
+    void SaveToFile(const std::wstring& path);
 
     bool Modified = false;
     bool PaletteModified = false;

@@ -183,19 +183,19 @@ TSeams RealSeams() {
         return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
     };
     s.ShowModal = nullptr;  // the form's own modal loop
-    s.OpenFileName = [](OPENFILENAMEA& ofn) {
+    s.OpenFileName = [](OPENFILENAMEW& ofn) {
         const TFocusReturn focus;
-        return ::GetOpenFileNameA(&ofn) != FALSE;
+        return ::GetOpenFileNameW(&ofn) != FALSE;
     };
-    s.SaveFileName = [](OPENFILENAMEA& ofn) {
+    s.SaveFileName = [](OPENFILENAMEW& ofn) {
         const TFocusReturn focus;
-        return ::GetSaveFileNameA(&ofn) != FALSE;
+        return ::GetSaveFileNameW(&ofn) != FALSE;
     };
     s.ShellExecute = [](HWND owner, const std::string& verb, const std::string& file, int show) {
         return ::ShellExecuteA(owner, verb.c_str(), file.c_str(), nullptr, nullptr, show);
     };
-    s.WinHelp = [](HWND owner, const std::string& file, UINT command, ULONG_PTR data) {
-        return ::WinHelpA(owner, file.c_str(), command, data);
+    s.WinHelp = [](HWND owner, const std::wstring& file, UINT command, ULONG_PTR data) {
+        return ::WinHelpW(owner, file.c_str(), command, data);
     };
     s.GetVersion = [](OSVERSIONINFOA& info) { return ::GetVersionExA(&info); };
     s.FarEastLocale = [] { return ::GetSystemMetrics(SM_DBCSENABLED) != 0; };

@@ -25,13 +25,14 @@ struct TSeams {
     // Runs a modal dialog to completion and returns its modal result.
     // When set, it replaces the real modal loop; the form is not shown.
     std::function<int(TForm&)> ShowModal;
-    // GetOpenFileNameA / GetSaveFileNameA.
-    std::function<bool(OPENFILENAMEA&)> OpenFileName;
-    std::function<bool(OPENFILENAMEA&)> SaveFileName;
+    // GetOpenFileNameW / GetSaveFileNameW: the file's real name, whatever
+    // characters it holds.
+    std::function<bool(OPENFILENAMEW&)> OpenFileName;
+    std::function<bool(OPENFILENAMEW&)> SaveFileName;
     // ShellExecuteA(owner, verb, file, params, dir, show); result as the API.
     std::function<HINSTANCE(HWND, const std::string&, const std::string&, int)> ShellExecute;
-    // WinHelpA(owner, file, command, data).
-    std::function<BOOL(HWND, const std::string&, UINT, ULONG_PTR)> WinHelp;
+    // WinHelpW(owner, file, command, data).
+    std::function<BOOL(HWND, const std::wstring&, UINT, ULONG_PTR)> WinHelp;
     // GetVersionExA.
     std::function<BOOL(OSVERSIONINFOA&)> GetVersion;
     // Whether the system locale is a far-east (double-byte) one.

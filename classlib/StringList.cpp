@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Exceptions.h"
+#include "Files.h"
 
 namespace classlib {
 
@@ -125,95 +126,12 @@ std::string TStringList::Text() const {
     return out;
 }
 
-void TStringList::LoadFromFile(const std::string& fileName) {
-    const HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw EInvalidOperation("Cannot open file \"" + fileName + "\"");
+void TStringList::LoadFromFile(const std::wstring& fileName) {
     std::string text;
-    LARGE_INTEGER size{};
-    bool ok = ::GetFileSizeEx(h, &size) && size.QuadPart < (1LL << 31);
-    if (ok) text.resize(static_cast<size_t>(size.QuadPart));
-    for (size_t done = 0; ok && done < text.size();) {
-        DWORD got = 0;
-        ok = ::ReadFile(h, &text[done], static_cast<DWORD>(text.size() - done), &got, nullptr);
-        done += got;
-        if (ok && got == 0) text.resize(done);  // it became shorter meanwhile
-    }
-    ::CloseHandle(h);
-    if (!ok) throw EInvalidOperation("Cannot read file \"" + fileName + "\"");
+    ReadWholeFile(fileName, text);
     SetText(text);
 }
 
-void TStringList::SaveToFile(const std::string& fileName) const { SaveTextFile(fileName, Text()); }
-
-namespace {
-
-std::string SystemMessage(DWORD code) {
-    char* text = nullptr;
-    const DWORD n = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string s = n && text ? std::string(text, n) : "error " + std::to_string(code);
-    if (text) ::LocalFree(text);
-    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '.')) s.pop_back();
-    return s;
-}
-
-[[noreturn]] void FileError(const std::string& fileName, const std::string& why) {
-    throw EInvalidOperation("Cannot write file \"" + fileName + "\": " + why);
-}
-
-}  // namespace
-
-// Writes text to a new file in the target's folder and, once all of it is
-// on disk, renames that over the target. On any failure the new file is
-// removed and the target is left as it was.
-void SaveTextFile(const std::string& fileName, const std::string& text) {
-    std::vector<char> full(MAX_PATH);
-    char* filePart = nullptr;
-    DWORD n = ::GetFullPathNameA(fileName.c_str(), static_cast<DWORD>(full.size()), full.data(), &filePart);
-    if (n >= full.size()) {
-        full.resize(n + 1);
-        n = ::GetFullPathNameA(fileName.c_str(), static_cast<DWORD>(full.size()), full.data(), &filePart);
-    }
-    if (n == 0 || n >= full.size() || filePart == nullptr || *filePart == '\0')
-        FileError(fileName, "the name is no file name");
-    const std::string target(full.data(), n);
-    const std::string folder(full.data(), static_cast<size_t>(filePart - full.data()));
-
-    const DWORD attrs = ::GetFileAttributesA(target.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES) {
-        if (attrs & FILE_ATTRIBUTE_DIRECTORY) FileError(fileName, "it is a folder");
-        if (attrs & FILE_ATTRIBUTE_READONLY) FileError(fileName, "the file is read-only");
-    }
-
-    char temp[MAX_PATH + 16];
-    if (!::GetTempFileNameA(folder.c_str(), "zrv", 0, temp)) FileError(fileName, SystemMessage(::GetLastError()));
-    const HANDLE h = ::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        ::DeleteFileA(temp);
-        FileError(fileName, SystemMessage(error));
-    }
-    DWORD error = ERROR_SUCCESS;
-    for (size_t done = 0; done < text.size() && error == ERROR_SUCCESS;) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 20));
-        DWORD written = 0;
-        if (!::WriteFile(h, text.data() + done, chunk, &written, nullptr))
-            error = ::GetLastError();
-        else if (written != chunk)
-            error = ERROR_DISK_FULL;
-        done += written;
-    }
-    if (error == ERROR_SUCCESS && !::FlushFileBuffers(h)) error = ::GetLastError();
-    if (!::CloseHandle(h) && error == ERROR_SUCCESS) error = ::GetLastError();
-    if (error == ERROR_SUCCESS &&
-        !::MoveFileExA(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = ::GetLastError();
-    if (error != ERROR_SUCCESS) {
-        ::DeleteFileA(temp);
-        FileError(fileName, SystemMessage(error));
-    }
-}
+void TStringList::SaveToFile(const std::wstring& fileName) const { SaveTextFile(fileName, Text()); }
 
 }  // namespace classlib

@@ -25,10 +25,11 @@ public:
     // Replaces the value of the first line of that name, keeping its name,
     // or appends "name=value".
     void SetValue(const std::string& name, const std::string& value);
-    // Lines of a text file; CR LF, LF and a missing last line end all work.
-    // Throws EInvalidOperation when the file cannot be read or written.
-    void LoadFromFile(const std::string& fileName);
-    void SaveToFile(const std::string& fileName) const;
+    // Lines of a text file, by its real name; CR LF, LF and a missing last
+    // line end all work. Throws EFileError (Files.h) naming the file when it
+    // cannot be read or written; a failed save leaves the old file.
+    void LoadFromFile(const std::wstring& fileName);
+    void SaveToFile(const std::wstring& fileName) const;
     void SetText(const std::string& text);
     std::string Text() const;  // every line followed by CR LF
 
@@ -44,9 +45,5 @@ private:
 // are the same name when their keys are equal. FoldNameInto reuses key.
 std::string NameKey(std::string_view name);
 void FoldNameInto(std::string_view name, std::string& key);
-
-// Writes a whole text file so that a failure (read-only target, full disk)
-// leaves the old file unchanged; throws EInvalidOperation naming the file.
-void SaveTextFile(const std::string& fileName, const std::string& text);
 
 }  // namespace classlib

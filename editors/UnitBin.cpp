@@ -1,8 +1,8 @@
 #include "UnitBin.h"
 
 #include <algorithm>
-#include <fstream>
 
+#include "Files.h"
 #include "GIFImage.h"
 #include "Jpeg.h"
 #include "UnitBinFind.h"
@@ -13,7 +13,6 @@
 #include "zrvImage.h"
 #include "zrvString.h"
 #include "Seams.h"
-#include "StringList.h"
 
 using namespace classlib;
 
@@ -25,6 +24,8 @@ const COLORREF kCream = RGB(255, 251, 240);
 const int kVisibleLines = 16;  // lines of the view
 const int kBytesPerLine = THexEditModel::kBytesPerLine;
 const int kHexPerLine = THexEditModel::kHexPerLine;
+// The largest file loaded, as data or as a picture: its hex text must fit.
+const std::uint64_t kMaxFileBytes = 0x7FFFFFFF / 3;
 
 int FirstVisible(HWND h) { return static_cast<int>(::SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0)); }
 
@@ -93,7 +94,7 @@ void FitFormatRect(HWND h, int width, int height) {
 
 // The picture a file holds, by its extension, as the picture page would show
 // it after loading the file; throws when it holds none.
-std::unique_ptr<TGraphic> DecodePictureFile(const std::string& fileName);
+std::unique_ptr<TGraphic> DecodePictureFile(const std::wstring& fileName);
 
 int TextWidth(HWND window, const std::string& text) {
     const TWindowDC dc(window);
@@ -139,12 +140,12 @@ void TfrmBin::BindComponents() {
         "All (*.gif;*.jpg;*.jpeg;*.bmp)|*.gif;*.jpg;*.jpeg;*.bmp|"
         "Bitmaps (*.bmp)|*.bmp|CompuServe GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|"
         "JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp";
-    opnpicdlgMain.Decode = [](const std::string& fileName) { return DecodePictureFile(fileName); };
+    opnpicdlgMain.Decode = [](const std::wstring& fileName) { return DecodePictureFile(fileName); };
     svpicdlgMain.Filter =
         "All (*.gif;*.jpg;*.jpeg;*.bmp)|*.gif;*.jpg;*.jpeg;*.bmp|CompuServe GIF Image (*.gif)|*.gif|"
         "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp";
     svpicdlgMain.DefaultExt = "bmp";
-    svpicdlgMain.FileName = ".bmp";
+    svpicdlgMain.FileName = L".bmp";
     btnImageLoad.OnClick = Handler(this, &TfrmBin::btnImageLoadClick);
     btnImageSave.OnClick = Handler(this, &TfrmBin::btnImageSaveClick);
     Register(svdlgMain, "svdlgMain");
@@ -877,33 +878,18 @@ void TfrmBin::pppmnitmHexValuePrintClick(TObject*) {
 
 // ---- Files -------------------------------------------------------------------------------------
 
-TfrmBin::TLoad TfrmBin::LoadData(const std::string& fileName) {
+TfrmBin::TLoad TfrmBin::LoadData(const std::wstring& fileName) {
     THourGlass wait;
-    const HANDLE h = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return TLoad::Failed;
-    struct TCloser {
-        HANDLE H;
-        ~TCloser() { ::CloseHandle(H); }
-    } closer{h};
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(h, &size) || size.QuadPart > 0x7FFFFFFF / 3) return TLoad::Failed;
-    if (size.QuadPart > 0xFFFF && !QueryYesNo(frmMain->msgLargeFileQuery)) return TLoad::Declined;
+    std::vector<std::uint8_t> bytes;
     try {
-        std::vector<std::uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (done < bytes.size()) {
-            DWORD got = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-            if (!::ReadFile(h, bytes.data() + done, chunk, &got, nullptr)) return TLoad::Failed;
-            if (got == 0) break;
-            done += got;
-        }
-        bytes.resize(done);
-        FModel.SetBytes(std::move(bytes));
-    } catch (const std::bad_alloc&) {
+        const bool read = ReadWholeFile(fileName, bytes, kMaxFileBytes, [](std::uint64_t size) {
+            return size <= 0xFFFF || QueryYesNo(frmMain->msgLargeFileQuery);
+        });
+        if (!read) return TLoad::Declined;
+    } catch (const EFileError&) {
         return TLoad::Failed;
     }
+    FModel.SetBytes(std::move(bytes));
     FHex = TCaret();
     FChars = TCaret();
     FTop = 0;
@@ -911,14 +897,14 @@ TfrmBin::TLoad TfrmBin::LoadData(const std::string& fileName) {
     return TLoad::Loaded;
 }
 
-bool TfrmBin::LoadDataFromFile(const std::string& fileName) { return LoadData(fileName) == TLoad::Loaded; }
+bool TfrmBin::LoadDataFromFile(const std::wstring& fileName) { return LoadData(fileName) == TLoad::Loaded; }
 
 namespace {
 
 // Writes the whole file or leaves the old one; false when it could not.
-bool WriteWhole(const std::string& fileName, const std::vector<std::uint8_t>& bytes) {
+bool WriteWhole(const std::wstring& fileName, const std::vector<std::uint8_t>& bytes) {
     try {
-        SaveTextFile(fileName, std::string(bytes.begin(), bytes.end()));
+        SaveWholeFile(fileName, bytes.data(), bytes.size());
         return true;
     } catch (const std::exception&) {
         return false;
@@ -927,7 +913,7 @@ bool WriteWhole(const std::string& fileName, const std::vector<std::uint8_t>& by
 
 }  // namespace
 
-bool TfrmBin::SaveDataToFile(const std::string& fileName) {
+bool TfrmBin::SaveDataToFile(const std::wstring& fileName) {
     THourGlass wait;
     return WriteWhole(fileName, FModel.Bytes());
 }
@@ -954,11 +940,18 @@ std::unique_ptr<TGraphic> PictureFor(std::string extension) {
     return GraphicForExtension(extension);
 }
 
-std::string ExtensionOf(const std::string& fileName) {
-    const size_t dot = fileName.find_last_of('.');
-    const size_t slash = fileName.find_last_of("\\/:");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
-    return fileName.substr(dot + 1);
+// The extension of a file name, without the dot; an extension with other
+// than ASCII characters names no picture kind and gives "?".
+std::string ExtensionOf(const std::wstring& fileName) {
+    const size_t dot = fileName.find_last_of(L'.');
+    const size_t slash = fileName.find_last_of(L"\\/:");
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return std::string();
+    std::string extension;
+    for (const wchar_t c : fileName.substr(dot + 1)) {
+        if (c >= 0x80) return "?";
+        extension += static_cast<char>(c);
+    }
+    return extension;
 }
 
 bool HasPixels(TGraphic* picture) {
@@ -979,15 +972,10 @@ std::unique_ptr<TGraphic> DecodePicture(std::unique_ptr<TGraphic> picture, const
     return picture;
 }
 
-std::unique_ptr<TGraphic> DecodePictureFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
-    if (!in) throw EInvalidGraphicOperation("Cannot open the picture file");
-    const std::streamoff size = in.tellg();
+std::unique_ptr<TGraphic> DecodePictureFile(const std::wstring& fileName) {
     // No bigger than the editor would load as data.
-    if (size < 0 || size > 0x7FFFFFFF / 3) throw EInvalidGraphicOperation("The picture file is too large");
-    TBytes bytes(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) throw EInvalidGraphicOperation("Cannot read the picture file");
+    TBytes bytes;
+    ReadWholeFile(fileName, bytes, kMaxFileBytes);
     return DecodePicture(PictureFor(ExtensionOf(fileName)), bytes);
 }
 
@@ -1013,7 +1001,7 @@ void TfrmBin::ShowPicture() {
     }
 }
 
-bool TfrmBin::SavePictureToFile(const std::string& fileName) {
+bool TfrmBin::SavePictureToFile(const std::wstring& fileName) {
     try {
         TGraphic* shown = imgMain.Picture();
         if (!HasPixels(shown)) throw EInvalidGraphicOperation("No picture");

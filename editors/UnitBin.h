@@ -114,13 +114,13 @@ public:
     void btnImageSaveClick(classlib::TObject* sender);
     // Writes the shown picture as GIF, JPEG or bitmap by the name's extension;
     // false (and no file) when it cannot.
-    bool SavePictureToFile(const std::string& fileName);
+    bool SavePictureToFile(const std::wstring& fileName);
 
     // Reads a whole file into the columns (asking first for 64 KB and more);
     // false when it could not be read or the question was declined.
-    bool LoadDataFromFile(const std::string& fileName);
+    bool LoadDataFromFile(const std::wstring& fileName);
     // Writes the bytes to the file, completely or not at all.
-    bool SaveDataToFile(const std::string& fileName);
+    bool SaveDataToFile(const std::wstring& fileName);
     void UpdatePopupState();
 
     ZRVHexCopyData FCopyData;
@@ -156,7 +156,7 @@ private:
     void DragTo(HWND column, int x, int y, bool hex);
     void SyncFrom(HWND leader);
     enum class TLoad { Loaded, Declined, Failed };
-    TLoad LoadData(const std::string& fileName);
+    TLoad LoadData(const std::wstring& fileName);
     // Selects the next hit of the find dialog's pattern at or after a hex position.
     bool FindFrom(int from);
     // Snaps the hex selection and copies its bytes; false when it holds none.

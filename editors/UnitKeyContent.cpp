@@ -1,5 +1,6 @@
 #include "UnitKeyContent.h"
 
+#include "Files.h"
 #include "Seams.h"
 #include "LanguageTexts.h"
 #include "UnitMain.h"
@@ -247,7 +248,7 @@ bool TfrmKeyContent::SaveToFile() {
         lines.SetText(text);
         lines.SaveToFile(svdlgContent.FileName);
     } catch (const std::exception& e) {
-        NotifyError(e.what());
+        NotifyError(ErrorText(e));
         return false;
     }
     rchedtContent.SetModified(false);

@@ -1,9 +1,8 @@
 #include "UnitStr.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "Files.h"
 #include "UnitMain.h"
 #include "resource.h"
 #include "zrvTextSplice.h"
@@ -111,10 +110,8 @@ void TfrmStr::mmValueChange(TObject*) { UpdateLength(); }
 
 void TfrmStr::btnLoadClick(TObject*) {
     if (!opndlgMain.Execute()) return;
-    std::ifstream in(opndlgMain.FileName, std::ios::binary);
-    if (!in) throw EInvalidOperation("Cannot open file " + opndlgMain.FileName);
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw EInvalidOperation("Cannot read file " + opndlgMain.FileName);
+    std::string content;
+    ReadWholeFile(opndlgMain.FileName, content);  // raises naming the file; the text stays
     mmValue.LoadContent(content);
     mmValue.SetModified(true);
     UpdateLength();
@@ -122,10 +119,6 @@ void TfrmStr::btnLoadClick(TObject*) {
 
 void TfrmStr::btnSaveClick(TObject*) {
     if (!svdlgMain.Execute()) return;
-    const std::string rtf = mmValue.RtfText();
-    std::ofstream out(svdlgMain.FileName, std::ios::binary | std::ios::trunc);
-    if (!out) throw EInvalidOperation("Cannot create file " + svdlgMain.FileName);
-    out.write(rtf.data(), static_cast<std::streamsize>(rtf.size()));
-    out.close();
-    if (!out) throw EInvalidOperation("Cannot write file " + svdlgMain.FileName);
+    // A new file replaces the old one only once it is written whole.
+    SaveTextFile(svdlgMain.FileName, mmValue.RtfText());
 }

@@ -139,11 +139,11 @@ TIniSection ParseIniSection(const std::string& text, const std::string& section)
 
 #ifdef _WIN32
 // Reads the named section of an INI file in one pass, in chunks, opening the
-// file for reading only with every kind of sharing; a file with a UTF-16 (LE
+// file by its real name for reading only with every kind of sharing; a file with a UTF-16 (LE
 // or BE) or UTF-8 byte-order mark is converted to the ANSI code page, any
 // other file read as it stands. False (out empty) when the file cannot be
 // opened or read: missing, a folder, a device, locked by another program;
 // an empty file or one without the section gives true and an empty section.
 // Never throws, never writes.
-bool ReadIniSection(const std::string& fileName, const std::string& section, TIniSection& out);
+bool ReadIniSection(const std::wstring& fileName, const std::string& section, TIniSection& out);
 #endif

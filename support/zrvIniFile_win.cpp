@@ -144,10 +144,11 @@ private:
 
 }  // namespace
 
-bool ReadIniSection(const std::string& fileName, const std::string& section, TIniSection& out) {
+bool ReadIniSection(const std::wstring& fileName, const std::string& section, TIniSection& out) {
     out.Clear();
     try {
-        HANDLE file = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        if (fileName.empty()) return false;
+        HANDLE file = ::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
         const std::unique_ptr<void, THandleCloser> closer(file);

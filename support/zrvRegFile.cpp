@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Exceptions.h"
+#include "Files.h"
 #include "Registry.h"
 #include "zrvRegistry.h"
 #include "zrvString.h"
@@ -136,7 +137,7 @@ bool ExportKey(HKEY root, const std::string& keyPath, TStringList& list, TRegExp
     return Writer(list, report).Key(key.Get(), fullPath, true, true);
 }
 
-bool ExportKeyToFile(HKEY root, const std::string& keyPath, const std::string& fileName,
+bool ExportKeyToFile(HKEY root, const std::string& keyPath, const std::wstring& fileName,
                      const std::string& header, TRegExportReport* report) {
     TStringList list;
     list.Add(header);
@@ -255,8 +256,8 @@ int ImportRegLines(const TStringList& lines) {
     return failed ? rirSomeFailed : rirDone;
 }
 
-int ImportRegFile(const std::string& fileName) {
-    if (::GetFileAttributesA(fileName.c_str()) == INVALID_FILE_ATTRIBUTES) {
+int ImportRegFile(const std::wstring& fileName) {
+    if (classlib::FileAttributes(fileName) == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
             return rirFileMissing;

@@ -62,9 +62,10 @@ bool ExportKey(HKEY root, const std::string& keyPath, classlib::TStringList& lis
 // goes to a new file beside the target, which replaces the target only
 // once all of it is written, so a failed save leaves an existing file as it
 // was. Returns false, touching no file, when the key cannot be opened.
-// Throws classlib::EInvalidOperation, with a message naming the file, when
-// the file cannot be written (read-only, full disk, no such folder).
-bool ExportKeyToFile(HKEY root, const std::string& keyPath, const std::string& fileName,
+// Throws classlib::EFileError, with a message naming the file, when the
+// file cannot be written (read-only, full disk, no such folder). The file
+// is named by its real name, whatever characters it holds.
+bool ExportKeyToFile(HKEY root, const std::string& keyPath, const std::wstring& fileName,
                      const std::string& header, TRegExportReport* report = nullptr);
 
 // One key's empty line, section line and value lines; nothing when its key
@@ -91,7 +92,7 @@ enum TRegImportResult : int {
 // call, and so is every line the parser refuses; each makes the result
 // rirSomeFailed. No rollback: what was written before a failure stays.
 int ImportRegLines(const classlib::TStringList& lines);
-int ImportRegFile(const std::string& fileName);
+int ImportRegFile(const std::wstring& fileName);
 
 // ParseRegLine of zrvRegLine.h on a string list.
 inline bool ParseRegLine(std::size_t& index, const classlib::TStringList& lines, TImportInfo& info) {

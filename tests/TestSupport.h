@@ -80,6 +80,35 @@ inline void CreateWide(HKEY root, const std::wstring& path, const std::wstring& 
     ::RegCloseKey(key);
 }
 
+// A file's bytes and a whole file written, by the file's real name.
+inline std::string ReadBytesOf(const std::wstring& name) {
+    std::string bytes;
+    const HANDLE h = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    ::CloseHandle(h);
+    return bytes;
+}
+inline bool WriteBytesTo(const std::wstring& name, const std::string& bytes) {
+    const HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    ::CloseHandle(h);
+    return ok;
+}
+
+// Answers a file dialog (through its seam) as a user who picks or types
+// that name; an empty name cancels it.
+inline bool PickFile(OPENFILENAMEW& ofn, const std::wstring& name) {
+    if (name.empty()) return false;
+    lstrcpynW(ofn.lpstrFile, name.c_str(), static_cast<int>(ofn.nMaxFile));
+    return true;
+}
+
 struct RecordedBox {
     std::string Text, Caption;
     UINT Flags;
@@ -180,11 +209,19 @@ public:
     }
     explicit TempFolder(const std::string& path) : Path(path) { ::CreateDirectoryA(Path.c_str(), nullptr); }
     ~TempFolder() {
-        for (const std::string& f : Files()) {
-            ::SetFileAttributesA((Path + "\\" + f).c_str(), FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileA((Path + "\\" + f).c_str());
+        // By the files' real names: some have characters the code page lacks.
+        const std::wstring path = classlib::ToWide(Path);
+        WIN32_FIND_DATAW fd;
+        const HANDLE h = ::FindFirstFileW((path + L"\\*").c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                ::SetFileAttributesW((path + L"\\" + fd.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW((path + L"\\" + fd.cFileName).c_str());
+            } while (::FindNextFileW(h, &fd));
+            ::FindClose(h);
         }
-        ::RemoveDirectoryA(Path.c_str());
+        ::RemoveDirectoryW(path.c_str());
     }
     std::vector<std::string> Files() const {
         std::vector<std::string> names;
@@ -198,5 +235,6 @@ public:
         return names;
     }
     std::string File(const std::string& name) const { return Path + "\\" + name; }
+    std::wstring File(const std::wstring& name) const { return classlib::ToWide(Path) + L"\\" + name; }
     std::string Path;
 };

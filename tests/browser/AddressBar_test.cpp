@@ -280,7 +280,7 @@ TEST_F(AddressBarTest, RealNamesGoToTheirOwnKeysNeverToLookAlikes) {
 
     // Favourites are code-page text: a name they cannot hold is refused,
     // naming the key; a code-page line goes to exactly its key or nowhere.
-    FilesToRemove.push_back(frmMain->FavoritesFileName());
+    FilesToRemove.push_back(ToAnsi(frmMain->FavoritesFileName()));
     const int shown = DialogsShown;
     const std::vector<std::string> before = frmMain->FFavorites.Items();
     frmMain->mnitmFavoritesAddClick(nullptr);

@@ -12,7 +12,7 @@ protected:
     void SetUp() override {
         StartProgram();
         Editor = frmKeyContent;
-        Seams().SaveFileName = [this](OPENFILENAMEA& ofn) {
+        Seams().SaveFileName = [this](OPENFILENAMEW& ofn) {
             if (SaveAs.empty()) return false;
             // As the system's dialog does with this flag: a file that exists
             // is replaced only when the user says so.
@@ -20,14 +20,9 @@ protected:
                 Seams().MessageBox(ofn.hwndOwner, SaveAs + " already exists. Do you want to replace it?", "Save As",
                                    MB_YESNO | MB_ICONWARNING) != IDYES)
                 return false;
-            lstrcpynA(ofn.lpstrFile, SaveAs.c_str(), static_cast<int>(ofn.nMaxFile));
-            return true;
+            return PickFile(ofn, ToWide(SaveAs));
         };
-        Seams().OpenFileName = [this](OPENFILENAMEA& ofn) {
-            if (OpenAs.empty()) return false;
-            lstrcpynA(ofn.lpstrFile, OpenAs.c_str(), static_cast<int>(ofn.nMaxFile));
-            return true;
-        };
+        Seams().OpenFileName = [this](OPENFILENAMEW& ofn) { return PickFile(ofn, ToWide(OpenAs)); };
     }
     void SetText(const std::string& text) {
         Editor->rchedtContent.SetText(text);

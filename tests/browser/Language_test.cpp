@@ -84,7 +84,7 @@ protected:
     void Start(const std::string& text) {
         WriteFile(File, text);
         StartProgram();
-        frmMain->FLanguageFile = File;
+        frmMain->FLanguageFile = ToWide(File);
         frmMain->LoadLanguageMenu();
     }
     // The menu items that the language list appended.
@@ -119,20 +119,20 @@ TEST_F(LanguageTest, TheFormTextsAndTheShippedFileAreTheTable) {
 
     // The language file beside the program is the table.
     TIniSection ansi;
-    ASSERT_TRUE(ReadIniSection(GetAppDir() + "LANGUAGE.INI", "ANSI", ansi));
+    ASSERT_TRUE(ReadIniSection(GetAppDirW() + L"LANGUAGE.INI", "ANSI", ansi));
     ASSERT_EQ(ansi.Entries().size(), LanguageTextCount());
     for (std::size_t i = 0; i < LanguageTextCount(); ++i) {
         EXPECT_EQ(ansi.Entries()[i].first, LanguageTexts()[i].Key);
         EXPECT_EQ(ansi.Entries()[i].second, LanguageTexts()[i].Default);
     }
     TIniSection chinese;
-    ASSERT_TRUE(ReadIniSection(GetAppDir() + "LANGUAGE.INI", "GB2312", chinese));
+    ASSERT_TRUE(ReadIniSection(GetAppDirW() + L"LANGUAGE.INI", "GB2312", chinese));
     ASSERT_EQ(chinese.Entries().size(), LanguageTextCount());
     for (std::size_t i = 0; i < LanguageTextCount(); ++i)
         EXPECT_EQ(chinese.Entries()[i],
                   std::make_pair(std::string(LanguageTexts()[i].Key), Gb2312(LanguageTexts()[i].Chinese)));
     TIniSection list;
-    ASSERT_TRUE(ReadIniSection(GetAppDir() + "LANGUAGE.INI", "Tessmorel Language Setting", list));
+    ASSERT_TRUE(ReadIniSection(GetAppDirW() + L"LANGUAGE.INI", "Tessmorel Language Setting", list));
     EXPECT_EQ(list.Entries(),
               (std::vector<std::pair<std::string, std::string>>{{"English", "ANSI"}, {"Simple Chinese", "GB2312"}}));
 }
@@ -294,14 +294,14 @@ TEST_F(LanguageTest, BadFilesGiveTheBuiltInTexts) {
     ::CreateDirectoryA(folder.c_str(), nullptr);
     const std::string nuls = std::string("[L]\r\nmsgNotFound=a\0b\r\n", 21);
     for (const std::string& name : {TempFile("missing.ini"), folder}) {
-        frmMain->FLanguageFile = name;
+        frmMain->FLanguageFile = ToWide(name);
         frmMain->LoadLanguageMenu();
         frmMain->LoadLanguage("L");
         EXPECT_EQ(frmMain->msgNotFound, "Not found!");
         EXPECT_EQ(frmMain->FLanguages.Count(), 0);
     }
     ::RemoveDirectoryA(folder.c_str());
-    frmMain->FLanguageFile = File;
+    frmMain->FLanguageFile = ToWide(File);
     for (const std::string& text : {std::string(), nuls, std::string("\xFF\xFE[\0L\0]\0", 8)}) {
         WriteFile(File, text);
         frmMain->LoadLanguage("none");
@@ -346,7 +346,7 @@ bool HasChildText(HWND parent, const std::string& text) {
 TEST(LanguageStart, TheGoToDialogAndAMessageBoxSpeakTheSystemsLanguage) {
     CheckRunCodePage();
     auto text = [](const char* key) { return SystemText(LanguageTexts()[LanguageTextIndex(key)]); };
-    const std::string program = GetAppDir() + "Tessmorel.exe", favorites = "C:\\windows\\TESSMOREL_FAVORITES.INI";
+    const std::string program = ExtractDirPart(GetAppFileName()) + "Tessmorel.exe", favorites = "C:\\windows\\TESSMOREL_FAVORITES.INI";
     // Closed, ended and cleaned up after however the test ends.
     struct TRun {
         PROCESS_INFORMATION Info;

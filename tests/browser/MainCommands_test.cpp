@@ -43,13 +43,8 @@ protected:
         Node.MakeVisible();
         frmMain->trvwKeys.SetSelected(Node);
         frmMain->trvwKeysClick(nullptr);
-        Seams().SaveFileName = [this](OPENFILENAMEA& ofn) { return Answer(SaveAs, ofn); };
-        Seams().OpenFileName = [this](OPENFILENAMEA& ofn) { return Answer(OpenAs, ofn); };
-    }
-    static bool Answer(const std::string& file, OPENFILENAMEA& ofn) {
-        if (file.empty()) return false;
-        lstrcpynA(ofn.lpstrFile, file.c_str(), static_cast<int>(ofn.nMaxFile));
-        return true;
+        Seams().SaveFileName = [this](OPENFILENAMEW& ofn) { return PickFile(ofn, ToWide(SaveAs)); };
+        Seams().OpenFileName = [this](OPENFILENAMEW& ofn) { return PickFile(ofn, ToWide(OpenAs)); };
     }
     // Counts what the delete and copy commands of both menus would do.
     void CountCommands() {

@@ -1,4 +1,5 @@
 #include "BrowserFixture.h"
+#include "zrvDir.h"
 #include "UnitFinding.h"
 #include "UnitKeyContent.h"
 #include "UnitStr.h"
@@ -32,7 +33,7 @@ TEST_F(BrowserTest, StartsWithEveryFormAndTheLaidOutMainWindow) {
 
     // Shared state that start-up works out.
     EXPECT_EQ(frmMain->FRegFileHeader, "Windows Registry Editor Version 5.00");  // Wine plays Windows 7
-    EXPECT_EQ(frmMain->FSystemRoot, "C:\\windows");
+    EXPECT_EQ(frmMain->FSystemRoot, L"C:\\windows");
 }
 
 TEST_F(BrowserTest, ComponentsAnswerToTheirNames) {
@@ -75,9 +76,9 @@ TEST_P(VersionTest, HeaderLineAndRootsFollowTheWindowsVersion) {
     EXPECT_EQ(frmMain->pppmnRootKey.Root.Count(), static_cast<int>(roots.size()));
     // Windows 95 family: SystemRoot is not where Wine keeps it; start goes on.
     if (v.Platform == VER_PLATFORM_WIN32_WINDOWS) {
-        EXPECT_EQ(frmMain->FSystemRoot, "");
+        EXPECT_EQ(frmMain->FSystemRoot, L"");
     }
-    EXPECT_EQ(frmMain->FavoritesFileName(), frmMain->FSystemRoot + "\\TESSMOREL_FAVORITES.INI");
+    EXPECT_EQ(frmMain->FavoritesFileName(), frmMain->FSystemRoot + L"\\TESSMOREL_FAVORITES.INI");
     EXPECT_TRUE(Boxes.Boxes.empty());
     EXPECT_TRUE(::IsWindow(frmMain->Handle));
     // Refresh All twice keeps one address entry and one Root item per root.
@@ -109,7 +110,7 @@ TEST_F(BrowserTest, FavouritesAreLoadedAndPrunedAtClose) {
     EXPECT_EQ(frmMain->mnitmFavorites->Items[3]->Tag, 9999);
     frmMain->FormClose(nullptr);
     TStringList saved;
-    saved.LoadFromFile(kFavorites);
+    saved.LoadFromFile(ToWide(kFavorites));
     ASSERT_EQ(saved.Count(), 1);
     EXPECT_EQ(saved[0], "Mine=HKEY_CURRENT_USER:" + scratch.Path);
 }
@@ -156,7 +157,7 @@ TEST_F(BrowserTest, PinnedModeRefusesClosesButNotTheEndOfTheSession) {
 
 TEST_F(BrowserTest, HelpHomePageAndMailGoThroughTheShell) {
     std::vector<std::string> opened;
-    std::vector<std::pair<std::string, UINT>> helps;
+    std::vector<std::pair<std::wstring, UINT>> helps;
     Seams().ShellExecute = [&](HWND owner, const std::string& verb, const std::string& file, int show) {
         EXPECT_EQ(owner, frmMain->Handle);
         EXPECT_EQ(verb, "open");
@@ -164,7 +165,7 @@ TEST_F(BrowserTest, HelpHomePageAndMailGoThroughTheShell) {
         opened.push_back(file);
         return reinterpret_cast<HINSTANCE>(2);  // a failure, which is not reported
     };
-    Seams().WinHelp = [&](HWND, const std::string& file, UINT cmd, ULONG_PTR data) {
+    Seams().WinHelp = [&](HWND, const std::wstring& file, UINT cmd, ULONG_PTR data) {
         EXPECT_EQ(data, 0u);
         helps.emplace_back(file, cmd);
         return FALSE;
@@ -177,9 +178,17 @@ TEST_F(BrowserTest, HelpHomePageAndMailGoThroughTheShell) {
     EXPECT_EQ(opened[0].compare(0, 4, "http"), 0);
     EXPECT_EQ(opened[1].compare(0, 7, "mailto:"), 0);
     ASSERT_EQ(helps.size(), 1u);
-    EXPECT_EQ(helps[0].first, "Tessmorel.hlp");
+    EXPECT_EQ(helps[0].first, GetAppDirW() + L"Tessmorel.hlp");  // beside the program
     EXPECT_EQ(helps[0].second, static_cast<UINT>(HELP_CONTENTS));
     EXPECT_TRUE(Boxes.Boxes.empty());
+
+    // The help viewer takes code-page names only: a help file it cannot be
+    // given by a name of its own is not opened, and the box names it.
+    Application().HelpFile = L"C:\\\u03A9mega\\Tessmorel.hlp";
+    frmMain->tlbrHelpContent.OnClick(nullptr);
+    EXPECT_EQ(helps.size(), 1u);
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_NE(Boxes.Boxes[0].WideText.find(Application().HelpFile), std::wstring::npos);
 }
 
 TEST_F(BrowserTest, AnExceptionInAHandlerIsReportedAndTheProgramGoesOn) {

@@ -89,10 +89,7 @@ TEST_P(BinCommandsTest, LoadAndSaveCarryEveryByteAndAskAtSixtyFourKilobytes) {
     const std::string file = TempFile("bin.bin"), saved = TempFile("saved.bin");
     FilesToRemove = {file, saved};
     std::string chosen;
-    Seams().OpenFileName = Seams().SaveFileName = [&](OPENFILENAMEA& ofn) {
-        lstrcpynA(ofn.lpstrFile, chosen.c_str(), static_cast<int>(ofn.nMaxFile));
-        return true;
-    };
+    Seams().OpenFileName = Seams().SaveFileName = [&](OPENFILENAMEW& ofn) { return PickFile(ofn, ToWide(chosen)); };
     auto load = [&](const std::string& bytes) {
         WriteFile(file, bytes);
         chosen = file;

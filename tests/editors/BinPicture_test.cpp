@@ -2,6 +2,7 @@
 // the unknown-format text, saving by extension and loading a picture file.
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 #include "EditorFixture.h"
 #include "zrvString.h"
@@ -19,10 +20,7 @@ protected:
         StartProgram();
         ::ShowWindow(frmBin->Handle, SW_SHOWNA);
         frmBin->FormShow(frmBin);
-        Seams().OpenFileName = [this](OPENFILENAMEA& ofn) {
-            lstrcpynA(ofn.lpstrFile, Chosen.c_str(), static_cast<int>(ofn.nMaxFile));
-            return true;
-        };
+        Seams().OpenFileName = [this](OPENFILENAMEW& ofn) { return PickFile(ofn, ToWide(Chosen)); };
         Seams().SaveFileName = Seams().OpenFileName;
     }
     std::string Path(const std::string& name) const { return Dir + "\\" + name; }
@@ -125,11 +123,11 @@ TEST_F(BinPictureTest, AGifWithoutAnImageShowsTheUnknownTextAndSaveLeavesTheFile
 
 TEST_F(BinPictureTest, ThePictureDialogsOfferPicturesAndTheOpenOnePreviewsWithOurReaders) {
     std::vector<std::pair<std::string, bool>> shown;  // the filter's patterns, and whether a preview hooks in
-    Seams().OpenFileName = Seams().SaveFileName = [&](OPENFILENAMEA& ofn) {
+    Seams().OpenFileName = Seams().SaveFileName = [&](OPENFILENAMEW& ofn) {
         std::string patterns;
-        for (const char* p = ofn.lpstrFilter; *p; p += std::strlen(p) + 1) {
-            p += std::strlen(p) + 1;  // past the description
-            patterns += std::string(p) + "|";
+        for (const wchar_t* p = ofn.lpstrFilter; *p; p += std::wcslen(p) + 1) {
+            p += std::wcslen(p) + 1;  // past the description
+            patterns += ToAnsi(p) + "|";
         }
         shown.emplace_back(patterns, (ofn.Flags & OFN_ENABLEHOOK) != 0);
         return false;
@@ -146,7 +144,7 @@ TEST_F(BinPictureTest, ThePictureDialogsOfferPicturesAndTheOpenOnePreviewsWithOu
 
     TOpenPictureDialog& dialog = frmBin->opnpicdlgMain;
     for (const char* name : {"pic.gif", "colour.jpg", "v3.bmp"}) {
-        ASSERT_TRUE(dialog.PreviewFile(Path(name))) << name;
+        ASSERT_TRUE(dialog.PreviewFile(ToWide(Path(name)))) << name;
         EXPECT_EQ(dialog.PreviewPicture() ? dialog.PreviewPicture()->GetWidth() : 0, 40) << name;
     }
     // Nothing for a folder, a missing file, damage or a picture under the wrong extension.
@@ -155,7 +153,7 @@ TEST_F(BinPictureTest, ThePictureDialogsOfferPicturesAndTheOpenOnePreviewsWithOu
     WriteFile(wrong, ReadFile(Path("pic.gif")));
     WriteFile(damaged, ReadFile(Path("v3.bmp")).substr(0, 30));
     for (const std::string& name : {Dir, Path("missing.bmp"), wrong, damaged}) {
-        EXPECT_FALSE(dialog.PreviewFile(name)) << name;
+        EXPECT_FALSE(dialog.PreviewFile(ToWide(name))) << name;
         EXPECT_EQ(dialog.PreviewPicture(), nullptr);
     }
     EXPECT_TRUE(Boxes.Boxes.empty());

@@ -167,15 +167,11 @@ TEST_F(EditorTest, StringEditorLoadsAndSavesFiles) {
     WriteFile(rich, "{\\rtf1\\ansi {\\b bold} text}");
     WriteFile(plain, "{not rich\r\nsecond");
     std::string chosen;
-    Seams().OpenFileName = [&](OPENFILENAMEA& ofn) {
-        EXPECT_EQ(std::string(ofn.lpstrFilter, 16), std::string("Text file\0*.txt\0", 16));
-        lstrcpynA(ofn.lpstrFile, chosen.c_str(), static_cast<int>(ofn.nMaxFile));
-        return true;
+    Seams().OpenFileName = [&](OPENFILENAMEW& ofn) {
+        EXPECT_EQ(std::wstring(ofn.lpstrFilter, 16), std::wstring(L"Text file\0*.txt\0", 16));
+        return PickFile(ofn, ToWide(chosen));
     };
-    Seams().SaveFileName = [&](OPENFILENAMEA& ofn) {
-        lstrcpynA(ofn.lpstrFile, chosen.c_str(), static_cast<int>(ofn.nMaxFile));
-        return true;
-    };
+    Seams().SaveFileName = [&](OPENFILENAMEW& ofn) { return PickFile(ofn, ToWide(chosen)); };
     frmStr->SetData(Utf16(L"old"));
     chosen = rich;
     Click(frmStr->btnLoad);

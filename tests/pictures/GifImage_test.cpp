@@ -217,7 +217,7 @@ TEST(GifImageDepth, BitmapSavedAsGifKeepsItsPixels)
     const DWORD n = ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string base(exe, n);
     base = base.substr(0, base.find_last_of("\\/") + 1) + "frombitmap";
-    image.SaveToFile(base + ".gif");
+    image.SaveToFile(ToWide(base + ".gif"));
     std::ofstream rgb(base + ".rgb", std::ios::binary | std::ios::trunc);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 7; ++x) {

@@ -38,14 +38,15 @@ TEST(MessageBoxes, QueryIsTrueOnlyForYes) {
 }
 
 TEST(ProgramPath, FileAndFolder) {
-    const std::string file = GetAppFileName();
+    const std::wstring file = GetAppFileNameW();
     ASSERT_GT(file.size(), 4u);
-    EXPECT_EQ(file.substr(file.size() - 4), ".exe");
-    const std::string dir = GetAppDir();
+    EXPECT_EQ(file.substr(file.size() - 4), L".exe");
+    EXPECT_EQ(classlib::ToWide(GetAppFileName()), file);  // this folder's name is in the code page
+    const std::wstring dir = GetAppDirW();
     ASSERT_FALSE(dir.empty());
-    EXPECT_EQ(dir.back(), '\\');
+    EXPECT_EQ(dir.back(), L'\\');
     EXPECT_EQ(file.compare(0, dir.size(), dir), 0);
-    EXPECT_EQ(file.find('\\', dir.size()), std::string::npos);
+    EXPECT_EQ(file.find(L'\\', dir.size()), std::wstring::npos);
 
     EXPECT_EQ(ExtractDirPart("C:\\Tessmorel.exe"), "C:\\");
     EXPECT_EQ(ExtractDirPart("C:\\Program Files\\Zarvo\\Tessmorel.exe"), "C:\\Program Files\\Zarvo\\");

@@ -67,7 +67,7 @@ Names KeysOf(const std::string& text) {
 void CompareWithProfile(const std::string& file, const Names& keys, const Names& sections) {
     for (const std::string& section : sections) {
         TIniSection ours;
-        EXPECT_TRUE(ReadIniSection(file, section, ours)) << file;
+        EXPECT_TRUE(ReadIniSection(classlib::ToWide(file), section, ours)) << file;
         for (const std::string& key : keys)
             EXPECT_EQ(ours.ReadString(key, kDef), Profile(file, section, key)) << "[" << section << "] " << key;
         // The system lists no keys for a name asked for with blanks around it.
@@ -164,7 +164,7 @@ TEST(IniFileVsProfile, LongValuesAndAHugeLine) {
     const std::string x2047(2047, 'x');
     WriteBytes(file, "[S]\r\nq=\"" + x2047 + "\"\r\n");
     TIniSection s;
-    ASSERT_TRUE(ReadIniSection(file, "S", s));
+    ASSERT_TRUE(ReadIniSection(classlib::ToWide(file), "S", s));
     EXPECT_EQ(s.ReadString("q", kDef), x2047);
 
     // A line of 16 MB (the benchmark reads one of 100 MB), in the section
@@ -172,7 +172,7 @@ TEST(IniFileVsProfile, LongValuesAndAHugeLine) {
     const std::string big = folder.File("big.ini");
     WriteBytes(big, "[Before]\r\nline=1\r\n[Big]\r\nk=\"" + std::string(16u << 20, 'v') + "\" \r\nafter=1\r\n[Later]\r\nk=2\r\n");
     CompareWithProfile(big, {"k", "after", "line"}, {"Before", "Big", "Later"});
-    ASSERT_TRUE(ReadIniSection(big, "Big", s));
+    ASSERT_TRUE(ReadIniSection(classlib::ToWide(big), "Big", s));
     EXPECT_EQ(s.ReadString("k", kDef), std::string(kIniValueMax, 'v'));
 }
 
@@ -196,7 +196,7 @@ TEST(IniFileVsProfile, UnicodeFilesWithAByteOrderMark) {
         for (DWORD at = 0; at < n && buffer[at]; at += static_cast<DWORD>(want.back().size()) + 1)
             want.emplace_back(buffer.data() + at);
         TIniSection s;
-        ASSERT_TRUE(ReadIniSection(file, "Wide", s));
+        ASSERT_TRUE(ReadIniSection(classlib::ToWide(file), "Wide", s));
         Names got;
         for (const auto& e : s.Entries()) got.push_back(e.first + "=" + e.second);
         ASSERT_EQ(got.size(), 8000u);
@@ -219,7 +219,7 @@ TEST(IniFileVsProfile, AHundredThousandSectionsAndALongList) {
     for (int i = 0; i < 2000; ++i) list += "Language name number " + std::to_string(i) + "=ANSI\r\n";
     WriteBytes(file, list);
     TIniSection s;
-    ASSERT_TRUE(ReadIniSection(file, "Tessmorel Language Setting", s));
+    ASSERT_TRUE(ReadIniSection(classlib::ToWide(file), "Tessmorel Language Setting", s));
     EXPECT_EQ(s.KeyNamesWithin(16384), ProfileNames(file, "Tessmorel Language Setting", 16384));
 }
 
@@ -230,17 +230,17 @@ TEST(IniFileRead, FilesThatCannotBeReadGiveNothingAndNoneIsWritten) {
     WriteBytes(file, text);
     TIniSection s;
     for (const std::string& name : {folder.File("missing.ini"), folder.Path, "NUL"s})
-        EXPECT_FALSE(ReadIniSection(name, "S", s)) << name;
+        EXPECT_FALSE(ReadIniSection(classlib::ToWide(name), "S", s)) << name;
 
     // Open elsewhere without sharing.
     const HANDLE lock = ::CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(ReadIniSection(file, "S", s));
+    EXPECT_FALSE(ReadIniSection(classlib::ToWide(file), "S", s));
     ::CloseHandle(lock);
     // Read-only file and folder are read.
     ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(::SetFileAttributesA(folder.Path.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_TRUE(ReadIniSection(file, "s", s));
+    EXPECT_TRUE(ReadIniSection(classlib::ToWide(file), "s", s));
     EXPECT_EQ(s.ReadString("K", kDef), "1");
     ::SetFileAttributesA(folder.Path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -249,7 +249,7 @@ TEST(IniFileRead, FilesThatCannotBeReadGiveNothingAndNoneIsWritten) {
     // Empty files, and one of only a byte-order mark, hold nothing.
     for (const char* bytes : {"", "\xFF\xFE"}) {
         WriteBytes(file, bytes);
-        EXPECT_TRUE(ReadIniSection(file, "", s));
+        EXPECT_TRUE(ReadIniSection(classlib::ToWide(file), "", s));
         EXPECT_TRUE(s.Entries().empty());
     }
 }

@@ -205,7 +205,7 @@ TEST(RegFileExport, RootKeysAndKeysThatCannotBeOpened) {
     TempFolder folder;
     const std::string file = folder.File("old.reg");
     WriteFile(file, "old content");
-    EXPECT_FALSE(ExportKeyToFile(HKEY_CURRENT_USER, scratch.Path + "\\Missing", file, "REGEDIT4"));
+    EXPECT_FALSE(ExportKeyToFile(HKEY_CURRENT_USER, scratch.Path + "\\Missing", classlib::ToWide(file), "REGEDIT4"));
     EXPECT_EQ(ReadFile(file), "old content");
 }
 
@@ -310,7 +310,7 @@ TEST(RegFileRoundTrip, EveryTypeNameAndDepthComesBackByteForByte) {
     TempFolder folder;
     const std::string file = folder.File("tree.reg");
     TRegExportReport report;
-    ASSERT_TRUE(ExportKeyToFile(HKEY_CURRENT_USER, scratch.Path, file, kVersion5, &report));
+    ASSERT_TRUE(ExportKeyToFile(HKEY_CURRENT_USER, scratch.Path, classlib::ToWide(file), kVersion5, &report));
     // Reported: strings the code page cannot hold (Russian, an odd byte count, "ж" in a list).
     EXPECT_EQ(report.ValuesLeftOut, 3);
     const std::string text = ReadFile(file);
@@ -323,7 +323,7 @@ TEST(RegFileRoundTrip, EveryTypeNameAndDepthComesBackByteForByte) {
     EXPECT_EQ(bareBreaks, 0u);
 
     ASSERT_TRUE(classlib::DeleteRegistryTree(HKEY_CURRENT_USER, scratch.Path));
-    ASSERT_EQ(ImportRegFile(file), rirDone);
+    ASSERT_EQ(ImportRegFile(classlib::ToWide(file)), rirDone);
     ExpectSameImage(Image(HKEY_CURRENT_USER, scratch.Path), Without(before, [](const std::wstring& name) {
                         return OutsideCodePage(name) || name == L"szRussian" || name == L"szOdd" || name == L"multi";
                     }));
@@ -354,7 +354,7 @@ TEST(RegFileRoundTrip, WineRegistryEditorReadsOurExport) {
     const std::string copy = scratch.Path + "\\Copy";
     TempFolder folder;
     const std::string file = folder.File("ours.reg");
-    Retarget(list, scratch.Path, copy).SaveToFile(file);
+    Retarget(list, scratch.Path, copy).SaveToFile(classlib::ToWide(file));
 
     char windows[MAX_PATH];
     ::GetWindowsDirectoryA(windows, MAX_PATH);
@@ -381,18 +381,18 @@ TEST(RegFileImport, HeaderAndFileResults) {
     EXPECT_EQ(ImportRegLines(Lines({"REGEDIT4"})), rirDone);
 
     TempFolder folder;
-    EXPECT_EQ(ImportRegFile(folder.File("missing.reg")), rirFileMissing);
-    EXPECT_EQ(ImportRegFile(folder.File("no folder\\missing.reg")), rirFileMissing);
-    EXPECT_EQ(ImportRegFile(folder.Path), rirSomeFailed);  // a folder, not a file
+    EXPECT_EQ(ImportRegFile(classlib::ToWide(folder.File("missing.reg"))), rirFileMissing);
+    EXPECT_EQ(ImportRegFile(classlib::ToWide(folder.File("no folder\\missing.reg"))), rirFileMissing);
+    EXPECT_EQ(ImportRegFile(classlib::ToWide(folder.Path)), rirSomeFailed);  // a folder, not a file
 
     // The same text saved as UTF-16 is not read.
     const std::string ansi = "REGEDIT4\r\n" + section + "\r\n\"utf\"=\"16\"\r\n";
     std::string utf16 = "\xFF\xFE";
     for (char c : ansi) utf16 += std::string{c, '\0'};
     WriteFile(folder.File("utf16.reg"), utf16);
-    EXPECT_EQ(ImportRegFile(folder.File("utf16.reg")), rirNotRegFile);
+    EXPECT_EQ(ImportRegFile(classlib::ToWide(folder.File("utf16.reg"))), rirNotRegFile);
     WriteFile(folder.File("ansi.reg"), ansi);
-    EXPECT_EQ(ImportRegFile(folder.File("ansi.reg")), rirDone);
+    EXPECT_EQ(ImportRegFile(classlib::ToWide(folder.File("ansi.reg"))), rirDone);
     EXPECT_EQ(Image(HKEY_CURRENT_USER, scratch.Path).Values.count(L":utf"), 1u);
 }
 
@@ -460,7 +460,7 @@ TEST(RegFileImport, FilesOfOtherEditors) {
                              "\"cr\"=\"only\"";
     TempFolder folder;
     WriteFile(folder.File("other.reg"), text);
-    EXPECT_EQ(ImportRegFile(folder.File("other.reg")), rirDone);
+    EXPECT_EQ(ImportRegFile(classlib::ToWide(folder.File("other.reg"))), rirDone);
 
     const TreeImage image = Image(HKEY_CURRENT_USER, scratch.Path);
     EXPECT_EQ(image.Values.at(L"\\App:").second, Utf16(L"default by at sign"));
@@ -521,7 +521,7 @@ TEST(RegFileSave, AFailedSaveLeavesTheOldFile) {
     TempFolder folder;
     const std::string file = folder.File("target.reg");
     auto exportTo = [&](const std::string& name) {
-        return ExportKeyToFile(HKEY_CURRENT_USER, scratch.Path, name, "REGEDIT4");
+        return ExportKeyToFile(HKEY_CURRENT_USER, scratch.Path, classlib::ToWide(name), "REGEDIT4");
     };
     auto expectFailureNaming = [&](const std::string& name) {
         try {
@@ -566,7 +566,7 @@ TEST(RegFileSave, AFullDiskLeavesTheOldFile) {
     WriteFile(file, "old content");
     ASSERT_EQ(ReadFile(file), "old content");
     try {
-        ExportKeyToFile(HKEY_CURRENT_USER, scratch.Path, file, "REGEDIT4");
+        ExportKeyToFile(HKEY_CURRENT_USER, scratch.Path, classlib::ToWide(file), "REGEDIT4");
         ADD_FAILURE() << "400 KB fitted on the small disk";
     } catch (const classlib::EInvalidOperation& e) {
         EXPECT_NE(std::string(e.what()).find(file), std::string::npos) << e.what();
