@@ -464,12 +464,6 @@ void TEdit::HandleCommand(WORD code) {
     if (code == EN_CHANGE && OnChange) OnChange(this);
 }
 
-std::wstring TEdit::WideText() const { return WindowTextW(Handle); }
-
-void TEdit::SetWideText(const std::wstring& s) {
-    if (Handle) ::SetWindowTextW(Handle, s.c_str());
-}
-
 bool TEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     // A key-press handler sees the characters of the code page's lower half only
     // in a Unicode window; the others pass untouched.

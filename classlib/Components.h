@@ -197,9 +197,11 @@ public:
     bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     std::string Text() const { return Caption(); }
     void SetText(const std::string& s) { SetCaption(s); }
-    // The text as the window holds it; exact only in a Unicode window.
-    std::wstring WideText() const;
-    void SetWideText(const std::wstring& s);
+    // The text as the control holds it, passed to and from the control's
+    // own procedure by the wide messages: no code page on the way, also in
+    // a window made by the ANSI functions.
+    std::wstring WideText() const { return WideCaption(); }
+    void SetWideText(const std::wstring& s) { SetWideCaption(s); }
 };
 
 // A drop-down combo box. OnClick: an entry was chosen from the list (by

@@ -9,6 +9,7 @@
 #include "Exceptions.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Registry.h"
 #include "SetupRules.h"
 
 bool DirectoryExists(const std::wstring& path) {
@@ -167,5 +168,22 @@ void CreateShortcut(const std::wstring& name, const std::wstring& target, const 
     TComPtr<IPersistFile> file;
     Check(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out())));
     Check(link->SetPath(target.c_str()));
-    Check(file->Save(JoinPath(folder, name + L".lnk").c_str(), TRUE));
+    const std::wstring path = JoinPath(folder, name + L".lnk");
+    Check(file->Save(path.c_str(), TRUE));
+    // Read back as the shell reads it to open it: a shell that stores the
+    // target in the code page (Wine's does) gives back a best-fit twin of a
+    // name the code page cannot hold, and would open that other file.
+    TComPtr<IShellLinkW> saved;
+    TComPtr<IPersistFile> savedFile;
+    wchar_t opens[MAX_PATH] = {};
+    const bool read = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                                   reinterpret_cast<void**>(saved.Out()))) &&
+                      SUCCEEDED(saved->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(savedFile.Out()))) &&
+                      SUCCEEDED(savedFile->Load(path.c_str(), STGM_READ)) &&
+                      SUCCEEDED(saved->GetPath(opens, MAX_PATH, nullptr, SLGP_RAWPATH));
+    if (read && ::lstrcmpiW(opens, target.c_str()) == 0) return;
+    ::DeleteFileW(path.c_str());
+    if (!read) throw classlib::Exception("the shortcut cannot be read back; none made");
+    throw classlib::Exception("the shell stores the name of its target only as \"" + classlib::ToAnsi(opens) +
+                              "\", which is another file; none made");
 }

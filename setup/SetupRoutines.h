@@ -30,7 +30,8 @@ bool CopyFilePart(const std::wstring& source, const std::wstring& destination, l
                   classlib::TProgressBar* bar);
 
 // Writes the shortcut folder\name.lnk to target; raises an error with the
-// system's message when any step fails.
+// system's message when any step fails, and when the saved shortcut does not
+// give its target back exactly (then it is deleted again).
 void CreateShortcut(const std::wstring& name, const std::wstring& target, const std::wstring& folder);
 
 // The system's text for an error code or COM result.

@@ -202,7 +202,8 @@ void TfrmSetup::CreateShortcuts(std::vector<std::wstring>& failures) {
         try {
             CreateShortcut(shortcut.Name, JoinPath(FInstallDir, shortcut.File), folder);
         } catch (const std::exception& e) {
-            failures.push_back(L"Shortcut \"" + JoinPath(folder, shortcut.Name) + L"\": " + ToWide(e.what()));
+            failures.push_back(L"Shortcut \"" + JoinPath(folder, std::wstring(shortcut.Name) + L".lnk") + L"\": " +
+                               ToWide(e.what()));
         }
     };
     if (!FProgramsDir.empty()) {

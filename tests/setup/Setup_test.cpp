@@ -1,6 +1,9 @@
+#include <algorithm>
+
 #include "SetupFixture.h"
 #include "SetupRules.h"
 #include "UnitSetup.h"
+#include "UnitUnInstall.h"
 
 using namespace classlib;
 
@@ -240,6 +243,91 @@ TEST_F(SetupTest, ShortcutsAndRegistryReportWhatFailed) {
     reg.DeleteKey("Software\\Zarvo");
     reg.DeleteKey("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel");
     if (reg.OpenKey("SOFTWARE\\Microsoft\\Windows\\Help", false)) reg.DeleteValue("Tessmorel.hlp");
+}
+
+// What is typed is what is stored: the user's name and company and a
+// folder that the code page cannot hold ("\u03A9" is not in it, nor is
+// "\u4E2D") reach the folder and the registry whole; the folder's best-fit
+// twin is never made.
+TEST_F(SetupTest, NamesOutsideTheCodePageAreStoredWhole) {
+    const std::wstring name = L"Ann \u03A9", company = L"\u4E2D Firm", top = Dir + L"\\\u03A9mega Apps";
+    frmUser->Show();
+    frmUser->edtName.SetWideText(name);
+    frmUser->edtCompany.SetWideText(company);
+    frmUser->btnNext.HandleCommand(BN_CLICKED);
+    frmLocation->edtDir.SetWideText(top);
+    Boxes.Answers = {IDYES};
+    frmLocation->BitBtn2.HandleCommand(BN_CLICKED);
+    frmProcess->Timer1.SetEnabled(false);
+    frmProcess->Hide();
+    EXPECT_TRUE(DirectoryExists(top + L"\\Zarvo\\Tessmorel"));
+    EXPECT_FALSE(DirectoryExists(Dir + L"\\Omega Apps"));
+
+    std::vector<std::wstring> failures;
+    frmSetup->WriteRegistry(failures);
+    EXPECT_TRUE(failures.empty());
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reg.OpenKey("Software\\Zarvo\\Tessmorel", false));
+    EXPECT_EQ(reg.ReadWideString(L"PATH"), top + L"\\Zarvo\\Tessmorel");
+    EXPECT_EQ(reg.ReadWideString(L"UserName"), name);
+    EXPECT_EQ(reg.ReadWideString(L"Company"), company);
+    reg.CloseKey();
+    reg.DeleteKey("Software\\Zarvo");
+    reg.DeleteKey("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel");
+    if (reg.OpenKey("SOFTWARE\\Microsoft\\Windows\\Help", false)) reg.DeleteValue("Tessmorel.hlp");
+
+    // Wine's shell keeps a shortcut's target only in the code page, as the
+    // twin's name: no shortcut is left to open the twin, and each is named.
+    frmSetup->FProgramsDir = Dir + L"\\Programs";
+    frmSetup->FDesktopDir = L"";
+    frmSetup->CreateShortcuts(failures);
+    ASSERT_EQ(failures.size(), 5u);
+    for (const wchar_t* link : {L"Tessmorel", L"Readme", L"License", L"Help", L"UnInstall"}) {
+        const std::wstring file = Dir + L"\\Programs\\Tessmorel\\" + link + L".lnk";
+        EXPECT_FALSE(FileExists(file)) << link;
+        EXPECT_TRUE(std::any_of(failures.begin(), failures.end(),
+                                [&](const std::wstring& f) { return f.find(file) != std::wstring::npos; }))
+            << link;
+    }
+}
+
+// The setup records only the shared keys it made: a "Software\Zarvo" that
+// was there before stays after the uninstall, empty or with its values;
+// one that the setup made goes again.
+TEST_F(SetupTest, SharedKeysThatWereThereStayAfterTheUninstall) {
+    const std::wstring dir = Dir + L"\\Zarvo\\Tessmorel";
+    ASSERT_TRUE(MakeDirLevels(dir));
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    enum { kAbsent, kEmpty, kWithValue };
+    for (int before : {kAbsent, kEmpty, kWithValue}) {
+        reg.DeleteKey("Software\\Zarvo");
+        if (before != kAbsent) {
+            ASSERT_TRUE(reg.OpenKey("Software\\Zarvo", true));
+        }
+        if (before == kWithValue) reg.WriteString("Other", "kept");
+        reg.CloseKey();
+        Application().DestroyForms();
+        CreateSetupForms(::GetModuleHandleA(nullptr));
+        frmSetup->FInstallDir = dir;
+        std::vector<std::wstring> failures;
+        frmSetup->WriteRegistry(failures);
+        EXPECT_EQ(failures.size(), 0u) << before;
+
+        Application().DestroyForms();
+        CreateUnInstallForms(::GetModuleHandleA(nullptr));
+        Boxes.Answers = {IDYES};
+        frmMain->Button1.HandleCommand(BN_CLICKED);
+        EXPECT_FALSE(reg.KeyExists("Software\\Zarvo\\Tessmorel")) << before;
+        EXPECT_EQ(reg.KeyExists("Software\\Zarvo"), before != kAbsent) << before;
+        if (before == kWithValue && reg.OpenKey("Software\\Zarvo", false)) {
+            EXPECT_EQ(reg.ReadString("Other"), "kept");
+            reg.CloseKey();
+        }
+    }
+    frmMain = nullptr;
+    reg.DeleteKey("Software\\Zarvo");
 }
 
 }  // namespace

@@ -156,4 +156,33 @@ TEST_F(UnInstallTest, AnEntryThatCannotBeRemovedKeepsTheUninstaller) {
     EXPECT_TRUE(Opened.empty());
 }
 
+// The command interpreter reads the batch in the OEM code page, which holds
+// neither "\u0416" nor "\u4E2D": a shortcut folder it cannot name gets no
+// line and the user is told which shortcut stays; an uninstaller folder it
+// cannot name gets no batch at all, anywhere.
+TEST_F(UnInstallTest, TheBatchNamesOnlyFoldersItCanRead) {
+    const std::wstring desktop = Dir + L"\\\u0416 Desktop";
+    frmMain->FDesktopDir = desktop;
+    Boxes.Answers = {IDYES};
+    frmMain->Button1.HandleCommand(BN_CLICKED);
+    Boxes.Boxes.clear();
+    ASSERT_TRUE(frmMain->RunBatch());
+    const std::string batch = ReadFileBytes(InstallDir + L"\\ZARVO_TESSMOREL~.BAT");
+    EXPECT_NE(batch.find("UnInstall.exe"), std::string::npos);
+    EXPECT_EQ(batch.find("Tessmorel.lnk"), std::string::npos) << batch;
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_NE(Boxes.Boxes[0].WideText.find(desktop + L"\\Tessmorel.lnk"), std::wstring::npos);
+
+    const std::wstring own = Dir + L"\\\u4E2D\\Zarvo\\Tessmorel";
+    ASSERT_TRUE(MakeDirLevels(own));
+    frmMain->FOwnDir = own;
+    Opened.clear();
+    Boxes.Boxes.clear();
+    EXPECT_FALSE(frmMain->RunBatch());
+    EXPECT_TRUE(Opened.empty());
+    EXPECT_FALSE(FileExists(own + L"\\ZARVO_TESSMOREL~.BAT"));
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_NE(Boxes.Boxes[0].WideText.find(own), std::wstring::npos);
+}
+
 }  // namespace
