@@ -45,7 +45,7 @@ void TfrmFavorites::BindComponents() {
 
     CancelButton = &btnCancel;
     OnShow = Handler(this, &TfrmFavorites::FormShow);
-    edtName.OnKeyPress = [this](TObject* s, char& key) { edtNameKeyPress(s, key); };
+    edtName.OnKeyPress = [this](TObject* s, wchar_t& key) { edtNameKeyPress(s, key); };
     edtName.OnKeyDown = [this](TObject* s, WORD& key, UINT shift) { edtNameKeyDown(s, key, shift); };
     btnAdd.OnClick = Handler(this, &TfrmFavorites::btnAddClick);
     btnFavoritesList.OnClick = Handler(this, &TfrmFavorites::btnFavoritesListClick);
@@ -93,8 +93,8 @@ void TfrmFavorites::FillFavoritesList() {
     lstbxFavorites.SetItems(std::move(names));
 }
 
-void TfrmFavorites::edtNameKeyPress(TObject*, char& key) {
-    if (key == ':' || key == '=' || key == '\\') key = 0;
+void TfrmFavorites::edtNameKeyPress(TObject*, wchar_t& key) {
+    if (key == L':' || key == L'=' || key == L'\\') key = 0;
 }
 
 void TfrmFavorites::edtNameKeyDown(TObject*, WORD& key, UINT) {

@@ -28,7 +28,7 @@ public:
 
     // ---- Handlers ----
     void FormShow(classlib::TObject* sender);
-    void edtNameKeyPress(classlib::TObject* sender, char& key);
+    void edtNameKeyPress(classlib::TObject* sender, wchar_t& key);
     void edtNameKeyDown(classlib::TObject* sender, WORD& key, UINT shift);
     void btnAddClick(classlib::TObject* sender);
     void btnFavoritesListClick(classlib::TObject* sender);

@@ -24,8 +24,6 @@ void TfrmGoTo::BindComponents() {
     Bind(rdgrpHKey, IDC_GOTO_RDGRPHKEY, "rdgrpHKey");
     Bind(lblKey, IDC_GOTO_LBLKEY, "lblKey");
     Bind(edtKey, IDC_GOTO_EDTKEY, "edtKey");
-    // Key paths are the keys' real names, which the code page may not hold.
-    edtKey.UseUnicodeWindow();
     Bind(btnOk, IDOK, "btnOk").ModalResult = mrOk;
     Bind(btnCancel, IDCANCEL, "btnCancel").ModalResult = mrCancel;
     lblKey.FocusControl = &edtKey;

@@ -98,8 +98,6 @@ void TfrmMain::BindComponents() {
     Bind(pnlRoot, IDC_PNLROOT, "pnlRoot", TAlign::alLeft, &pnlAddressBar);
     Bind(pnlGo, IDC_PNLGO, "pnlGo", TAlign::alRight, &pnlAddressBar);
     Bind(cmbbxAddress, IDC_CMBBXADDRESS, "cmbbxAddress", TAlign::alClient, &pnlAddressBar);
-    // Addresses are the keys' real names, which the code page may not hold.
-    cmbbxAddress.UseUnicodeWindow();
     splttrMain.Control = &trvwKeys;
 
     // Menus.

@@ -320,8 +320,8 @@ public:
     void pppmnitmKeyNewStringValueClick(TObject* sender);
     void pppmnitmKeyRenameClick(TObject* sender);
     void pppmnitmKeyDelClick(TObject* sender);
-    void trvwKeysEdited(TObject* sender, TTreeNode node, std::string& text);
-    void lstvwValuesEdited(TObject* sender, classlib::TListItem item, std::string& text);
+    void trvwKeysEdited(TObject* sender, TTreeNode node, std::wstring& text);
+    void lstvwValuesEdited(TObject* sender, classlib::TListItem item, std::wstring& text);
     void BeginRenameKey();
     void BeginRenameValue();
     void DeleteKey();

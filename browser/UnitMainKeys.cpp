@@ -33,8 +33,8 @@ void TfrmMain::BindKeyCommands() {
         item->OnClick = Handler(this, &TfrmMain::pppmnitmKeyRenameClick);
     for (TMenuItem* item : {mnitmKeyDel, pppmnitmKeyDel, mnitmValueDel, pppmnitmValueDel})
         item->OnClick = Handler(this, &TfrmMain::pppmnitmKeyDelClick);
-    trvwKeys.OnEdited = [this](TObject* s, TTreeNode n, std::string& t) { trvwKeysEdited(s, n, t); };
-    lstvwValues.OnEdited = [this](TObject* s, TListItem i, std::string& t) { lstvwValuesEdited(s, i, t); };
+    trvwKeys.OnEdited = [this](TObject* s, TTreeNode n, std::wstring& t) { trvwKeysEdited(s, n, t); };
+    lstvwValues.OnEdited = [this](TObject* s, TListItem i, std::wstring& t) { lstvwValuesEdited(s, i, t); };
 }
 
 // ---- New key and new values ------------------------------------------------------
@@ -174,7 +174,7 @@ bool TfrmMain::RenameKey(HKEY rootKey, const std::wstring& oldPath, const std::w
     }
 }
 
-void TfrmMain::trvwKeysEdited(TObject*, TTreeNode node, std::string& text) {
+void TfrmMain::trvwKeysEdited(TObject*, TTreeNode node, std::wstring& text) {
     TTreeData* data = NodeData(node);
     if (!data) {
         node.Delete();
@@ -182,33 +182,33 @@ void TfrmMain::trvwKeysEdited(TObject*, TTreeNode node, std::string& text) {
     }
     TTreeNode parent = node.Parent();
     const std::wstring oldPath = GetNodeKeyPath(node);
-    const std::wstring newPath = JoinPath(GetNodeKeyPath(parent), ToWide(text));
+    const std::wstring newPath = JoinPath(GetNodeKeyPath(parent), text);
+    // Where the name goes back, the node shows its own name in capitals.
+    const std::wstring oldName = UpperCaseAscii(data->WideName);
     FRegistry.SetRootKey(data->RootKey);
-    if (text.empty() || text.find('\\') != std::string::npos) {
+    if (text.empty() || text.find(L'\\') != std::wstring::npos) {
         NotifyError(msgInvalidKeyName);
-        text = data->KeyName;
+        text = oldName;
         return;
     }
-    if (UpperCaseAscii(text) == data->KeyName) return;
+    if (SameNameIgnoringCase(text, data->WideName)) return;
     if (FRegistry.KeyExists(newPath)) {
-        NotifyError(msgHaveSubkeyInSameName + UpperCaseAscii(text));
-        text = data->KeyName;
+        NotifyError(ToWide(msgHaveSubkeyInSameName) + UpperCaseAscii(text));
+        text = oldName;
         return;
     }
     if (RenameKey(data->RootKey, oldPath, newPath)) {
-        data->KeyName = UpperCaseAscii(text);
-        data->WideName = ToWide(text);
+        data->KeyName = UpperCaseAscii(ToAnsi(text));
+        data->WideName = text;
         // What is listed of the key now lives under the new name.
         if (node.Selected()) {
             ClearValueList();
             LoadValues(node);
             ShowNodeLongName(node);
-            const std::string parentPath = GetNodePath(parent);
-            AddAddressHistory(RootKeyToName(data->RootKey) + ":" +
-                              (parentPath.empty() ? text : parentPath + "\\" + text));
+            AddAddressHistory(ToWide(RootKeyToName(data->RootKey)) + L":" + newPath);
         }
     } else {
-        text = data->KeyName;
+        text = oldName;
         NotifyError(msgRenameFailed);
         // A move that could not be taken back whole: show what is there.
         FRegistry.SetRootKey(data->RootKey);
@@ -234,16 +234,16 @@ bool TfrmMain::RenameValue(HKEY rootKey, const std::wstring& keyPath, const std:
     return done;
 }
 
-void TfrmMain::lstvwValuesEdited(TObject*, TListItem item, std::string& text) {
+void TfrmMain::lstvwValuesEdited(TObject*, TListItem item, std::wstring& text) {
     TViewData* view = ItemData(item);
     if (!view) return;
-    if (::lstrcmpiA(view->ValueName.c_str(), text.c_str()) == 0) return;
-    if (RenameValue(view->RootKey, view->WideKeyPath, ToWide(text), view->WideName)) {
-        view->ValueName = text;
-        view->WideName = ToWide(text);
+    if (SameNameIgnoringCase(view->WideName, text)) return;
+    if (RenameValue(view->RootKey, view->WideKeyPath, text, view->WideName)) {
+        view->ValueName = ToAnsi(text);
+        view->WideName = text;
     } else {
-        NotifyInfo(msgCanNotRenameItTo + text);
-        text = view->ValueName;
+        NotifyInfo(ToWide(msgCanNotRenameItTo) + text);
+        text = view->WideName;
     }
 }
 

@@ -38,7 +38,7 @@ void TfrmReplace::BindComponents() {
     OnShow = Handler(this, &TfrmReplace::FormShow);
     edtFind.OnKeyUp = [this](TObject* s, WORD& key, UINT shift) { edtFindKeyUp(s, key, shift); };
     edtReplace.OnKeyUp = [this](TObject* s, WORD& key, UINT shift) { edtReplaceKeyUp(s, key, shift); };
-    edtReplace.OnKeyPress = [this](TObject* s, char& key) { edtReplaceKeyPress(s, key); };
+    edtReplace.OnKeyPress = [this](TObject* s, wchar_t& key) { edtReplaceKeyPress(s, key); };
 }
 
 void TfrmReplace::FormCreate() {
@@ -64,9 +64,9 @@ void TfrmReplace::edtFindKeyUp(TObject*, WORD&, UINT) { UpdateButtons(); }
 
 void TfrmReplace::edtReplaceKeyUp(TObject*, WORD&, UINT) { UpdateButtons(); }
 
-void TfrmReplace::edtReplaceKeyPress(TObject*, char& key) {
+void TfrmReplace::edtReplaceKeyPress(TObject*, wchar_t& key) {
     // Key names cannot hold a backslash.
-    if (key == '\\' && chckbxKey.Checked()) key = 0;
+    if (key == L'\\' && chckbxKey.Checked()) key = 0;
 }
 
 void TfrmReplace::chckbxKeyClick(TObject* sender) {

@@ -16,7 +16,7 @@ public:
     // ---- Handlers ----
     void FormShow(classlib::TObject* sender);
     void edtFindKeyUp(classlib::TObject* sender, WORD& key, UINT shift);
-    void edtReplaceKeyPress(classlib::TObject* sender, char& key);
+    void edtReplaceKeyPress(classlib::TObject* sender, wchar_t& key);
     void edtReplaceKeyUp(classlib::TObject* sender, WORD& key, UINT shift);
     void chckbxKeyClick(classlib::TObject* sender);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Forms.h"
+#include "Text.h"
 
 namespace classlib {
 
@@ -30,6 +31,28 @@ void TTreeNode::SetText(const std::string& text) {
     item.hItem = FItem;
     item.pszText = const_cast<char*>(text.c_str());
     ::SendMessageA(FTree->Handle, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+std::wstring TTreeNode::WideText() const {
+    if (!FItem) return {};
+    std::wstring buf(1024, L'\0');
+    TVITEMW item{};
+    item.mask = TVIF_TEXT | TVIF_HANDLE;
+    item.hItem = FItem;
+    item.pszText = &buf[0];
+    item.cchTextMax = static_cast<int>(buf.size());
+    ::SendMessageW(FTree->Handle, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    buf.resize(wcsnlen(buf.c_str(), buf.size()));
+    return buf;
+}
+
+void TTreeNode::SetWideText(const std::wstring& text) {
+    if (!FItem) return;
+    TVITEMW item{};
+    item.mask = TVIF_TEXT | TVIF_HANDLE;
+    item.hItem = FItem;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    ::SendMessageW(FTree->Handle, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 TObject* TTreeNode::Data() const {
@@ -288,24 +311,27 @@ LRESULT TTreeView::HandleNotify(NMHDR* hdr, bool& handled) {
             if ((nm->action & TVE_EXPAND) && !FExpandingByCode) DoExpanded(TTreeNode(this, nm->itemNew.hItem));
             return 0;
         }
-        case TVN_BEGINLABELEDITA: {
+        case TVN_BEGINLABELEDITA:
+        case TVN_BEGINLABELEDITW: {
             auto* nm = reinterpret_cast<NMTVDISPINFOA*>(hdr);
             bool allow = true;
             if (OnEditing) OnEditing(this, TTreeNode(this, nm->item.hItem), allow);
             FLabelEditing = allow;
             return allow ? FALSE : TRUE;
         }
-        case TVN_ENDLABELEDITA: {
+        case TVN_ENDLABELEDITA:
+        case TVN_ENDLABELEDITW: {
             auto* nm = reinterpret_cast<NMTVDISPINFOA*>(hdr);
             // Wine's tree may report the end of one edit twice (a refused
             // name was reported twice): one edit, one end.
             if (!FLabelEditing) return FALSE;
             FLabelEditing = false;
             if (!nm->item.pszText) return FALSE;  // cancelled
-            std::string text = nm->item.pszText;
+            std::wstring text = hdr->code == TVN_ENDLABELEDITW ? std::wstring(reinterpret_cast<NMTVDISPINFOW*>(hdr)->item.pszText)
+                                                              : ToWide(nm->item.pszText);
             TTreeNode node(this, nm->item.hItem);
             if (OnEdited) OnEdited(this, node, text);
-            node.SetText(text);
+            node.SetWideText(text);
             return FALSE;
         }
         case TVN_DELETEITEMA:
@@ -363,6 +389,44 @@ void TListItem::SetCaption(const std::string& s) {
 
 void TListItem::SetSubItem(int i, const std::string& s) {
     if (FList) ListView_SetItemText(FList->Handle, FIndex, i + 1, const_cast<char*>(s.c_str()));
+}
+
+namespace {
+
+std::wstring ListItemTextW(HWND list, int index, int subItem, size_t room) {
+    std::wstring buf(room, L'\0');
+    LVITEMW item{};
+    item.iSubItem = subItem;
+    item.pszText = &buf[0];
+    item.cchTextMax = static_cast<int>(buf.size());
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    buf.resize(wcsnlen(buf.c_str(), buf.size()));
+    return buf;
+}
+
+void SetListItemTextW(HWND list, int index, int subItem, const std::wstring& text) {
+    LVITEMW item{};
+    item.iSubItem = subItem;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    ::SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+std::wstring TListItem::WideCaption() const {
+    return FList ? ListItemTextW(FList->Handle, FIndex, 0, 16384 + 16) : std::wstring();
+}
+
+void TListItem::SetWideCaption(const std::wstring& s) {
+    if (FList) SetListItemTextW(FList->Handle, FIndex, 0, s);
+}
+
+std::wstring TListItem::WideSubItem(int i) const {
+    return FList ? ListItemTextW(FList->Handle, FIndex, i + 1, 4096) : std::wstring();
+}
+
+void TListItem::SetWideSubItem(int i, const std::wstring& s) {
+    if (FList) SetListItemTextW(FList->Handle, FIndex, i + 1, s);
 }
 
 TObject* TListItem::Data() const {
@@ -476,8 +540,12 @@ int TListView::InsertAt(int index, TListItemSpec& spec) {
         throw EInvalidOperation("Failed to insert a list item");
     }
     spec.Data = nullptr;  // owned by the item now
-    for (size_t i = 0; i < spec.SubItems.size(); ++i)
-        ListView_SetItemText(Handle, at, static_cast<int>(i) + 1, const_cast<char*>(spec.SubItems[i].c_str()));
+    for (size_t i = 0; i < spec.SubItems.size(); ++i) {
+        if (i < spec.WideSubItems.size() && !spec.WideSubItems[i].empty())
+            SetListItemTextW(Handle, at, static_cast<int>(i) + 1, spec.WideSubItems[i]);
+        else
+            ListView_SetItemText(Handle, at, static_cast<int>(i) + 1, const_cast<char*>(spec.SubItems[i].c_str()));
+    }
     return at;
 }
 
@@ -567,13 +635,15 @@ LRESULT TListView::HandleNotify(NMHDR* hdr, bool& handled) {
         case NM_CLICK:
             if (OnClick) OnClick(this);
             return 0;
-        case LVN_ENDLABELEDITA: {
+        case LVN_ENDLABELEDITA:
+        case LVN_ENDLABELEDITW: {
             auto* nm = reinterpret_cast<NMLVDISPINFOA*>(hdr);
             if (!nm->item.pszText) return FALSE;
-            std::string text = nm->item.pszText;
+            std::wstring text = hdr->code == LVN_ENDLABELEDITW ? std::wstring(reinterpret_cast<NMLVDISPINFOW*>(hdr)->item.pszText)
+                                                              : ToWide(nm->item.pszText);
             TListItem item(this, nm->item.iItem);
             if (OnEdited) OnEdited(this, item, text);
-            if (item) item.SetCaption(text);
+            if (item) item.SetWideCaption(text);
             return FALSE;
         }
         case LVN_DELETEITEM: {

@@ -20,6 +20,8 @@ public:
 
     std::string Text() const;
     void SetText(const std::string& text);
+    std::wstring WideText() const;  // by its real characters
+    void SetWideText(const std::wstring& text);
     TObject* Data() const;
     TTreeNode Parent() const;
     TTreeNode FirstChild() const;
@@ -48,7 +50,8 @@ enum class TNodeSort { Last, Sorted };
 using TTVExpandingEvent = std::function<void(TObject* sender, TTreeNode node, bool& allowExpansion)>;
 using TTVExpandedEvent = std::function<void(TObject* sender, TTreeNode node)>;
 using TTVEditingEvent = std::function<void(TObject* sender, TTreeNode node, bool& allowEdit)>;
-using TTVEditedEvent = std::function<void(TObject* sender, TTreeNode node, std::string& text)>;
+// The name typed, by its real characters; the node shows text afterwards.
+using TTVEditedEvent = std::function<void(TObject* sender, TTreeNode node, std::wstring& text)>;
 using TTVHasChildrenEvent = std::function<bool(TTreeNode node)>;
 
 class TTreeView : public TControl {
@@ -111,8 +114,12 @@ public:
     int Index() const { return FIndex; }
     std::string Caption() const;
     void SetCaption(const std::string& s);
+    std::wstring WideCaption() const;  // by its real characters
+    void SetWideCaption(const std::wstring& s);
     std::string SubItem(int i) const;
     void SetSubItem(int i, const std::string& s);
+    std::wstring WideSubItem(int i) const;
+    void SetWideSubItem(int i, const std::wstring& s);
     TObject* Data() const;
     void SetImageIndex(int image);
     int ImageIndex() const;
@@ -132,11 +139,13 @@ struct TListItemSpec {
     std::string Caption;      // also the sort key
     std::wstring WideCaption;  // shown instead when set: a text the code page may not hold
     std::vector<std::string> SubItems;
+    std::vector<std::wstring> WideSubItems;  // shown instead where set (same places as SubItems)
     int ImageIndex = -1;
     TObject* Data = nullptr;  // the list takes ownership
 };
 
-using TLVEditedEvent = std::function<void(TObject* sender, TListItem item, std::string& text)>;
+// The caption typed, by its real characters; the item shows text afterwards.
+using TLVEditedEvent = std::function<void(TObject* sender, TListItem item, std::wstring& text)>;
 
 class TListView : public TControl {
 public:

@@ -29,29 +29,10 @@ void TControl::SetCaption(const std::string& text) {
     if (Handle) ::SetWindowTextA(Handle, text.c_str());
 }
 
-// Our subclass procedure is an ANSI one: a wide text sent through it would
-// pass the code page. The procedure of the control's class, in its wide
-// form, takes the text as it is.
-namespace {
-
-LRESULT CallClassProcW(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    const auto proc = reinterpret_cast<WNDPROC>(::GetClassLongPtrW(hwnd, GCLP_WNDPROC));
-    return proc ? ::CallWindowProcW(proc, hwnd, msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-}  // namespace
-
-std::wstring TControl::WideCaption() const {
-    if (!Handle) return {};
-    const LRESULT len = CallClassProcW(Handle, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring s(static_cast<size_t>(std::max<LRESULT>(len, 0)) + 1, L'\0');
-    const LRESULT got = CallClassProcW(Handle, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(&s[0]));
-    s.resize(static_cast<size_t>(std::min<LRESULT>(std::max<LRESULT>(got, 0), len)));
-    return s;
-}
+std::wstring TControl::WideCaption() const { return WindowTextW(Handle); }
 
 void TControl::SetWideCaption(const std::wstring& text) {
-    if (Handle) CallClassProcW(Handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (Handle) ::SetWindowTextW(Handle, text.c_str());
 }
 
 void TControl::SetVisible(bool visible) {
@@ -175,69 +156,47 @@ TControl::~TControl() {
 
 void TControl::Subclass() {
     if (!Handle || FOldProc) return;
-    // A window made by the wide functions keeps taking wide messages, so
-    // that no text passes through the code page on its way.
-    FUnicode = ::IsWindowUnicode(Handle) != FALSE;
     // The user-data slot, not a window property: properties cost a trip to
     // the window server on every message under Wine.
-    ::SetWindowLongPtrA(Handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    const auto proc = reinterpret_cast<LONG_PTR>(&TControl::SubclassProc);
-    FOldProc = reinterpret_cast<WNDPROC>(FUnicode ? ::SetWindowLongPtrW(Handle, GWLP_WNDPROC, proc)
-                                                  : ::SetWindowLongPtrA(Handle, GWLP_WNDPROC, proc));
+    ::SetWindowLongPtrW(Handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // A wide procedure, before a wide one: typed characters and texts reach
+    // the control as they are, never through the code page (which turns
+    // what it cannot hold, and every double-byte character, into "?").
+    FOldProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TControl::SubclassProc)));
 }
 
 void TControl::Unhook() {
     if (Handle && FOldProc && ::IsWindow(Handle) &&
-        ::GetWindowLongPtrA(Handle, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
-        ::SetWindowLongPtrA(Handle, GWLP_USERDATA, 0);
-        if (FUnicode)
-            ::SetWindowLongPtrW(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldProc));
-        else
-            ::SetWindowLongPtrA(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldProc));
+        ::GetWindowLongPtrW(Handle, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
+        ::SetWindowLongPtrW(Handle, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrW(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldProc));
     }
     FOldProc = nullptr;
 }
 
-void TControl::UseUnicodeWindow() {
-    if (!Handle || (FUnicode && FOldProc)) return;
-    HWND old = Handle;
-    HWND parent = ::GetParent(old);
-    wchar_t className[64] = {};
-    ::GetClassNameW(old, className, 64);
-    RECT r{};
-    ::GetWindowRect(old, &r);
-    // A combo box's window is as high as its open list.
-    if (::lstrcmpiW(className, L"ComboBox") == 0)
-        ::SendMessageW(old, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r));
-    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    const std::wstring text = WindowTextW(old);
-    HWND created = ::CreateWindowExW(
-        static_cast<DWORD>(::GetWindowLongPtrW(old, GWL_EXSTYLE)), className, text.c_str(),
-        static_cast<DWORD>(::GetWindowLongPtrW(old, GWL_STYLE)), r.left, r.top, r.right - r.left, r.bottom - r.top,
-        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(::GetDlgCtrlID(old))),
-        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(old, GWLP_HINSTANCE)), nullptr);
-    if (!created) throw EInvalidOperation("Cannot create the window of " + Name);
-    // The old one's place in the tab order.
-    const HWND before = ::GetWindow(old, GW_HWNDPREV);
-    ::SetWindowPos(created, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (const auto font = ::SendMessageW(old, WM_GETFONT, 0, 0)) ::SendMessageW(created, WM_SETFONT, font, FALSE);
-    const bool focused = ::GetFocus() == old;
-    Unhook();
-    Handle = created;
-    if (Owner) Owner->ControlWindowChanged(*this, old);
-    if (focused) ::SetFocus(created);
-    ::DestroyWindow(old);
-    Subclass();
+LRESULT TControl::CallOldProc(UINT msg, WPARAM wp, LPARAM lp) {
+    return FOldProc ? ::CallWindowProcW(FOldProc, Handle, msg, wp, lp) : ::DefWindowProcW(Handle, msg, wp, lp);
+}
+
+bool TControl::RaiseKeyPress(const std::function<void(TObject*, wchar_t&)>& handler, WPARAM wp, LPARAM lp,
+                             LRESULT& result) {
+    const auto typed = static_cast<wchar_t>(wp);
+    wchar_t key = typed;
+    handler(this, key);
+    if (key == typed) return false;
+    result = key == 0 ? 0 : CallOldProc(WM_CHAR, key, lp);
+    return true;
 }
 
 bool TControl::HandleWindowMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TControl*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcA(hwnd, msg, wp, lp);
+    auto* self = reinterpret_cast<TControl*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
     if (!self->Alive()) {
         CountDeadMessage();
-        return ::DefWindowProcA(hwnd, msg, wp, lp);
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
     }
     LRESULT result = 0;
     bool handled = false;
@@ -249,13 +208,11 @@ LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     }
     if (handled) return result;
     WNDPROC old = self->FOldProc;
-    const bool unicode = self->FUnicode;
     if (msg == WM_NCDESTROY) {
         self->Unhook();
         self->Handle = nullptr;
     }
-    if (unicode) return old ? ::CallWindowProcW(old, hwnd, msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
-    return old ? ::CallWindowProcA(old, hwnd, msg, wp, lp) : ::DefWindowProcA(hwnd, msg, wp, lp);
+    return old ? ::CallWindowProcW(old, hwnd, msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 // ---- TPanel ----------------------------------------------------------------
@@ -263,24 +220,24 @@ LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 namespace {
 
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return ::DefWindowProcA(hwnd, msg, wp, lp);
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void RegisterPlainClass(HINSTANCE instance, const char* name, HCURSOR cursor, UINT style = 0) {
-    WNDCLASSA wc{};
+void RegisterPlainClass(HINSTANCE instance, const wchar_t* name, HCURSOR cursor, UINT style = 0) {
+    WNDCLASSW wc{};
     wc.style = style;
     wc.lpfnWndProc = PlainProc;
     wc.hInstance = instance;
     wc.hCursor = cursor;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = name;
-    ::RegisterClassA(&wc);
+    ::RegisterClassW(&wc);
 }
 
 }  // namespace
 
 void TPanel::RegisterClass(HINSTANCE instance) {
-    RegisterPlainClass(instance, "TessPanel", ::LoadCursor(nullptr, IDC_ARROW), CS_DBLCLKS);
+    RegisterPlainClass(instance, L"TessPanel", ::LoadCursor(nullptr, IDC_ARROW), CS_DBLCLKS);
 }
 
 bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -293,7 +250,7 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORLISTBOX:
-            result = ::SendMessageA(::GetParent(Handle), msg, wp, lp);
+            result = ::SendMessageW(::GetParent(Handle), msg, wp, lp);
             return true;
         case WM_LBUTTONUP:
             MouseMessage(msg, wp, lp);
@@ -319,11 +276,11 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         case WM_CONTEXTMENU:
             // Passed on naming the control that asked, so that its pop-up
             // menu opens (the system would name the panel instead).
-            result = ::SendMessageA(::GetParent(Handle), msg, wp, lp);
+            result = ::SendMessageW(::GetParent(Handle), msg, wp, lp);
             return true;
         case WM_CLOSE:
             // A child control asks its dialog to close (Esc in a multi-line edit).
-            result = ::SendMessageA(::GetParent(Handle), msg, wp, lp);
+            result = ::SendMessageW(::GetParent(Handle), msg, wp, lp);
             return true;
         case WM_SIZE:
             Realign();
@@ -353,7 +310,7 @@ bool TPanel::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
             return true;
         }
         case WM_SETTEXT:
-            result = ::CallWindowProcA(FOldProc, Handle, msg, wp, lp);
+            result = CallOldProc(msg, wp, lp);
             ::InvalidateRect(Handle, nullptr, TRUE);
             return true;
         default: return false;
@@ -371,12 +328,12 @@ void TPanel::Paint(HDC dc, const RECT& r) {
     RECT area = r;
     if (FBevel != TBevelCut::bvNone)
         ::DrawEdge(dc, &area, FBevel == TBevelCut::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
-    const std::string text = Caption();
+    const std::wstring text = WideCaption();
     if (!text.empty()) {
         TSelectObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-        ::DrawTextA(dc, text.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        ::DrawTextW(dc, text.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
 }
 
@@ -412,7 +369,7 @@ bool TPanel::MouseMessage(UINT msg, WPARAM wp, LPARAM lp) {
 // ---- TSplitter -------------------------------------------------------------
 
 void TSplitter::RegisterClass(HINSTANCE instance) {
-    RegisterPlainClass(instance, "TessSplitter", ::LoadCursor(nullptr, IDC_SIZEWE));
+    RegisterPlainClass(instance, L"TessSplitter", ::LoadCursor(nullptr, IDC_SIZEWE));
 }
 
 bool TSplitter::HandleWindowMessage(UINT msg, WPARAM, LPARAM lp, LRESULT&) {
@@ -464,21 +421,15 @@ void TEdit::HandleCommand(WORD code) {
     if (code == EN_CHANGE && OnChange) OnChange(this);
 }
 
+std::wstring TEdit::WideText() const { return WindowTextW(Handle); }
+
+void TEdit::SetWideText(const std::wstring& s) {
+    if (Handle) ::SetWindowTextW(Handle, s.c_str());
+}
+
 bool TEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    // A key-press handler sees the characters of the code page's lower half only
-    // in a Unicode window; the others pass untouched.
-    if (msg == WM_CHAR && OnKeyPress && (!FUnicode || wp < 0x80)) {
-        char key = static_cast<char>(wp);
-        OnKeyPress(this, key);
-        if (key == 0) {
-            result = 0;
-            return true;
-        }
-        if (key != static_cast<char>(wp)) {
-            result = FUnicode ? ::CallWindowProcW(FOldProc, Handle, msg, static_cast<unsigned char>(key), lp)
-                              : ::CallWindowProcA(FOldProc, Handle, msg, static_cast<unsigned char>(key), lp);
-            return true;
-        }
+    if (msg == WM_CHAR && OnKeyPress) {
+        if (RaiseKeyPress(OnKeyPress, wp, lp, result)) return true;
     } else if (msg == WM_KEYDOWN && OnKeyDown) {
         WORD key = static_cast<WORD>(wp);
         OnKeyDown(this, key, KeyboardShiftState());

@@ -67,8 +67,8 @@ public:
 
     std::string Caption() const;
     void SetCaption(const std::string& text);
-    // The text by the real (wide) characters, which the code page may not
-    // hold: it goes straight to the control's own procedure.
+    // The text by its real (wide) characters, which the code page may not
+    // hold; Caption is the same text in the code page.
     std::wstring WideCaption() const;
     void SetWideCaption(const std::wstring& text);
     bool Visible() const { return Handle && ::IsWindowVisible(Handle); }
@@ -95,12 +95,9 @@ public:
     virtual void PlaceAt(int left, int top, int width, int height);
 
     // Attaches to a window and subclasses it for keyboard and mouse events.
+    // Every window of the program is made by the wide functions and takes
+    // wide messages, so what is typed arrives as typed.
     void Subclass();
-    // Replaces the window with one made by the wide functions (same class,
-    // styles, id, place, font and text), so that it holds text the code
-    // page cannot. Call before the window is filled.
-    void UseUnicodeWindow();
-    bool Unicode() const { return FUnicode; }
     // Restores the window's own procedure and clears its user-data slot.
     void Unhook();
     virtual bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
@@ -112,7 +109,12 @@ public:
 
 protected:
     WNDPROC FOldProc = nullptr;
-    bool FUnicode = false;  // the window and its subclass take wide messages
+    // The window's own procedure, with wide messages.
+    LRESULT CallOldProc(UINT msg, WPARAM wp, LPARAM lp);
+    // Runs a key-press handler on a WM_CHAR: true when the handler dropped
+    // or changed the character (the message is then dealt with, result set).
+    bool RaiseKeyPress(const std::function<void(TObject*, wchar_t&)>& handler, WPARAM wp, LPARAM lp,
+                       LRESULT& result);
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static void CountDeadMessage();
 
@@ -129,8 +131,9 @@ UINT KeyboardShiftState();
 
 // Key events: virtual-key code (changeable) and shift state (MK_ flags).
 using TKeyEvent = std::function<void(TObject* sender, WORD& key, UINT shift)>;
-// A typed character; a handler that sets it to 0 drops it.
-using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
+// A typed character (a UTF-16 unit, as typed); a handler that sets it to 0
+// drops it, one that changes it has the new one typed instead.
+using TKeyPressEvent = std::function<void(TObject* sender, wchar_t& key)>;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, UINT shift, int x, int y)>;
@@ -197,11 +200,9 @@ public:
     bool HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     std::string Text() const { return Caption(); }
     void SetText(const std::string& s) { SetCaption(s); }
-    // The text as the control holds it, passed to and from the control's
-    // own procedure by the wide messages: no code page on the way, also in
-    // a window made by the ANSI functions.
-    std::wstring WideText() const { return WideCaption(); }
-    void SetWideText(const std::wstring& s) { SetWideCaption(s); }
+    // The text as typed, by its real characters.
+    std::wstring WideText() const;
+    void SetWideText(const std::wstring& s);
 };
 
 // A drop-down combo box. OnClick: an entry was chosen from the list (by
@@ -221,7 +222,7 @@ public:
     int ItemCount() const;
     std::string Item(int index) const;
     void AddItem(const std::string& s);
-    // Text and entries as the window holds them; exact only in a Unicode window.
+    // Text and entries by their real characters.
     std::wstring WideText() const;
     void SetWideText(const std::wstring& s);
     std::wstring WideItem(int index) const;

@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "Seams.h"
 #include "StdCtrls.h"
+#include "Text.h"
 
 namespace classlib {
 
@@ -70,9 +71,9 @@ private:
 bool IsKeyMessage(UINT msg) { return msg >= WM_KEYFIRST && msg <= WM_KEYLAST; }
 
 bool IsEditWindow(HWND hwnd) {
-    char cls[64] = {};
-    ::GetClassNameA(hwnd, cls, sizeof cls);
-    return ::lstrcmpiA(cls, "Edit") == 0 || ::lstrcmpiA(cls, "RichEdit20A") == 0;
+    wchar_t cls[64] = {};
+    ::GetClassNameW(hwnd, cls, 64);
+    return ::lstrcmpiW(cls, L"Edit") == 0 || ::lstrcmpiW(cls, RICHEDIT_CLASSW) == 0;
 }
 
 }  // namespace
@@ -95,7 +96,9 @@ void TForm::DestroyHandle() {
 }
 
 void TForm::Create(int templateId, HWND owner) {
-    HWND hwnd = ::CreateDialogParamA(Application().Instance, MAKEINTRESOURCEA(templateId), owner, &TForm::DialogProc,
+    // Made by the wide function, so every control of the form is a Unicode
+    // window: typed text arrives as typed, also what the code page cannot hold.
+    HWND hwnd = ::CreateDialogParamW(Application().Instance, MAKEINTRESOURCEW(templateId), owner, &TForm::DialogProc,
                                      reinterpret_cast<LPARAM>(this));
     if (!hwnd) throw EInvalidOperation("Cannot create form " + std::to_string(templateId));
     ShowHints();
@@ -445,21 +448,24 @@ INT_PTR TForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
                 if (hdr->code == TTN_GETDISPINFOA) {
                     reinterpret_cast<NMTTDISPINFOA*>(lp)->lpszText = &hint[0];
                 } else {
-                    const int n = ::MultiByteToWideChar(CP_ACP, 0, hint.c_str(), -1, nullptr, 0);
-                    wideHint.assign(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-                    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, hint.c_str(), -1, &wideHint[0], n);
+                    wideHint = ToWide(hint);
                     reinterpret_cast<NMTTDISPINFOW*>(lp)->lpszText = &wideHint[0];
                 }
                 return 0;
             }
-            if (hdr->code == TTN_GETDISPINFOA) {
-                auto* info = reinterpret_cast<NMTTDISPINFOA*>(lp);
+            if (hdr->code == TTN_GETDISPINFOA || hdr->code == TTN_GETDISPINFOW) {
                 for (TComponent* comp : FComponents) {
                     auto* b = dynamic_cast<TToolButton*>(comp);
                     if (b && static_cast<UINT_PTR>(b->CommandId) == hdr->idFrom) {
                         static std::string hint;  // must outlive this message
+                        static std::wstring wideHint;
                         hint = b->Hint;
-                        info->lpszText = &hint[0];
+                        if (hdr->code == TTN_GETDISPINFOA) {
+                            reinterpret_cast<NMTTDISPINFOA*>(lp)->lpszText = &hint[0];
+                        } else {
+                            wideHint = ToWide(hint);
+                            reinterpret_cast<NMTTDISPINFOW*>(lp)->lpszText = &wideHint[0];
+                        }
                         return 0;
                     }
                 }

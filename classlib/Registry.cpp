@@ -136,24 +136,6 @@ bool ReadKeyInfo(HKEY key, TKeyInfo& info) {
     return ok;
 }
 
-std::wstring ToWide(const std::string& s) {
-    if (s.empty()) return std::wstring();
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
-}
-
-std::string ToAnsi(const std::wstring& s) {
-    if (s.empty()) return std::string();
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string a(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &a[0], n, nullptr, nullptr);
-    return a;
-}
-
-bool FitsCodePage(const std::wstring& s) { return ToWide(ToAnsi(s)) == s; }
-
 void TRegKey::Close() {
     if (FKey && !IsPredefined(FKey)) ::RegCloseKey(FKey);
     FKey = nullptr;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Exceptions.h"
+#include "Text.h"
 
 namespace classlib {
 
@@ -34,12 +35,6 @@ struct TKeyInfo {
 // lengths are doubled as above also after a failure (0 stays 0).
 bool ReadKeyInfo(HKEY key, TKeyInfo& info);
 
-// Text between the program's code page and the registry's real names.
-std::wstring ToWide(const std::string& s);
-std::string ToAnsi(const std::wstring& s);
-// Whether the code page holds this name exactly (its ANSI form reads back
-// to the same wide text).
-bool FitsCodePage(const std::wstring& s);
 
 // Writes a value with exactly these bytes. The registry functions add a
 // terminator to string data that has none; copies must not.

@@ -27,12 +27,17 @@ public:
     void Setup();
     void SetWordWrap(bool wrap);
     void SetBackground(COLORREF color);
-    std::string Text() const;            // lines end in CR LF
+    // The text, lines ended by CR LF: by its real characters, and in the
+    // code page (where a character the code page cannot hold is lost).
+    std::wstring WideText() const;
+    std::string Text() const;
     // Replaces the whole text (a long one goes with the control, see Recreate).
+    void SetWideText(const std::wstring& text);
     void SetText(const std::string& text);
     int TextLength() const;              // characters, a line break counts as one
     int LineCount() const;               // an empty text has no lines
     std::string Line(int index) const;   // without its line break
+    std::wstring WideLine(int index) const;
     bool Modified() const;
     void SetModified(bool modified);
     bool ReadOnly() const;
@@ -40,8 +45,10 @@ public:
     CHARRANGE Selection() const;
     void SetSelection(LONG start, LONG end);
     std::string SelText() const;
+    std::wstring WideSelText() const;
     // Deleting the whole of a long text is done as SetText("") (no undo).
     void ReplaceSel(const std::string& text, bool canUndo = true);
+    void ReplaceSel(const std::wstring& text, bool canUndo = true);
     // Wrapped lines as the control counts them (at least 1), and scrolling.
     int VisualLineCount() const;
     int LineIndex(int line) const;
@@ -50,12 +57,14 @@ public:
     // Only the program changes the text (as TMemo::ProgramEditsOnly).
     void SetProgramEditsOnly(bool on);
     bool ProgramEditsOnly() const { return FProgramEditsOnly; }
-    // Rich text in (content that starts "{\rtf", else plain text) and out.
+    // Rich text in (content that starts "{\rtf", else plain text in the
+    // code page) and out.
     void LoadContent(const std::string& content);
     std::string RtfText() const;
     // Searches forward in [from, to) (to = -1: the end); returns the range
     // of the hit, cpMin = -1 when there is none.
     CHARRANGE Find(const std::string& text, LONG from, LONG to, bool matchCase, bool wholeWord) const;
+    CHARRANGE Find(const std::wstring& text, LONG from, LONG to, bool matchCase, bool wholeWord) const;
     POINT CaretPos() const;              // column and line, from 0
 
     void HandleCommand(WORD code) override;

@@ -255,7 +255,7 @@ bool RaiseMouseAndFocusEvents(TControl& control, WNDPROC original, UINT msg, WPA
     if (pass && !hasEvent) return false;
     HWND hwnd = control.Handle;
     result = 0;
-    if (pass) result = original ? ::CallWindowProcA(original, hwnd, msg, wp, lp) : ::DefWindowProcA(hwnd, msg, wp, lp);
+    if (pass) result = original ? ::CallWindowProcW(original, hwnd, msg, wp, lp) : ::DefWindowProcW(hwnd, msg, wp, lp);
     const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
     const UINT shift = static_cast<UINT>(wp) & (MK_SHIFT | MK_CONTROL);
     if (hasEvent && ::IsWindow(hwnd)) {
@@ -277,9 +277,9 @@ bool RaiseMouseAndFocusEvents(TControl& control, WNDPROC original, UINT msg, WPA
 }
 
 int CharFromPos(HWND edit, int x, int y) {
-    char cls[32] = {};
-    ::GetClassNameA(edit, cls, sizeof cls);
-    if (::lstrcmpiA(cls, "Edit") == 0)
+    wchar_t cls[32] = {};
+    ::GetClassNameW(edit, cls, 32);
+    if (::lstrcmpiW(cls, L"Edit") == 0)
         return LOWORD(::SendMessageA(edit, EM_CHARFROMPOS, 0, MAKELPARAM(std::max(x, 0), std::max(y, 0))));
     POINTL at{x, y};
     return static_cast<int>(::SendMessageA(edit, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
@@ -350,7 +350,7 @@ bool TMemo::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
                 result = 0;
                 return true;
             case WM_CHAR: {
-                char key = static_cast<char>(wp);
+                auto key = static_cast<wchar_t>(wp);
                 if (OnKeyPress) OnKeyPress(this, key);
                 result = 0;
                 return true;  // never typed by the control itself

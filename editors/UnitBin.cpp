@@ -187,7 +187,7 @@ void TfrmBin::BindComponents() {
     tbstMain.OnChange = Handler(this, &TfrmBin::tbstMainChange);
     // Both hex columns carry the same handlers.
     mmHexValue.OnChange = mm_HexValue.OnChange = Handler(this, &TfrmBin::mmHexValueChange);
-    mmHexValue.OnKeyPress = mm_HexValue.OnKeyPress = [this](TObject* s, char& k) { mmHexValueKeyPress(s, k); };
+    mmHexValue.OnKeyPress = mm_HexValue.OnKeyPress = [this](TObject* s, wchar_t& k) { mmHexValueKeyPress(s, k); };
     mmHexValue.OnKeyDown = mm_HexValue.OnKeyDown = [this](TObject* s, WORD& k, UINT sh) { mmHexValueKeyDown(s, k, sh); };
     mmHexValue.OnKeyUp = mm_HexValue.OnKeyUp = [this](TObject* s, WORD& k, UINT sh) { mmHexValueKeyUp(s, k, sh); };
     mmHexValue.OnMouseDown = mm_HexValue.OnMouseDown = [this](TObject* s, TMouseButton b, UINT sh, int x, int y) {
@@ -203,7 +203,7 @@ void TfrmBin::BindComponents() {
     mmHexValue.OnExit = mm_HexValue.OnExit = Handler(this, &TfrmBin::mmHexValueExit);
     mmValueString.OnChange = Handler(this, &TfrmBin::mmHexValueChange);
     mmAddress.OnChange = Handler(this, &TfrmBin::mmHexValueChange);
-    mmValueString.OnKeyPress = [this](TObject* s, char& k) { mmValueStringKeyPress(s, k); };
+    mmValueString.OnKeyPress = [this](TObject* s, wchar_t& k) { mmValueStringKeyPress(s, k); };
     mmValueString.OnKeyDown = [this](TObject* s, WORD& k, UINT sh) { mmValueStringKeyDown(s, k, sh); };
     mmValueString.OnKeyUp = [this](TObject* s, WORD& k, UINT sh) { mmValueStringKeyUp(s, k, sh); };
     mmValueString.OnMouseDown = [this](TObject* s, TMouseButton b, UINT sh, int x, int y) {
@@ -593,14 +593,23 @@ void TfrmBin::MirrorFrom(bool hex) {
         MirrorCharsToHex();
 }
 
-void TfrmBin::ColumnKeyPress(bool hex, char& key) {
-    const auto typed = static_cast<unsigned char>(key);
+void TfrmBin::ColumnKeyPress(bool hex, wchar_t& key) {
+    const wchar_t typed = key;
     key = 0;  // the columns never type by themselves
     if (Selecting(hex)) return;
     THexEdit edit;
-    if (hex ? FModel.TypeHexDigit(static_cast<char>(typed), FHex.Range(), edit)
-            : FModel.TypeChar(typed, FChars.Range(), edit))
-        ApplyEdit(edit, hex);
+    if (hex) {
+        if (typed < 0x80 && FModel.TypeHexDigit(static_cast<char>(typed), FHex.Range(), edit)) ApplyEdit(edit, hex);
+        return;
+    }
+    // A character goes in as its byte in the code page; one the code page
+    // holds only as two bytes, or not at all, has no single byte to be.
+    std::string bytes;
+    if (!ToAnsiExact(std::wstring(1, typed), bytes) || bytes.size() != 1) {
+        ::MessageBeep(MB_OK);
+        return;
+    }
+    if (FModel.TypeChar(static_cast<unsigned char>(bytes[0]), FChars.Range(), edit)) ApplyEdit(edit, hex);
 }
 
 void TfrmBin::ColumnKeyDown(bool hex, WORD& key, UINT shift) {
@@ -658,7 +667,7 @@ void TfrmBin::ColumnMouseUp(bool hex) {
     MirrorFrom(hex);
 }
 
-void TfrmBin::mmHexValueKeyPress(TObject*, char& key) { ColumnKeyPress(true, key); }
+void TfrmBin::mmHexValueKeyPress(TObject*, wchar_t& key) { ColumnKeyPress(true, key); }
 
 void TfrmBin::mmHexValueKeyDown(TObject*, WORD& key, UINT shift) { ColumnKeyDown(true, key, shift); }
 
@@ -676,7 +685,7 @@ void TfrmBin::mmHexValueEnter(TObject*) { FHexLeads = true; }
 
 void TfrmBin::mmHexValueExit(TObject*) { FHexLeads = false; }
 
-void TfrmBin::mmValueStringKeyPress(TObject*, char& key) { ColumnKeyPress(false, key); }
+void TfrmBin::mmValueStringKeyPress(TObject*, wchar_t& key) { ColumnKeyPress(false, key); }
 
 void TfrmBin::mmValueStringKeyDown(TObject*, WORD& key, UINT shift) { ColumnKeyDown(false, key, shift); }
 

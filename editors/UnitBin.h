@@ -77,7 +77,7 @@ public:
     void FormHide(classlib::TObject* sender);
     void tbstMainChange(classlib::TObject* sender);
     void mmHexValueChange(classlib::TObject* sender);
-    void mmHexValueKeyPress(classlib::TObject* sender, char& key);
+    void mmHexValueKeyPress(classlib::TObject* sender, wchar_t& key);
     void mmHexValueKeyDown(classlib::TObject* sender, WORD& key, UINT shift);
     void mmHexValueKeyUp(classlib::TObject* sender, WORD& key, UINT shift);
     void mmHexValueMouseDown(classlib::TObject* sender, classlib::TMouseButton button, UINT shift, int x, int y);
@@ -85,7 +85,7 @@ public:
     void mmHexValueMouseUp(classlib::TObject* sender);
     void mmHexValueEnter(classlib::TObject* sender);
     void mmHexValueExit(classlib::TObject* sender);
-    void mmValueStringKeyPress(classlib::TObject* sender, char& key);
+    void mmValueStringKeyPress(classlib::TObject* sender, wchar_t& key);
     void mmValueStringKeyDown(classlib::TObject* sender, WORD& key, UINT shift);
     void mmValueStringKeyUp(classlib::TObject* sender, WORD& key, UINT shift);
     void mmValueStringMouseDown(classlib::TObject* sender, classlib::TMouseButton button, UINT shift, int x, int y);
@@ -170,7 +170,7 @@ private:
     HWND ColumnHandle(bool hex) const;
     bool& Selecting(bool hex);
     void MirrorFrom(bool hex);
-    void ColumnKeyPress(bool hex, char& key);
+    void ColumnKeyPress(bool hex, wchar_t& key);
     void ColumnKeyDown(bool hex, WORD& key, UINT shift);
     void ColumnKeyUp(bool hex, WORD key, UINT shift);
     void ColumnMouseDown(bool hex, classlib::TMouseButton button, UINT shift, int x, int y);

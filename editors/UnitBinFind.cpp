@@ -20,7 +20,7 @@ void TfrmBinFind::BindComponents() {
     DefaultButton = &btnFind;
     CancelButton = &btnCancel;
     edtText.OnChange = Handler(this, &TfrmBinFind::edtTextChange);
-    edtHex.OnKeyPress = [this](TObject* s, char& k) { edtHexKeyPress(s, k); };
+    edtHex.OnKeyPress = [this](TObject* s, wchar_t& k) { edtHexKeyPress(s, k); };
     btnFind.OnClick = Handler(this, &TfrmBinFind::btnFindClick);
 }
 
@@ -40,8 +40,8 @@ void TfrmBinFind::edtTextChange(TObject*) {
     edtHex.SetText(BytesToHexSep(text.data(), static_cast<int>(text.size()), ' '));
 }
 
-void TfrmBinFind::edtHexKeyPress(TObject*, char& key) {
-    if (key >= 'a' && key <= 'z') key = static_cast<char>(key - 'a' + 'A');
+void TfrmBinFind::edtHexKeyPress(TObject*, wchar_t& key) {
+    if (key >= L'a' && key <= L'z') key = static_cast<wchar_t>(key - L'a' + L'A');
     if (key != ' ') return;
     // A blank tidies the hex text into whole pairs first, and the text edit
     // follows without writing the hex edit back.

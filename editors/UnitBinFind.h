@@ -16,7 +16,7 @@ public:
 
     // ---- Handlers ----
     void edtTextChange(classlib::TObject* sender);
-    void edtHexKeyPress(classlib::TObject* sender, char& key);
+    void edtHexKeyPress(classlib::TObject* sender, wchar_t& key);
     void btnFindClick(classlib::TObject* sender);
 
 protected:

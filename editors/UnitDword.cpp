@@ -64,7 +64,7 @@ void TfrmDword::BindComponents() {
 
     OnShow = Handler(this, &TfrmDword::FormShow);
     rdgrpDataType.OnClick = Handler(this, &TfrmDword::rdgrpDataTypeClick);
-    edtValue.OnKeyPress = [this](TObject* s, char& key) { edtValueKeyPress(s, key); };
+    edtValue.OnKeyPress = [this](TObject* s, wchar_t& key) { edtValueKeyPress(s, key); };
     btnOk.OnClick = Handler(this, &TfrmDword::btnOkClick);
 }
 
@@ -102,15 +102,20 @@ void TfrmDword::rdgrpDataTypeClick(TObject*) {
     edtValue.SetText(toHex ? HexText(v) : std::to_string(static_cast<unsigned long>(v)));
 }
 
-void TfrmDword::edtValueKeyPress(TObject*, char& key) {
-    if (key == '\b' || key == '\r' || key == 27) return;
+void TfrmDword::edtValueKeyPress(TObject*, wchar_t& key) {
+    if (key == L'\b' || key == L'\r' || key == 27) return;
+    // Numbers are written in ASCII digits and letters only.
+    if (key >= 0x80) {
+        key = 0;
+        return;
+    }
     // The text as it will be with the key typed over the selection.
     DWORD start = 0, end = 0;
     ::SendMessageA(edtValue.Handle, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     std::string candidate = edtValue.Text();
     start = std::min<DWORD>(start, static_cast<DWORD>(candidate.size()));
     end = std::max(start, std::min<DWORD>(end, static_cast<DWORD>(candidate.size())));
-    candidate.replace(start, end - start, 1, key);
+    candidate.replace(start, end - start, 1, static_cast<char>(key));
     DWORD v = 0;
     if (!ParseDwordText(candidate, rdgrpDataType.ItemIndex() == 1, v)) key = 0;
 }

@@ -20,7 +20,7 @@ public:
     // ---- Handlers ----
     void FormShow(classlib::TObject* sender);
     void rdgrpDataTypeClick(classlib::TObject* sender);
-    void edtValueKeyPress(classlib::TObject* sender, char& key);
+    void edtValueKeyPress(classlib::TObject* sender, wchar_t& key);
     void btnOkClick(classlib::TObject* sender);
 
 protected:

@@ -30,6 +30,8 @@ bool QueryYesNo(const std::string& question) {
 
 void NotifyError(const std::wstring& message) { ShowBox(message, kNotifyTitle, MB_SYSTEMMODAL | MB_ICONHAND); }
 
+void NotifyInfo(const std::wstring& message) { ShowBox(message, kNotifyTitle, MB_SYSTEMMODAL); }
+
 bool QueryYesNo(const std::wstring& question) {
     return ShowBox(question, kQueryTitle, MB_SYSTEMMODAL | MB_YESNO) == IDYES;
 }

@@ -50,6 +50,21 @@ std::string UpperCaseAscii(std::string s) {
     return s;
 }
 
+std::wstring UpperCaseAscii(std::wstring s) {
+    for (wchar_t& c : s)
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    return s;
+}
+
+bool SameNameIgnoringCase(std::wstring a, std::wstring b) {
+    if (a.size() != b.size()) return false;
+    if (!a.empty()) {
+        ::CharUpperBuffW(&a[0], static_cast<DWORD>(a.size()));
+        ::CharUpperBuffW(&b[0], static_cast<DWORD>(b.size()));
+    }
+    return a == b;
+}
+
 HKEY NameToRootKey(const std::string& name) {
     const std::string upper = UpperCaseAscii(name);
     for (int i : kLookupOrder)

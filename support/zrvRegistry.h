@@ -43,5 +43,9 @@ int SubKeyIndex(HKEY key, const std::string& name);
 
 // ASCII upper-casing (a to z only), as names are compared.
 std::string UpperCaseAscii(std::string s);
+std::wstring UpperCaseAscii(std::wstring s);
+// Whether two key or value names name the same thing: the registry tells
+// names apart without regard to letter case, also beyond ASCII.
+bool SameNameIgnoringCase(std::wstring a, std::wstring b);
 #include "zrvKeyTree.h"
 #include "zrvRegFind.h"

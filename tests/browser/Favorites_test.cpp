@@ -49,10 +49,10 @@ TEST_F(FavoritesTest, AddingARootAndReplacingANameKeepOneLineAndOneItem) {
     Start("x=\r\n");
     SelectRoot(HKEY_CURRENT_USER);
     // Names with the separators are refused; the first one in the name is named.
-    for (char c : std::string(":=\\a")) {
-        char key = c;
+    for (wchar_t c : std::wstring(L":=\\a")) {
+        wchar_t key = c;
         frmFavorites->edtNameKeyPress(nullptr, key);
-        EXPECT_EQ(key, c == 'a' ? 'a' : 0) << c;
+        EXPECT_EQ(key, c == L'a' ? L'a' : 0) << c;
     }
     for (const std::string name : {"a=b\\c", "a\\b:c"}) {
         Boxes.Boxes.clear();

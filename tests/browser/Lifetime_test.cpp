@@ -47,17 +47,17 @@ BOOL CALLBACK CollectWindow(HWND w, LPARAM lp) {
 }  // namespace
 
 TEST(Lifetime, AControlThatDiesFirstHandsItsWindowBack) {
-    HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
+    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(edit, nullptr);
-    const LONG_PTR ownProc = ::GetWindowLongPtrA(edit, GWLP_WNDPROC);
+    const LONG_PTR ownProc = ::GetWindowLongPtrW(edit, GWLP_WNDPROC);
     const int deadBefore = TControl::DeadMessages();
     {
         TEdit control;
         control.Handle = edit;
         control.Subclass();
-        EXPECT_NE(::GetWindowLongPtrA(edit, GWLP_WNDPROC), ownProc);
+        EXPECT_NE(::GetWindowLongPtrW(edit, GWLP_WNDPROC), ownProc);
     }
-    EXPECT_EQ(::GetWindowLongPtrA(edit, GWLP_WNDPROC), ownProc);
+    EXPECT_EQ(::GetWindowLongPtrW(edit, GWLP_WNDPROC), ownProc);
     EXPECT_EQ(::GetWindowLongPtrA(edit, GWLP_USERDATA), 0);
     ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("still an edit"));
     char text[32] = {};
