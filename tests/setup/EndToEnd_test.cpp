@@ -274,8 +274,8 @@ TEST(EndToEnd, InstallThenUninstall) {
         ASSERT_TRUE(page = WaitWindow("Software License Agreement"));
         Click(page, IDC_NEXT);
         ASSERT_TRUE(page = WaitWindow("User Information"));
-        ::SendDlgItemMessageA(page, IDC_EDTNAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Ann User"));
-        ::SendDlgItemMessageA(page, IDC_EDTCOMPANY, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Firm"));
+        ::SendDlgItemMessageW(page, IDC_EDTNAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Ann \u03A9"));
+        ::SendDlgItemMessageW(page, IDC_EDTCOMPANY, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u4E2D Firm"));
         Click(page, IDC_NEXT);
         ASSERT_TRUE(page = WaitWindow("Choose Destination Location"));
         // Browse, type the new folder's full name, OK, and let it be made.
@@ -331,8 +331,8 @@ TEST(EndToEnd, InstallThenUninstall) {
     const char kProduct[] = "Software\\Zarvo\\Tessmorel";
     const char kEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel";
     EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kProduct, L"PATH"), dir);
-    EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kProduct, L"UserName"), L"Ann User");
-    EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kProduct, L"Company"), L"Firm");
+    EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kProduct, L"UserName"), L"Ann \u03A9");
+    EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kProduct, L"Company"), L"\u4E2D Firm");
     EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\Help", L"Tessmorel.hlp"), dir);
     EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kEntry, L"DisplayName"), L"Zarvo Tessmorel");
     EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kEntry, L"UninstallString"), L"\"" + dir + L"\\UnInstall.exe\"");
