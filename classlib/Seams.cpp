@@ -131,9 +131,11 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lp, LPARAM data) {
         state->Selected = PathOf(list);
         // The edit box shows the folder's display name, set before or after
         // this call; either counts as not typed.
-        state->SelectedNames = {WindowText(BrowseEdit(hwnd)), state->Selected.substr(state->Selected.find_last_of(L'\\') + 1)};
+        state->SelectedNames = {WindowText(BrowseEdit(hwnd)),
+                                state->Selected.substr(state->Selected.find_last_of(L'\\') + 1)};
         SHFILEINFOW info{};
-        if (list && ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME))
+        if (list &&
+            ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME))
             state->SelectedNames.push_back(info.szDisplayName);
     } else if (msg == BFFM_VALIDATEFAILEDW) {
         state->Typed = reinterpret_cast<const wchar_t*>(lp);

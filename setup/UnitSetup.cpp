@@ -208,7 +208,8 @@ void TfrmSetup::CreateShortcuts(std::vector<std::wstring>& failures) {
     };
     if (!FProgramsDir.empty()) {
         if (!IsAbsolutePath(FProgramsDir)) {
-            failures.push_back(L"The Start menu folder \"" + FProgramsDir + L"\" is not a full path; no shortcut made there");
+            failures.push_back(L"The Start menu folder \"" + FProgramsDir +
+                               L"\" is not a full path; no shortcut made there");
         } else {
             const std::wstring group = JoinPath(FProgramsDir, kGroupName);
             MakeDirLevels(group);
@@ -217,7 +218,8 @@ void TfrmSetup::CreateShortcuts(std::vector<std::wstring>& failures) {
     }
     if (!FDesktopDir.empty()) {
         if (!IsAbsolutePath(FDesktopDir))
-            failures.push_back(L"The desktop folder \"" + FDesktopDir + L"\" is not a full path; no shortcut made there");
+            failures.push_back(L"The desktop folder \"" + FDesktopDir +
+                               L"\" is not a full path; no shortcut made there");
         else
             make(kDesktopShortcut, FDesktopDir);
     }

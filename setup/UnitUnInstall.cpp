@@ -217,7 +217,8 @@ bool TfrmMain::RunBatch() {
     if (!kept.empty())
         NotifyError(L"The command interpreter cannot name these shortcuts, which stay; delete them by hand:" + kept);
     const std::wstring batch = JoinPath(FOwnDir, kBatchFileName);
-    HANDLE file = ::CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     const bool ok = file != INVALID_HANDLE_VALUE &&
                     ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&

@@ -283,7 +283,8 @@ TEST(EndToEnd, InstallThenUninstall) {
         HWND browse = WaitWindow("Browse for Folder", "#32770");
         ASSERT_TRUE(browse);
         HWND edit = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return !::EnumChildWindows(browse, FindEdit, reinterpret_cast<LPARAM>(&edit)) && edit; }));
+        ASSERT_TRUE(
+            WaitFor([&] { return !::EnumChildWindows(browse, FindEdit, reinterpret_cast<LPARAM>(&edit)) && edit; }));
         ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(top.c_str()));
         Click(browse, IDOK);
         EXPECT_EQ(Answer("System Query", IDYES), "Direcotry not exists,will you create it?");

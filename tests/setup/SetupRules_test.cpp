@@ -35,14 +35,15 @@ TEST(SetupRules, FoldersThatMayBeTouched) {
 
     EXPECT_TRUE(IsProductFolder(L"C:\\Program Files\\Zarvo\\Tessmorel"));
     EXPECT_TRUE(IsProductFolder(L"c:\\zarvo\\TESSMOREL"));
-    for (const wchar_t* bad : {L"C:\\Windows", L"\\Zarvo\\Tessmorel", L"C:\\Zarvo\\Tessmorel\\", L"C:\\MyZarvo\\Tessmorel",
-                            L"C:\\Zarvo\\Tessmorel\\.."})
+    for (const wchar_t* bad : {L"C:\\Windows", L"\\Zarvo\\Tessmorel", L"C:\\Zarvo\\Tessmorel\\",
+                               L"C:\\MyZarvo\\Tessmorel", L"C:\\Zarvo\\Tessmorel\\.."})
         EXPECT_FALSE(IsProductFolder(bad)) << bad;
 }
 
 TEST(SetupRules, BatchNamesOnlyFullFoldersAndEndsItsLoop) {
-    const std::wstring full = BuildUninstallBatch(
-        {L"C:\\Program Files\\100% Zarvo\\Tessmorel", L"C:\\Users\\me\\Desktop\\", L"C:\\Users\\me\\Start Menu\\Programs"});
+    const std::wstring full = BuildUninstallBatch({L"C:\\Program Files\\100% Zarvo\\Tessmorel",
+                                                   L"C:\\Users\\me\\Desktop\\",
+                                                   L"C:\\Users\\me\\Start Menu\\Programs"});
     EXPECT_TRUE(HasLine(full, L"del \"C:\\Program Files\\100%% Zarvo\\Tessmorel\\UnInstall.exe\""));
     EXPECT_TRUE(HasLine(full, L"del \"C:\\Users\\me\\Desktop\\Tessmorel.lnk\""));
     // The group loses the installer's five shortcuts by name, never a file

@@ -6,7 +6,8 @@ using namespace classlib;
 
 namespace {
 
-const wchar_t* const kInstalled[] = {L"Tessmorel.exe", L"Readme.txt", L"License.txt", L"Tessmorel.hlp", L"LANGUAGE.INI"};
+const wchar_t* const kInstalled[] = {L"Tessmorel.exe", L"Readme.txt", L"License.txt", L"Tessmorel.hlp",
+                                     L"LANGUAGE.INI"};
 const std::string kEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel";
 
 // The uninstaller's window over an install folder of the test's own, with
