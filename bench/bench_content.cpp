@@ -175,8 +175,8 @@ void ReplaceAllValues() {
     std::string plain;
     size_t hits = 0;
     classlib::Seams().MessageBox = [](HWND, const std::string&, const std::string&, UINT) { return IDOK; };
-    frmKeyContent->rplcdlgContent.FindText = "Value";
-    frmKeyContent->rplcdlgContent.ReplaceText = "Entry";
+    frmKeyContent->rplcdlgContent.FindText = L"Value";
+    frmKeyContent->rplcdlgContent.ReplaceText = L"Entry";
     frmKeyContent->rplcdlgContent.MatchCase = false;
     bool right = true, first = true;
     bench::Rotation rotation;

@@ -108,7 +108,10 @@ void TfrmFavorites::edtNameKeyDown(TObject*, WORD& key, UINT) {
 }
 
 void TfrmFavorites::btnAddClick(TObject*) {
-    const std::string name = edtName.Text();
+    // The favourites file is text in the code page: a name it cannot hold
+    // is refused, never kept as some other name.
+    std::string name;
+    if (!frmMain->TextForFile(edtName.WideText(), name)) return;
     for (const char* invalid : {"=", "\\", ":"})
         if (name.find(invalid) != std::string::npos) {
             NotifyError(smsgInvalidCharHead + " \"" + invalid + "\" " + smsgInvalidCharBottom);

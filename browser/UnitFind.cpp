@@ -119,7 +119,7 @@ void TfrmFind::UpdateOkButton() {
 }
 
 void TfrmFind::btnOkClick(TObject*) {
-    const std::string text = edtItem.Text();
+    const std::string text = ToUtf8(edtItem.WideText());
     FindItem = chckbxWildCharSurport.Checked() ? WildToPattern(text) : text;
     if (FindItem.empty()) {
         NotifyError("Find item could not be empty string");

@@ -17,7 +17,7 @@ public:
     classlib::TBitBtn btnOk, btnCancel;
 
     // The accepted search text (a pattern with wildcards); never empty after OK.
-    std::string FindItem;
+    std::string FindItem;  // in UTF-8: what the search matches in
 
     // ---- Handlers ----
     void FormShow(classlib::TObject* sender);

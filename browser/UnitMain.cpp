@@ -74,7 +74,7 @@ const TextField kTextFields[] = {
     {"msgNotReplacedCount", &TfrmMain::msgNotReplacedCount},
     {"msgKeyAccessDenied", &TfrmMain::msgKeyAccessDenied},
     {"msgFavoriteNameNotKept", &TfrmMain::msgFavoriteNameNotKept},
-    {"msgValuesNotCopied", &TfrmMain::msgValuesNotCopied},
+    {"msgValuesNotCopied", &TfrmMain::msgValuesNotCopied}, {"msgTextNotKept", &TfrmMain::msgTextNotKept},
 };
 
 }  // namespace
@@ -697,20 +697,26 @@ void TfrmMain::ClearValueList() { lstvwValues.Clear(); }  // each item's data go
 
 TViewData* TfrmMain::ItemData(TListItem item) { return dynamic_cast<TViewData*>(item.Data()); }
 
-TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned char* data, size_t size,
+TValueRow DescribeValue(const std::wstring& name, DWORD regType, const unsigned char* data, size_t size,
                         TViewData& view) {
     TValueRow row;
-    row.Caption = name.empty() ? "<Unknow Name>" : name;
-    row.Size = std::to_string(size);
-    view.ValueName = name;
+    view.WideName = name;
+    view.ValueName = ToAnsi(name);
+    row.Caption = name.empty() ? "<Unknow Name>" : view.ValueName;
+    const bool text = regType == REG_SZ || regType == REG_EXPAND_SZ || regType == REG_MULTI_SZ;
+    row.Size = std::to_string(text ? AnsiStringSize(data, size) : size);
     switch (regType) {
         case REG_SZ:
         case REG_EXPAND_SZ: {
             view.DataType = regType == REG_SZ ? vkString : vkExpandString;
-            const char* text = reinterpret_cast<const char*>(data);
-            view.DataText.assign(text, size ? strnlen(text, size) : 0);
+            view.StoredData.assign(data, data + size);
+            std::wstring shown(size / sizeof(wchar_t), L'\0');
+            if (!shown.empty()) std::memcpy(&shown[0], data, shown.size() * sizeof(wchar_t));
+            shown.resize(wcsnlen(shown.c_str(), shown.size()));
+            view.DataText = ToAnsi(shown);
             row.ImageIndex = iiString;
             row.Data = "\"" + view.DataText + "\"";
+            row.WideData = L"\"" + shown + L"\"";
             break;
         }
         case REG_DWORD: {
@@ -753,16 +759,12 @@ std::string ShownName(const std::wstring& name) {
     return text;
 }
 
-size_t AnsiStringData(const unsigned char* data, size_t size, std::vector<unsigned char>& out) {
+size_t AnsiStringSize(const unsigned char* data, size_t size) {
     const int chars = static_cast<int>(size / sizeof(WCHAR));
     const auto* text = reinterpret_cast<const WCHAR*>(data);
     const int n = chars ? ::WideCharToMultiByte(CP_ACP, 0, text, chars, nullptr, 0, nullptr, nullptr) : 0;
     // An odd last byte has no character of its own; it stays a byte.
-    const size_t odd = size % sizeof(WCHAR);
-    out.assign(static_cast<size_t>(n) + odd + 1, 0);
-    if (n) ::WideCharToMultiByte(CP_ACP, 0, text, chars, reinterpret_cast<char*>(out.data()), n, nullptr, nullptr);
-    if (odd) out[static_cast<size_t>(n)] = data[size - 1];
-    return static_cast<size_t>(n) + odd;
+    return static_cast<size_t>(n) + size % sizeof(WCHAR);
 }
 
 void TfrmMain::LoadValues(TTreeNode node) {
@@ -786,27 +788,18 @@ void TfrmMain::LoadValues(TTreeNode node) {
     if (values.Ok()) {
         const std::string upperPath = UpperCaseAscii(ToAnsi(path));
         rows.reserve(values.Count());
-        std::vector<unsigned char> text;
         for (DWORD i = 0; i < values.Count(); ++i) {
             if (values.Read(i) != ERROR_SUCCESS) continue;
             auto* view = new TViewData();
             view->RootKey = nodeData->RootKey;
             view->KeyPath = upperPath;
             view->WideKeyPath = path;
-            view->WideName = values.NameText();
-            const unsigned char* data = values.Data();
-            size_t size = values.Size();
-            const DWORD type = values.Type();
-            if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
-                // Strings are shown in the code page, as they would be read in it.
-                size = AnsiStringData(data, size, text);
-                data = text.data();
-            }
-            TValueRow row = DescribeValue(ToAnsi(view->WideName), type, data, size, *view);
+            TValueRow row = DescribeValue(values.NameText(), values.Type(), values.Data(), values.Size(), *view);
             TListItemSpec spec;
             spec.Caption = std::move(row.Caption);
             if (!FitsCodePage(view->WideName)) spec.WideCaption = view->WideName;
             spec.SubItems = {std::move(row.Size), std::move(row.Data)};
+            if (!row.WideData.empty()) spec.WideSubItems = {std::wstring(), std::move(row.WideData)};
             spec.ImageIndex = row.ImageIndex;
             spec.Data = view;
             rows.push_back(std::move(spec));

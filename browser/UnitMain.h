@@ -66,6 +66,9 @@ public:
     std::string ValueName;  // empty for the default value
     std::string DataText;
     std::string TextView;
+    // String data exactly as stored (UTF-16, every NUL and an odd last byte
+    // included): what the string editor edits and writes back.
+    std::vector<BYTE> StoredData;
     // The real path of the key and name of the value, which the code page
     // may not hold: every registry access goes by these.
     std::wstring WideKeyPath;
@@ -79,16 +82,17 @@ std::string ShownName(const std::wstring& name);
 // One value as the list shows it; portable so that it can be tested alone.
 struct TValueRow {
     std::string Caption, Size, Data;
+    std::wstring WideData;  // string data by its real characters (shown instead of Data)
     int ImageIndex = 4;
 };
-// Fills the data object and the row of one value from its raw type and bytes.
-TValueRow DescribeValue(const std::string& name, DWORD regType, const unsigned char* data, size_t size,
+// Fills the data object and the row of one value from its type and its
+// bytes as the wide registry functions give them.
+TValueRow DescribeValue(const std::wstring& name, DWORD regType, const unsigned char* data, size_t size,
                         TViewData& view);
 
-// String data as the wide registry functions give it (UTF-16), in the code
-// page as the ANSI functions would give it; out holds it with a NUL after.
-// Returns its size in bytes.
-size_t AnsiStringData(const unsigned char* data, size_t size, std::vector<unsigned char>& out);
+// The size of string data (UTF-16) in the code page, as the ANSI registry
+// functions count it.
+size_t AnsiStringSize(const unsigned char* data, size_t size);
 
 
 // The internal key clipboard: where the copied key is.
@@ -211,7 +215,7 @@ public:
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
         msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved,
         msgKeyNotWritable, msgReplacedCount, msgNotReplacedCount, msgKeyAccessDenied, msgFavoriteNameNotKept,
-        msgValuesNotCopied;
+        msgValuesNotCopied, msgTextNotKept;
 
     // ---- Key tree ----
     void ClearKeyTree();
@@ -344,6 +348,11 @@ public:
     bool FillKeyContent(TTreeNode node);
     // Tells the user what an export left out; true when it left out nothing.
     bool ReportLeftOut(const TRegExportReport& report);
+    // Text for a file of single-byte text in the code page (a registry file,
+    // the favourites file): true with out set when the code page holds all
+    // of it; else the user is told which lines hold what it cannot, and
+    // nothing is to be written.
+    bool TextForFile(const std::wstring& text, std::string& out);
     // False, telling the user why, for a key the file's code page cannot name.
     bool WritableAsText(TTreeNode node);
 

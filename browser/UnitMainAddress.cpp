@@ -262,7 +262,8 @@ void TfrmMain::pppmnitmKeyCurrentClick(TObject*) {
         NotifyInfo(msgNoneCurrentKey);
         return;
     }
-    frmCurrentKey->edtShortName.SetText(GetNodePath(node));
-    frmCurrentKey->edtLongName.SetText(GetNodeLongName(node));
+    // The key's real names, which the code page may not hold.
+    frmCurrentKey->edtShortName.SetWideText(GetNodeKeyPath(node));
+    frmCurrentKey->edtLongName.SetWideText(GetNodeKeyLongName(node));
     frmCurrentKey->ShowModal();
 }

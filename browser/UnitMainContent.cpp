@@ -58,6 +58,27 @@ bool TfrmMain::ReportLeftOut(const TRegExportReport& report) {
     return false;
 }
 
+bool TfrmMain::TextForFile(const std::wstring& text, std::string& out) {
+    if (ToAnsiExact(text, out)) return true;
+    std::wstring shown = ToWide(msgTextNotKept);
+    int listed = 0;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring line = text.substr(start, end - start);
+        if (!FitsCodePage(line)) {
+            if (++listed > 5) {
+                shown += L"\r\n...";
+                break;
+            }
+            shown += L"\r\n" + line.substr(0, 200);
+        }
+        start = end + 1;
+    }
+    NotifyError(shown);
+    return false;
+}
+
 void TfrmMain::mnitmExportAllKeyClick(TObject*) {
     if (!svdlgExport.Execute()) return;
     TTreeNode node = trvwKeys.Selected();
@@ -97,7 +118,7 @@ void TfrmMain::pppmnitmKeyprntKeyContentClick(TObject*) {
     TTreeNode node = trvwKeys.Selected();
     try {
         if (!FillKeyContent(node)) return;
-        frmKeyContent->PrintContent(GetNodePath(node) + " Content");
+        frmKeyContent->PrintContent(GetNodeKeyPath(node) + L" Content");
     } catch (const std::exception& e) {
         NotifyError(e.what());
     }

@@ -70,11 +70,11 @@ void TfrmMain::mnitmFavoritesAddClick(TObject*) {
     // would come back as another key's name.
     const std::wstring path = GetNodeKeyPath(node);
     if (!FitsCodePage(path)) {
-        NotifyError(msgFavoriteNameNotKept + "\r\n[" + RootKeyToName(data->RootKey) + "\\" + ShownName(path) + "]");
+        NotifyError(ToWide(msgFavoriteNameNotKept) + L"\r\n" + GetNodeKeyLongName(node));
         return;
     }
     frmFavorites->FavoriteKey = RootKeyToName(data->RootKey) + ":" + ToAnsi(path);
-    frmFavorites->edtName.SetText(node.Text());
+    frmFavorites->edtName.SetWideText(node.WideText());
     frmFavorites->pnlHead.SetVisible(true);
     frmFavorites->pnlFavoritesList.SetVisible(false);
     frmFavorites->pnlBottom.SetVisible(false);

@@ -56,7 +56,6 @@ std::wstring LastNameOf(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-bool SameName(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
 // Whether path is base or lies below it; rest is the part below base.
 bool PathBelow(const std::wstring& path, const std::wstring& base, std::wstring& rest) {
@@ -64,7 +63,7 @@ bool PathBelow(const std::wstring& path, const std::wstring& base, std::wstring&
         rest = path;
         return true;
     }
-    if (path.size() < base.size() || !SameName(path.substr(0, base.size()), base)) return false;
+    if (path.size() < base.size() || !SameNameIgnoringCase(path.substr(0, base.size()), base)) return false;
     if (path.size() == base.size()) {
         rest.clear();
         return true;
@@ -141,17 +140,17 @@ bool DataHolds(const TFindInfo& hit, const std::string& text) {
 // After a hit was replaced: the later hits in a renamed key or on a renamed
 // value go by the new name.
 void FollowRename(const TFindInfo& before, const TFindInfo& after, std::vector<TFindInfo>& hits, size_t from) {
-    if (before.FoundKind == fkKeyName && !SameName(before.FoundPath, after.FoundPath)) {
+    if (before.FoundKind == fkKeyName && !SameNameIgnoringCase(before.FoundPath, after.FoundPath)) {
         const std::wstring& old = before.FoundPath;
         for (size_t j = from; j < hits.size(); ++j) {
             std::wstring& path = hits[j].FoundPath;
-            if (SameName(path.substr(0, old.size()), old) && (path.size() == old.size() || path[old.size()] == L'\\'))
+            if (SameNameIgnoringCase(path.substr(0, old.size()), old) && (path.size() == old.size() || path[old.size()] == L'\\'))
                 path = after.FoundPath + path.substr(old.size());
         }
-    } else if (before.FoundKind == fkValueName && !SameName(before.FoundValue, after.FoundValue)) {
+    } else if (before.FoundKind == fkValueName && !SameNameIgnoringCase(before.FoundValue, after.FoundValue)) {
         for (size_t j = from; j < hits.size(); ++j)
-            if (hits[j].FoundKind != fkKeyName && SameName(hits[j].FoundPath, before.FoundPath) &&
-                SameName(hits[j].FoundValue, before.FoundValue))
+            if (hits[j].FoundKind != fkKeyName && SameNameIgnoringCase(hits[j].FoundPath, before.FoundPath) &&
+                SameNameIgnoringCase(hits[j].FoundValue, before.FoundValue))
                 hits[j].FoundValue = after.FoundValue;
     }
 }
@@ -214,7 +213,7 @@ void TfrmMain::mnitmFindNextClick(TObject* sender) {
         TTreeData* data = NodeData(node);
         std::wstring rest;
         if (data && data->RootKey == FFindState.RootKey &&
-            PathBelow(GetNodeKeyPath(node), FFindState.StartPath, rest) && !SameName(rest, FFindState.FoundPath)) {
+            PathBelow(GetNodeKeyPath(node), FFindState.StartPath, rest) && !SameNameIgnoringCase(rest, FFindState.FoundPath)) {
             StartFrom(FFindState, data->RootKey, FFindState.StartPath);
             FFindState.FoundPath = rest;
             FFindState.KeyIndex = -1;  // looked up by name
@@ -227,7 +226,7 @@ void TfrmMain::mnitmFindNextClick(TObject* sender) {
         TTreeNode node = trvwKeys.Selected();
         TTreeData* data = NodeData(node);
         if (data && (data->RootKey != FFindState.RootKey ||
-                     !SameName(GetNodeKeyPath(node), JoinKeyPath(FFindState.StartPath, FFindState.FoundPath)))) {
+                     !SameNameIgnoringCase(GetNodeKeyPath(node), JoinKeyPath(FFindState.StartPath, FFindState.FoundPath)))) {
             StartFrom(FFindState, data->RootKey, FFindState.StartPath);
             FFindState.FoundPath = GetNodeKeyPath(node);
             // Its place among its siblings is not known: the walk looks it
@@ -264,7 +263,7 @@ void TfrmMain::ShowSearchHit(HKEY rootKey) {
     lstvwValues.SetFocus();
     for (int i = 0; i < lstvwValues.Count(); ++i) {
         TViewData* view = ItemData(lstvwValues.Item(i));
-        if (view && SameName(view->WideName, FFindState.FoundValue)) {
+        if (view && SameNameIgnoringCase(view->WideName, FFindState.FoundValue)) {
             lstvwValues.Item(i).SetSelected(true);
             lstvwValues.Item(i).Focus();
             break;
@@ -278,7 +277,7 @@ void TfrmMain::mnitmReplaceClick(TObject*) {
     if (answer != mrOk && answer != mrAll) return;
     TTreeNode node = trvwKeys.Selected();
     TTreeData* data = NodeData(node);
-    if (!data || frmReplace->edtFind.Text().empty()) return;
+    if (!data || frmReplace->edtFind.WideText().empty()) return;
     THourGlass wait;
     TSearchRun run(*this);
     FReplaceOptions = TFindOptions{};
@@ -292,7 +291,7 @@ void TfrmMain::mnitmReplaceClick(TObject*) {
     FReplaceOptions.MatchDwords = false;
     static_cast<TFindOptions&>(FReplaceState) = FReplaceOptions;
     StartFrom(FReplaceState, data->RootKey, GetNodeKeyPath(node));
-    const std::string text = UpperCaseAscii(frmReplace->edtFind.Text());
+    const std::string text = UpperCaseAscii(ToUtf8(frmReplace->edtFind.WideText()));
 
     if (answer == mrOk) {
         frmFinding->Show();
@@ -380,8 +379,8 @@ int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll, TReplaceTally* tally) {
         return frmReplaceConfirm->ShowModal();
     };
     auto agreed = [](int answer) { return answer == mrYes || answer == mrAll; };
-    const std::wstring find = ToWide(frmReplace->edtFind.Text());
-    std::wstring replacement = ToWide(frmReplace->edtReplace.Text());
+    const std::wstring find = frmReplace->edtFind.WideText();
+    std::wstring replacement = frmReplace->edtReplace.WideText();
     if (find.empty()) return 0;
     lstvwValues.ClearSelection();
     const std::wstring renameFrom = ToWide(msgSureToRenameFrom) + L"\r\n";
@@ -393,7 +392,7 @@ int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll, TReplaceTally* tally) {
         const std::wstring oldName = LastNameOf(path);
         const std::wstring newName = ReplaceAllIgnoringCase(oldName, find, replacement);
         const int answer = confirm(renameFrom + ToWide(sKeyName) + L":\r\n" + oldName + renameTo + newName);
-        if (!agreed(answer) || newName.empty() || SameName(newName, oldName)) return applyAll ? mrAll : answer;
+        if (!agreed(answer) || newName.empty() || SameNameIgnoringCase(newName, oldName)) return applyAll ? mrAll : answer;
         const std::wstring parent = ParentOf(path);
         if (!RenameKey(hit.RootKey, path, JoinKeyPath(parent, newName))) {
             fail(msgReplaceKeyNameFailed);
@@ -411,7 +410,7 @@ int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll, TReplaceTally* tally) {
     TListItem item;
     for (int i = 0; i < lstvwValues.Count() && !item; ++i) {
         TViewData* view = ItemData(lstvwValues.Item(i));
-        if (view && SameName(view->WideName, hit.FoundValue)) item = lstvwValues.Item(i);
+        if (view && SameNameIgnoringCase(view->WideName, hit.FoundValue)) item = lstvwValues.Item(i);
     }
     if (!item) return fail("");  // the value went since the search
     TViewData& view = *ItemData(item);
@@ -422,7 +421,7 @@ int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll, TReplaceTally* tally) {
     if (hit.FoundKind == fkValueName) {
         const std::wstring newName = ReplaceAllIgnoringCase(view.WideName, find, replacement);
         answer = confirm(renameFrom + ToWide(sVallueName) + L":\r\n" + view.WideName + renameTo + newName);
-        if (!agreed(answer) || newName.empty() || SameName(newName, view.WideName)) return applyAll ? mrAll : answer;
+        if (!agreed(answer) || newName.empty() || SameNameIgnoringCase(newName, view.WideName)) return applyAll ? mrAll : answer;
         const bool renamed = FRegistry.OpenKey(path, false) && FRegistry.RenameValue(view.WideName, newName);
         FRegistry.CloseKey();
         if (!renamed) {
@@ -451,9 +450,9 @@ int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll, TReplaceTally* tally) {
                      L"\r\n" + ToWide(msgChangeTo) + L"\r\n" + ShownText(newText));
     if (!agreed(answer)) return applyAll ? mrAll : answer;
     bool written = false;
+    std::string stored(reinterpret_cast<const char*>(newText.data()), newText.size() * sizeof(wchar_t));
+    stored += oddByte;
     if (FRegistry.OpenKey(path, false)) {
-        std::string stored(reinterpret_cast<const char*>(newText.data()), newText.size() * sizeof(wchar_t));
-        stored += oddByte;
         written = SetValueExact(FRegistry.CurrentKey(), view.WideName.c_str(), type, stored.data(),
                                 static_cast<DWORD>(stored.size()));
     }
@@ -462,8 +461,7 @@ int TfrmMain::ReplaceAtHit(bool applyAll, bool showAll, TReplaceTally* tally) {
         fail(msgAccessRegistryError);
     } else {
         done();
-        const std::string shown = ToAnsi(SearchedText(newText));
-        ShowEditedValue(item, view, type, reinterpret_cast<const BYTE*>(shown.c_str()), shown.size() + 1);
+        ShowEditedValue(item, view, type, reinterpret_cast<const BYTE*>(stored.data()), stored.size());
     }
     return applyAll ? mrAll : answer;
 }

@@ -61,35 +61,38 @@ bool TfrmMain::OpenValueKey(const TViewData& data) {
 void TfrmMain::ShowEditedValue(TListItem item, TViewData& data, DWORD type, const BYTE* bytes, size_t size) {
     data.DataText.clear();
     data.TextView.clear();
-    const TValueRow row = DescribeValue(data.ValueName, type, bytes, size, data);
+    data.StoredData.clear();
+    const TValueRow row = DescribeValue(data.WideName, type, bytes, size, data);
     item.SetSubItem(0, row.Size);
-    item.SetSubItem(1, row.Data);
+    if (!row.WideData.empty())
+        item.SetWideSubItem(1, row.WideData);
+    else
+        item.SetSubItem(1, row.Data);
     item.SetImageIndex(row.ImageIndex);
 }
 
 void TfrmMain::EditStringValue(TListItem item, TViewData& data) {
     TAtExit empty([] {
         frmStr->edtName.SetText("");
-        frmStr->SetData("");
+        frmStr->SetData({});
     });
-    frmStr->edtName.SetText(data.ValueName);
-    frmStr->SetData(data.DataText);
+    frmStr->edtName.SetWideText(data.WideName);
+    frmStr->SetData(data.StoredData);
     if (frmStr->ShowModal() != mrOk) return;
-    const std::string text = frmStr->Data();
-    if (text == data.DataText) return;  // unchanged: the stored bytes stay as they are
+    const std::vector<BYTE> stored = frmStr->Data();
+    if (stored == data.StoredData) return;  // unchanged: the stored bytes stay as they are
     if (!OpenValueKey(data)) return;
     TAtExit close([this] { FRegistry.CloseKey(); });
-    // An expandable string stays one.
+    // Exactly the bytes the editor gives back; an expandable string stays one.
     const DWORD type = data.DataType == vkExpandString ? REG_EXPAND_SZ : REG_SZ;
-    if (type == REG_EXPAND_SZ)
-        FRegistry.WriteExpandString(data.WideName, text);
-    else
-        FRegistry.WriteString(data.WideName, text);
-    ShowEditedValue(item, data, type, reinterpret_cast<const BYTE*>(text.c_str()), text.size() + 1);
+    if (!SetValueExact(FRegistry.CurrentKey(), data.WideName.c_str(), type, stored.data(),
+                       static_cast<DWORD>(stored.size())))
+        throw ERegistryException("Failed to set data for '" + data.ValueName + "'");
+    ShowEditedValue(item, data, type, stored.data(), stored.size());
 }
 
 void TfrmMain::EditDwordValue(TListItem item, TViewData& data) {
-    frmDword->edtName.SetText(data.ValueName);
+    frmDword->edtName.SetWideText(data.WideName);
     frmDword->edtValue.SetText("0");
     frmDword->rdgrpDataType.SetItemIndex(0);
     frmDword->edtValue.SetText(data.DataText);
@@ -111,7 +114,7 @@ void TfrmMain::EditBinaryValue(TListItem item, TViewData& data) {
     {
         THourGlass wait;
         frmBin->HideValueName = false;
-        frmBin->edtName.SetText(data.ValueName);
+        frmBin->edtName.SetWideText(data.WideName);
         // The character column shows the view of these bytes (TextView).
         frmBin->SetHexColumnText(data.DataText);
     }

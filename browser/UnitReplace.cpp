@@ -55,7 +55,7 @@ void TfrmReplace::FormShow(TObject*) {
 
 void TfrmReplace::UpdateButtons() {
     const bool anyItem = chckbxKey.Checked() || chckbxValue.Checked() || chckbxData.Checked();
-    const bool ok = !edtFind.Text().empty() && anyItem && !(chckbxKey.Checked() && edtReplace.Text().empty());
+    const bool ok = !edtFind.WideText().empty() && anyItem && !(chckbxKey.Checked() && edtReplace.WideText().empty());
     btnReplace.SetEnabled(ok);
     btnReplaceAll.SetEnabled(ok);
 }
@@ -71,9 +71,9 @@ void TfrmReplace::edtReplaceKeyPress(TObject*, wchar_t& key) {
 
 void TfrmReplace::chckbxKeyClick(TObject* sender) {
     if (sender == &chckbxKey && chckbxKey.Checked()) {
-        std::string text = edtReplace.Text();
-        text.erase(std::remove(text.begin(), text.end(), '\\'), text.end());
-        edtReplace.SetText(text);
+        std::wstring text = edtReplace.WideText();
+        text.erase(std::remove(text.begin(), text.end(), L'\\'), text.end());
+        edtReplace.SetWideText(text);
     }
     UpdateButtons();
 }

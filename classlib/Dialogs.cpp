@@ -179,7 +179,7 @@ UINT_PTR CALLBACK TOpenPictureDialog::Hook(HWND hdlg, UINT msg, WPARAM, LPARAM l
 TFindDialog::~TFindDialog() { CloseDialog(); }
 
 UINT TFindDialog::Message() {
-    static const UINT message = ::RegisterWindowMessageA(FINDMSGSTRINGA);
+    static const UINT message = ::RegisterWindowMessageW(FINDMSGSTRINGW);
     return message;
 }
 
@@ -188,11 +188,10 @@ void TFindDialog::Execute() {
         ::SetForegroundWindow(FWindow);
         return;
     }
-    FindText.copy(FFind, sizeof FFind - 1);
-    FFind[std::min(FindText.size(), sizeof FFind - 1)] = '\0';
-    ReplaceText.copy(FReplace, sizeof FReplace - 1);
-    FReplace[std::min(ReplaceText.size(), sizeof FReplace - 1)] = '\0';
-    FData = FINDREPLACEA{};
+    const size_t room = sizeof FFind / sizeof FFind[0] - 1;
+    FFind[FindText.copy(FFind, room)] = L'\0';
+    FReplace[ReplaceText.copy(FReplace, room)] = L'\0';
+    FData = FINDREPLACEW{};
     FData.lStructSize = sizeof FData;
     FData.hwndOwner = OwnerWindow;
     FData.Flags = Options | (MatchCase ? FR_MATCHCASE : 0) | (WholeWord ? FR_WHOLEWORD : 0);
@@ -200,7 +199,8 @@ void TFindDialog::Execute() {
     FData.wFindWhatLen = sizeof FFind;
     FData.lpstrReplaceWith = FReplace;
     FData.wReplaceWithLen = sizeof FReplace;
-    FWindow = IsReplace() ? ::ReplaceTextA(&FData) : ::FindTextA(&FData);
+    // The wide dialogs: what is typed into them arrives as typed.
+    FWindow = IsReplace() ? ::ReplaceTextW(&FData) : ::FindTextW(&FData);
     if (FWindow) ModelessDialogs().push_back(FWindow);
 }
 
@@ -214,7 +214,7 @@ void TFindDialog::CloseDialog() {
 
 bool TFindDialog::HandleMessage(UINT msg, LPARAM lp) {
     if (msg != Message()) return false;
-    auto* fr = reinterpret_cast<FINDREPLACEA*>(lp);
+    auto* fr = reinterpret_cast<FINDREPLACEW*>(lp);
     if (fr != &FData) return false;
     FindText = FFind;
     ReplaceText = FReplace;

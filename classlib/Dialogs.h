@@ -70,8 +70,8 @@ private:
 class TFindDialog : public TComponent {
 public:
     ~TFindDialog() override;
-    std::string FindText;
-    std::string ReplaceText;
+    std::wstring FindText;  // as typed
+    std::wstring ReplaceText;
     bool MatchCase = false;
     bool WholeWord = false;
     DWORD Options = FR_DOWN | FR_HIDEWHOLEWORD | FR_HIDEUPDOWN;
@@ -92,9 +92,9 @@ protected:
     virtual bool IsReplace() const { return false; }
 
 private:
-    FINDREPLACEA FData{};
-    char FFind[256] = {};
-    char FReplace[256] = {};
+    FINDREPLACEW FData{};
+    wchar_t FFind[256] = {};
+    wchar_t FReplace[256] = {};
     HWND FWindow = nullptr;
 };
 

@@ -28,10 +28,10 @@ bool PrintOnDefaultPrinter(const TPrintJob& job, std::string& error) {
         error = std::string("The printer \"") + printer + "\" cannot be used.";
         return false;
     }
-    DOCINFOA doc{};
+    DOCINFOW doc{};
     doc.cbSize = sizeof doc;
     doc.lpszDocName = job.Title.c_str();
-    bool ok = ::StartDocA(dc, &doc) > 0;
+    bool ok = ::StartDocW(dc, &doc) > 0;
     if (ok) {
         TEXTMETRICA tm{};
         ::GetTextMetricsA(dc, &tm);
@@ -41,16 +41,16 @@ bool PrintOnDefaultPrinter(const TPrintJob& job, std::string& error) {
         int y = pageHeight;  // forces the first page
         size_t start = 0;
         while (ok && start <= job.Text.size()) {
-            size_t end = job.Text.find('\n', start);
-            if (end == std::string::npos) end = job.Text.size();
-            std::string line = job.Text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+            size_t end = job.Text.find(L'\n', start);
+            if (end == std::wstring::npos) end = job.Text.size();
+            std::wstring line = job.Text.substr(start, end - start);
+            if (!line.empty() && line.back() == L'\r') line.pop_back();
             if (y + lineHeight > pageHeight - margin) {
                 if (y != pageHeight) ok = ::EndPage(dc) > 0;
                 ok = ok && ::StartPage(dc) > 0;
                 y = margin;
             }
-            ::TextOutA(dc, margin, y, line.c_str(), static_cast<int>(line.size()));
+            ::TextOutW(dc, margin, y, line.c_str(), static_cast<int>(line.size()));
             y += lineHeight;
             start = end + 1;
         }

@@ -13,8 +13,8 @@ namespace classlib {
 class TForm;
 
 struct TPrintJob {
-    std::string Title;   // document title shown in the spooler
-    std::string Text;    // plain text to print
+    std::wstring Title;  // document title shown in the spooler
+    std::wstring Text;   // plain text to print, by its real characters
 };
 
 struct TSeams {

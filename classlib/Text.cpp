@@ -22,6 +22,14 @@ std::string ToAnsi(const std::wstring& s) {
 
 bool FitsCodePage(const std::wstring& s) { return ToWide(ToAnsi(s)) == s; }
 
+std::string ToUtf8(const std::wstring& s) {
+    if (s.empty()) return std::string();
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+    std::string a(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &a[0], n, nullptr, nullptr);
+    return a;
+}
+
 bool ToAnsiExact(const std::wstring& s, std::string& out) {
     std::string a = ToAnsi(s);
     if (ToWide(a) != s) return false;

@@ -15,5 +15,8 @@ bool FitsCodePage(const std::wstring& s);
 // The text in the code page when the code page holds it exactly; false
 // (out untouched) when it does not.
 bool ToAnsiExact(const std::wstring& s, std::string& out);
+// The text in UTF-8, where every character keeps its own bytes: what the
+// search matches names and texts in.
+std::string ToUtf8(const std::wstring& s);
 
 }  // namespace classlib

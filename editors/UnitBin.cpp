@@ -869,8 +869,8 @@ void TfrmBin::pppmnitmHexValuePrintClick(TObject*) {
     UpdatePopupState();
     if (!pppmnitmHexValuePrint->Enabled()) return;
     TPrintJob job;
-    job.Title = edtName.Text() + "   hex content";
-    job.Text = FModel.HexText();
+    job.Title = edtName.WideText() + L"   hex content";
+    job.Text = ToWide(FModel.HexText());
     std::string error;
     if (!Seams().Print(job, error)) NotifyError(error);
 }

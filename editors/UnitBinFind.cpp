@@ -36,7 +36,19 @@ void TfrmBinFind::FormCreate() {
 }
 
 void TfrmBinFind::edtTextChange(TObject*) {
-    const std::string text = edtText.Text();
+    // The text is searched as its bytes in the code page: a character that
+    // has none (typed or pasted) is refused, never searched as some other.
+    const std::wstring typed = edtText.WideText();
+    std::string text;
+    if (!ToAnsiExact(typed, text)) {
+        std::wstring kept;
+        for (wchar_t c : typed)
+            if (FitsCodePage(std::wstring(1, c))) kept += c;
+        ::MessageBeep(MB_OK);
+        edtText.SetWideText(kept);  // comes back here with what is kept
+        ::SendMessageW(edtText.Handle, EM_SETSEL, kept.size(), static_cast<LPARAM>(kept.size()));
+        return;
+    }
     edtHex.SetText(BytesToHexSep(text.data(), static_cast<int>(text.size()), ' '));
 }
 

@@ -17,20 +17,6 @@ namespace {
 const char* const kHeaderLines[] = {"Windows Registry Editor Version 5.00", "REGEDIT4", "REGEDIT3", "REGEDIT2"};
 const char kFilter[] = "Registry file(*.reg)|*.reg";
 
-std::wstring Widen(const std::string& s) {
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
-}
-
-std::string Narrow(const std::wstring& w) {
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    if (n > 0) ::WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
-    return s;
-}
-
 // The edit counts a CR LF line break as one position.
 size_t IndexOfPosition(const std::wstring& text, LONG position) {
     size_t i = 0;
@@ -252,9 +238,13 @@ void TfrmKeyContent::mnitmLoadFromFileClick(TObject*) {
 bool TfrmKeyContent::SaveToFile() {
     if (!IsHeaderLine(FirstLine()) && QueryYesNo(smsgQueryAddVersion)) InsertHeader();
     if (!svdlgContent.Execute()) return false;
+    // Registry files are text in the code page: a character it cannot
+    // hold is reported, and nothing is written.
+    std::string text;
+    if (!frmMain->TextForFile(rchedtContent.WideText(), text)) return false;
     try {
         TStringList lines;
-        lines.SetText(rchedtContent.Text());
+        lines.SetText(text);
         lines.SaveToFile(svdlgContent.FileName);
     } catch (const std::exception& e) {
         NotifyError(e.what());
@@ -277,10 +267,14 @@ void TfrmKeyContent::mnitmImportIntoRegistryClick(TObject*) {
         InsertHeader();
     }
     if (!QueryYesNo(smsgQueryImport)) return;
+    // Imported as registry-file text, which is in the code page: a
+    // character it cannot hold is reported before anything is written.
+    std::string text;
+    if (!frmMain->TextForFile(rchedtContent.WideText(), text)) return;
     THourGlass wait;
     try {
         TStringList lines;
-        lines.SetText(rchedtContent.Text());
+        lines.SetText(text);
         switch (ImportRegLines(lines)) {
             case rirDone: NotifyInfo(frmMain->msgImportSuccess); break;
             case rirNotRegFile: NotifyError(smsgUnknownRegistryFileVersion); break;
@@ -291,10 +285,10 @@ void TfrmKeyContent::mnitmImportIntoRegistryClick(TObject*) {
     }
 }
 
-bool TfrmKeyContent::PrintContent(const std::string& title) {
+bool TfrmKeyContent::PrintContent(const std::wstring& title) {
     TPrintJob job;
     job.Title = title;
-    job.Text = rchedtContent.Text();
+    job.Text = rchedtContent.WideText();
     std::string error;
     if (Seams().Print(job, error)) return true;
     NotifyError(error);
@@ -303,7 +297,7 @@ bool TfrmKeyContent::PrintContent(const std::string& title) {
 
 void TfrmKeyContent::mnitmPrintClick(TObject*) {
     if (FReplaceRunning) return;  // Replace All is running
-    PrintContent("Registry Key Content");
+    PrintContent(L"Registry Key Content");
 }
 
 void TfrmKeyContent::mnitmCloseClick(TObject*) {
@@ -415,10 +409,10 @@ void TfrmKeyContent::rplcdlgContentFind(TObject*) {
 
 void TfrmKeyContent::rplcdlgContentReplace(TObject*) {
     if (FReplaceRunning) return;
-    const std::string selected = rchedtContent.SelText();
+    const std::wstring selected = rchedtContent.WideSelText();
     const bool same = rplcdlgContent.MatchCase
                           ? selected == rplcdlgContent.FindText
-                          : ::lstrcmpiA(selected.c_str(), rplcdlgContent.FindText.c_str()) == 0;
+                          : ::lstrcmpiW(selected.c_str(), rplcdlgContent.FindText.c_str()) == 0;
     // A read-only text is searched but never changed.
     if (same && !selected.empty() && !rchedtContent.ReadOnly())
         rchedtContent.ReplaceSel(rplcdlgContent.ReplaceText);
@@ -432,7 +426,7 @@ void TfrmKeyContent::rplcdlgContentReplaceAll(TObject*) {
         THourGlass wait;
         FReplaceRunning = true;
         rplcdlgContent.CloseDialog();
-        const std::string findText = rplcdlgContent.FindText, replaceText = rplcdlgContent.ReplaceText;
+        const std::wstring findText = rplcdlgContent.FindText, replaceText = rplcdlgContent.ReplaceText;
         const bool matchCase = rplcdlgContent.MatchCase, wholeWord = rplcdlgContent.WholeWord;
         FEscPressed = false;
         // A read-only text is left alone.
@@ -443,14 +437,14 @@ void TfrmKeyContent::rplcdlgContentReplaceAll(TObject*) {
     UpdatePosition();
 }
 
-void TfrmKeyContent::ReplaceAllOnce(const std::string& findText, const std::string& replaceText, bool matchCase,
+void TfrmKeyContent::ReplaceAllOnce(const std::wstring& find, const std::wstring& with, bool matchCase,
                                     bool wholeWord) {
     Application().ProcessMessages();  // an Esc already on its way
     if (FEscPressed) return;
     // The hits the edit's own search would find one after another, from the
     // start of the selection on, each search starting behind the last
     // replacement; found in one pass and put into the edit in one fill.
-    const std::wstring text = Widen(rchedtContent.Text()), find = Widen(findText), with = Widen(replaceText);
+    const std::wstring text = rchedtContent.WideText();
     std::wstring folded, needle = find;
     if (!matchCase) {
         folded = text;
@@ -477,7 +471,7 @@ void TfrmKeyContent::ReplaceAllOnce(const std::string& findText, const std::stri
     if (hits == 0) return;
     const LONG caret = PositionOfIndex(out, out.size());
     out.append(text, copied, std::wstring::npos);
-    rchedtContent.SetText(Narrow(out));
+    rchedtContent.SetWideText(out);
     rchedtContent.SetModified(true);
     rchedtContent.SetSelection(caret, caret);
 }

@@ -31,7 +31,7 @@ public:
     static bool IsHeaderLine(const std::string& line);
     // Prints the whole text under a title; false (after telling the user)
     // when nothing could be printed.
-    bool PrintContent(const std::string& title);
+    bool PrintContent(const std::wstring& title);
 
     void FormShow(classlib::TObject* sender);
     void FormCloseQuery(classlib::TObject* sender, bool& canClose);
@@ -65,7 +65,7 @@ private:
     void InsertHeader();
     std::string FirstLine() const;
     bool SearchFrom(LONG from, const classlib::TFindDialog& dialog);
-    void ReplaceAllOnce(const std::string& findText, const std::string& replaceText, bool matchCase, bool wholeWord);
+    void ReplaceAllOnce(const std::wstring& find, const std::wstring& with, bool matchCase, bool wholeWord);
     // Asks whether to save a modified text: IDYES, IDNO or IDCANCEL.
     int AskSaveChanges();
 };

@@ -1,10 +1,12 @@
 #include "UnitStr.h"
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "UnitMain.h"
 #include "resource.h"
+#include "zrvTextSplice.h"
 
 using namespace classlib;
 
@@ -15,24 +17,6 @@ namespace {
 const COLORREF kCream = RGB(255, 251, 240);
 
 }  // namespace
-
-std::string KeepLineBreaks(const std::string& edited, const std::string& original) {
-    if (original.find("\r\n") != std::string::npos) return edited;
-    const bool lf = original.find('\n') != std::string::npos, cr = original.find('\r') != std::string::npos;
-    if (lf == cr) return edited;  // none at all, or both kinds alone
-    const char single = lf ? '\n' : '\r';
-    std::string out;
-    out.reserve(edited.size());
-    for (size_t i = 0; i < edited.size(); ++i) {
-        if (edited[i] == '\r' && i + 1 < edited.size() && edited[i + 1] == '\n') {
-            out += single;
-            ++i;
-        } else {
-            out += edited[i];
-        }
-    }
-    return out;
-}
 
 void TfrmStr::BindComponents() {
     Bind(lblName, IDC_STR_LBLNAME, "lblName");
@@ -90,20 +74,30 @@ INT_PTR TfrmStr::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     return TForm::WindowMessage(msg, wp, lp, handled);
 }
 
-void TfrmStr::SetData(const std::string& data) {
-    FOriginal = data;
-    mmValue.SetText(data);
+void TfrmStr::SetData(const std::vector<BYTE>& stored) {
+    FOriginal = stored;
+    FStored.assign(stored.size() / 2, u'\0');
+    if (!FStored.empty()) std::memcpy(&FStored[0], stored.data(), FStored.size() * 2);
+    FOddByte.assign(reinterpret_cast<const char*>(stored.data()) + FStored.size() * 2, stored.size() % 2);
+    const std::u16string shown = EditorText(FStored);
+    mmValue.SetWideText(std::wstring(shown.begin(), shown.end()));
     mmValue.SetModified(false);
     UpdateLength();
 }
 
-std::string TfrmStr::Data() const {
+std::vector<BYTE> TfrmStr::Data() const {
     if (!mmValue.Modified()) return FOriginal;
-    return KeepLineBreaks(mmValue.Text(), FOriginal);
+    const std::wstring text = mmValue.WideText();
+    const std::u16string spliced = SpliceEdit(FStored, std::u16string(text.begin(), text.end()));
+    std::vector<BYTE> out(spliced.size() * 2 + FOddByte.size());
+    if (!spliced.empty()) std::memcpy(out.data(), spliced.data(), spliced.size() * 2);
+    if (!FOddByte.empty()) out.back() = static_cast<BYTE>(FOddByte[0]);
+    return out;
 }
 
 void TfrmStr::UpdateLength() {
-    lblLength.SetCaption(frmMain->sLengthName + ":" + std::to_string(Data().size()) + "  " + frmMain->sBytesName);
+    lblLength.SetCaption(frmMain->sLengthName + ":" + std::to_string(mmValue.TextLength()) + "  " +
+                         frmMain->sBytesName);
 }
 
 void TfrmStr::FormShow(TObject*) {

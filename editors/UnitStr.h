@@ -5,6 +5,9 @@
 #include "RichEdit.h"
 #include "StdCtrls.h"
 
+#include <string>
+#include <vector>
+
 class TfrmStr : public classlib::TForm {
 public:
     // ---- Components ----
@@ -15,12 +18,13 @@ public:
     classlib::TOpenDialog opndlgMain;
     classlib::TSaveDialog svdlgMain;
 
-    // The data, put in and read out as plain text: nothing in it is taken
-    // for rich text. While the user has not changed the text, Data() gives
-    // back exactly what SetData put in; after a change, line breaks are
-    // written the way the original data wrote them.
-    void SetData(const std::string& data);
-    std::string Data() const;
+    // The data exactly as stored (UTF-16 bytes, every NUL and an odd last
+    // byte included). The editor shows it up to its first NUL, as plain
+    // text. Data() gives back the stored bytes with the user's edit put in:
+    // every character and line break the user did not edit, and everything
+    // from the first NUL on, stay exactly as stored.
+    void SetData(const std::vector<BYTE>& stored);
+    std::vector<BYTE> Data() const;
 
     // ---- Handlers ----
     void FormShow(classlib::TObject* sender);
@@ -35,13 +39,11 @@ protected:
 
 private:
     void UpdateLength();
-    std::string FOriginal;
+    std::u16string FStored;  // the data's UTF-16 units
+    std::string FOddByte;    // a last byte that makes no unit
+    std::vector<BYTE> FOriginal;
     classlib::TGdiObject FFont{classlib::CreateTextFont("Times New Roman", -12)};
 };
 
-// Text read from the editor, with its CR LF line breaks turned into the kind
-// the original data used (LF or CR alone); unchanged when the original used
-// CR LF or had no line break.
-std::string KeepLineBreaks(const std::string& edited, const std::string& original);
 
 extern TfrmStr* frmStr;

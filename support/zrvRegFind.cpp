@@ -123,12 +123,7 @@ std::string SearchCandidate(const std::wstring& name) {
     size_t i = 0;
     for (; i < name.size() && name[i] < 0x80; ++i) ascii[i] = static_cast<char>(name[i]);
     if (i == name.size()) return ascii;
-    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()),
-                                        nullptr, 0, "\x01", nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()), &out[0], n,
-                          "\x01", nullptr);
-    return out;
+    return classlib::ToUtf8(name);
 }
 
 bool RegFindFirst(const std::string& text, TFindInfo& info) {

@@ -42,7 +42,9 @@ extern bool StopFinding;
 
 // The first hit in the subtree of StartPath under RootKey: its values from
 // ValueIndex on, then each subkey's name, values and subtree in turn.
-// searchText is upper case (a pattern with Wildcards).
+// searchText is in UTF-8, upper case (a pattern with Wildcards); names and
+// texts are matched in UTF-8 too, so every character is itself, whatever
+// the code page holds.
 bool RegFindFirst(const std::string& searchText, TFindInfo& info);
 // The hit after the one info describes: the rest of that key's values and
 // its subtree, then the keys after it, climbing up to StartPath's subkeys.
@@ -58,6 +60,5 @@ std::wstring JoinKeyPath(const std::wstring& a, const std::wstring& b);
 // regard to (ASCII) case, the rest of the text kept as it is.
 std::wstring ReplaceAllIgnoringCase(const std::wstring& text, const std::wstring& find, const std::wstring& with);
 
-// A name as the search sees it: in the code page, with characters the code
-// page cannot hold turned into one that no search text holds.
+// A name or text as the search sees it: in UTF-8.
 std::string SearchCandidate(const std::wstring& name);

@@ -287,7 +287,7 @@ TEST_F(AddressBarTest, RealNamesGoToTheirOwnKeysNeverToLookAlikes) {
     EXPECT_EQ(DialogsShown, shown);
     EXPECT_EQ(frmMain->FFavorites.Items(), before);
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
-    EXPECT_NE(Boxes.Boxes[0].Text.find("[HKEY_CURRENT_USER\\" + Scratch.Path + "\\?1]"), std::string::npos);
+    EXPECT_NE(Boxes.Boxes[0].WideText.find(L"[HKEY_CURRENT_USER\\" + macron + L"]"), std::wstring::npos);
     frmMain->FFavorites.Add("plain=" + top + "\\A1");
     frmMain->AddFavoriteMenuItem("plain");
     frmMain->FFavoriteItems.back().Item->Click();
@@ -297,4 +297,21 @@ TEST_F(AddressBarTest, RealNamesGoToTheirOwnKeysNeverToLookAlikes) {
     frmMain->FFavoriteItems.back().Item->Click();
     EXPECT_EQ(Boxes.Boxes.size(), 2u);
     EXPECT_NE(selected(), macron);
+}
+
+TEST_F(AddressBarTest, CurrentKeyShowsTheRealNames) {
+    const std::wstring macron = W(Scratch.Path) + L"\\\u01001";
+    CreateWide(HKEY_CURRENT_USER, macron);
+    CreateWide(HKEY_CURRENT_USER, W(Scratch.Path) + L"\\A1");
+    ASSERT_TRUE(frmMain->GoToKey(HKEY_CURRENT_USER, macron));
+    std::wstring shortName, longName;
+    ScriptDialogs([&](TForm& form) {
+        EXPECT_EQ(&form, frmCurrentKey);
+        shortName = frmCurrentKey->edtShortName.WideText();
+        longName = frmCurrentKey->edtLongName.WideText();
+        return static_cast<int>(mrOk);
+    });
+    frmMain->pppmnitmKeyCurrentClick(nullptr);
+    EXPECT_EQ(shortName, macron);
+    EXPECT_EQ(longName, L"[HKEY_CURRENT_USER\\" + macron + L"]");
 }

@@ -410,7 +410,9 @@ TEST_F(KeyCommandsTest, NothingActsOnAStalePath) {
     ASSERT_EQ(frmMain->lstvwValues.Count(), 1);
     frmMain->lstvwValues.Item(0).SetSelected(true);
     Seams().ShowModal = [](TForm&) {
-        frmStr->SetData("new");
+        const std::wstring text(L"new", 4);  // with its terminator
+        const auto* bytes = reinterpret_cast<const BYTE*>(text.data());
+        frmStr->SetData(std::vector<BYTE>(bytes, bytes + text.size() * sizeof(wchar_t)));
         return static_cast<int>(mrOk);
     };
     frmMain->mnitmValueEdit->Click();

@@ -162,7 +162,7 @@ TEST_F(KeyContentTest, ImportFromTheEditor) {
 
 TEST_F(KeyContentTest, FindAndReplaceAll) {
     SetText("one aXa two aXa three aXa\r\n");
-    Editor->fnddlgContent.FindText = "axa";
+    Editor->fnddlgContent.FindText = L"axa";
     Editor->fnddlgContentFind(nullptr);
     EXPECT_EQ(Editor->rchedtContent.Selection().cpMin, 4);
     Editor->fnddlgContentFind(nullptr);  // the selected hit again
@@ -171,8 +171,8 @@ TEST_F(KeyContentTest, FindAndReplaceAll) {
     EXPECT_EQ(Editor->rchedtContent.Selection().cpMin, 12);
 
     // From the caret on; the replacement holds the find text and still ends.
-    Editor->rplcdlgContent.FindText = "aXa";
-    Editor->rplcdlgContent.ReplaceText = "[aXa]";
+    Editor->rplcdlgContent.FindText = L"aXa";
+    Editor->rplcdlgContent.ReplaceText = L"[aXa]";
     Editor->rplcdlgContent.MatchCase = true;
     Editor->rchedtContent.SetSelection(5, 5);
     Editor->rplcdlgContentReplaceAll(nullptr);
@@ -213,8 +213,8 @@ TEST_F(KeyContentTest, ReplaceAllReplacesWhatTheEditsOwnSearchFinds) {
         const CHARRANGE caret = edit.Selection();
         SetText(c.Text);
         edit.SetSelection(c.Start, c.Start);
-        Editor->rplcdlgContent.FindText = c.Find;
-        Editor->rplcdlgContent.ReplaceText = c.With;
+        Editor->rplcdlgContent.FindText = ToWide(c.Find);
+        Editor->rplcdlgContent.ReplaceText = ToWide(c.With);
         Editor->rplcdlgContent.MatchCase = c.MatchCase;
         Editor->rplcdlgContent.WholeWord = c.WholeWord;
         Editor->rplcdlgContentReplaceAll(nullptr);
@@ -226,7 +226,7 @@ TEST_F(KeyContentTest, ReplaceAllReplacesWhatTheEditsOwnSearchFinds) {
 
     // Esc stops it; what was replaced by then stays.
     SetText("aXa aXa");
-    Editor->rplcdlgContent.FindText = "aXa";
+    Editor->rplcdlgContent.FindText = L"aXa";
     ::PostMessageA(edit.Handle, WM_KEYDOWN, VK_ESCAPE, 1);
     Editor->rplcdlgContentReplaceAll(nullptr);
     EXPECT_EQ(Text(), "aXa aXa");
@@ -241,13 +241,13 @@ TEST_F(KeyContentTest, PrintingWithoutAPrinterIsReported) {
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Flags, 0x1010u);
 
-    std::vector<std::string> titles;
+    std::vector<std::wstring> titles;
     Seams().Print = [&](const TPrintJob& job, std::string&) {
         titles.push_back(job.Title);
         return true;
     };
     frmMain->mnitmPrintKeyContent->Click();
-    EXPECT_EQ(titles, std::vector<std::string>{Scratch.Path + " Content"});
+    EXPECT_EQ(titles, std::vector<std::wstring>{ToWide(Scratch.Path) + L" Content"});
 }
 
 TEST_F(KeyContentTest, ExportAndImportCommands) {

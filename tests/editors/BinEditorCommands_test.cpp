@@ -141,8 +141,8 @@ TEST_P(BinCommandsTest, PrintSendsTheWholeHexTextTitledWithTheName) {
         return true;
     };
     frmBin->pppmnitmHexValuePrint->Click();
-    EXPECT_EQ(printed.Title, "blob   hex content");
-    EXPECT_EQ(printed.Text, hex);
+    EXPECT_EQ(printed.Title, L"blob   hex content");
+    EXPECT_EQ(printed.Text, ToWide(hex));
     // Wine keeps no printer: the real printing ends with an error box.
     Seams().Print = realPrint;
     frmBin->pppmnitmHexValuePrint->Click();

@@ -41,6 +41,12 @@ protected:
         ::SendMessageA(h, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
         return {static_cast<int>(s), static_cast<int>(e - s)};
     }
+    // String data as the registry stores it: UTF-16 units, nothing added.
+    static std::vector<BYTE> Utf16(const std::wstring& s) {
+        const auto* p = reinterpret_cast<const BYTE*>(s.data());
+        return std::vector<BYTE>(p, p + s.size() * sizeof(wchar_t));
+    }
+    static std::vector<BYTE> Utf16(const std::string& s) { return Utf16(classlib::ToWide(s)); }
     static void Pump() {
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -5,6 +5,7 @@
 #include "UnitKeyContent.h"
 
 using namespace classlib;
+using namespace std::string_literals;
 
 namespace {
 
@@ -14,42 +15,44 @@ void ClickOk(TForm& form) { ::SendMessageA(form.Handle, WM_COMMAND, MAKEWPARAM(I
 }  // namespace
 
 TEST_F(EditorTest, StringEditorKeepsDataAsPlainText) {
-    for (const std::string data : {"{\\rtf1 hello}", "one\ntwo\n", "one\rtwo", "tab\there", "", "\xE9t\xE9"}) {
-        frmStr->SetData(data);
-        EXPECT_EQ(frmStr->Data(), data);
-        if (data.find_first_of("\r\n") == std::string::npos) {
-            EXPECT_EQ(frmStr->mmValue.Text(), data);
+    for (const std::wstring data : {L"{\\rtf1 hello}", L"one\ntwo\n", L"one\rtwo", L"tab\there", L"", L"\xE9t\xE9",
+                                    L"\x3A9mega \x65E5\x672C \xE9", L"a\r\r\nb", L"\xFEFF\x01\v\xD800\x2028"}) {
+        frmStr->SetData(Utf16(data));
+        EXPECT_EQ(frmStr->Data(), Utf16(data));
+        if (data.find_first_of(L"\r\n") == std::wstring::npos) {
+            EXPECT_EQ(frmStr->mmValue.WideText(), data);  // not taken for rich text, not cut, every character itself
         }
     }
-    EXPECT_EQ(frmStr->mmValue.Text(), "\xE9t\xE9");  // not taken for rich text, not cut
 
     // A long text is neither cut nor refused further typing.
     const std::string longText(40000, 'x');
-    frmStr->SetData(longText);
+    frmStr->SetData(Utf16(longText));
     EXPECT_EQ(frmStr->mmValue.Text().size(), longText.size());
     frmStr->mmValue.SetSelection(40000, 40000);
     Type(frmStr->mmValue.Handle, "yz");
-    EXPECT_EQ(frmStr->Data(), longText + "yz");
+    EXPECT_EQ(frmStr->Data(), Utf16(longText + "yz"));
 }
 
-TEST_F(EditorTest, StringEditorWritesLineBreaksAsTheDataDid) {
-    frmStr->SetData("a\nb");
+TEST_F(EditorTest, StringEditorWritesBackWhatItHoldsPlusTheEdit) {
+    // Every line break as stored, and what follows an embedded NUL.
+    struct Case {
+        std::wstring Stored, Expected;
+    };
+    for (const Case& c : {Case{L"a\nb"s, L"a\nbc"s}, Case{L"a\r\nb"s, L"a\r\nbc"s},
+                          Case{L"l1\r\nl2\nl3\rl4\0"s, L"l1\r\nl2\nl3\rl4c\0"s}, Case{L"ab\0cd\0"s, L"abc\0cd\0"s},
+                          Case{L"a\r\r\nb\x1\xD800"s, L"a\r\r\nb\x1\xD800" L"c"s}}) {
+        frmStr->SetData(Utf16(c.Stored));
+        frmStr->mmValue.SetSelection(frmStr->mmValue.TextLength(), -1);
+        Type(frmStr->mmValue.Handle, "c");
+        EXPECT_EQ(frmStr->Data(), Utf16(c.Expected));
+    }
+    // A new line break takes the data's own kind.
+    frmStr->SetData(Utf16(L"a\nb"));
     frmStr->mmValue.SetSelection(3, 3);
-    Type(frmStr->mmValue.Handle, "c");
-    EXPECT_EQ(frmStr->Data(), "a\nbc");
     ::SendMessageA(frmStr->mmValue.Handle, WM_KEYDOWN, VK_RETURN, 1);  // as the keyboard delivers Enter
     Type(frmStr->mmValue.Handle, "\r");
     ::SendMessageA(frmStr->mmValue.Handle, WM_KEYUP, VK_RETURN, 0xC0000001);
-    EXPECT_EQ(frmStr->Data(), "a\nbc\n");
-
-    frmStr->SetData("a\r\nb");
-    frmStr->mmValue.SetSelection(3, 3);
-    Type(frmStr->mmValue.Handle, "c");
-    EXPECT_EQ(frmStr->Data(), "a\r\nbc");
-
-    EXPECT_EQ(KeepLineBreaks("x\r\ny\r\n", "a\rb"), "x\ry\r");
-    EXPECT_EQ(KeepLineBreaks("x\r\ny", "plain"), "x\r\ny");
-    EXPECT_EQ(KeepLineBreaks("x\r\ny", "a\nb\rc"), "x\r\ny");
+    EXPECT_EQ(frmStr->Data(), Utf16(L"a\nb\n"));
 }
 
 TEST_F(EditorTest, LineBreaksAtStreamingBlockBoundariesStayAsTheyAre) {
@@ -60,10 +63,10 @@ TEST_F(EditorTest, LineBreaksAtStreamingBlockBoundariesStayAsTheyAre) {
             std::string text;
             while (text.size() + 64 <= at) text += std::string(62, 'a') + "\r\n";
             text += std::string(at - text.size(), 'a') + breaks + "bbb";
-            frmStr->SetData(text);
+            frmStr->SetData(Utf16(text));
             frmStr->mmValue.SetSelection(frmStr->mmValue.TextLength(), -1);
             Type(frmStr->mmValue.Handle, "Q");
-            EXPECT_EQ(frmStr->Data(), text + "Q") << "string editor, break at " << at;
+            EXPECT_EQ(frmStr->Data(), Utf16(text + "Q")) << "string editor, break at " << at;
             frmKeyContent->rchedtContent.SetText(text);
             frmKeyContent->FormShow(nullptr);
             EXPECT_EQ(frmKeyContent->rchedtContent.Text(), text) << "key content, break at " << at;
@@ -125,17 +128,17 @@ TEST_F(EditorTest, ALongTextGoesWithItsControlAndTheEditorsWorkOnAsBefore) {
 
     // The string editor after Cancel on a long string.
     const std::string strBefore = StateOf(frmStr->mmValue.Handle);
-    frmStr->SetData(LongText());
-    frmStr->SetData("");
-    frmStr->SetData("abc");
+    frmStr->SetData(Utf16(LongText()));
+    frmStr->SetData({});
+    frmStr->SetData(Utf16(L"abc"));
     EXPECT_EQ(StateOf(frmStr->mmValue.Handle), strBefore);
     frmStr->mmValue.SetSelection(3, 3);
     Type(frmStr->mmValue.Handle, "d");
-    EXPECT_EQ(frmStr->Data(), "abcd");
+    EXPECT_EQ(frmStr->Data(), Utf16(L"abcd"));
 }
 
 TEST_F(EditorTest, StringEditorLabelsShowLengthAndMaximum) {
-    frmStr->SetData("twelve chars");
+    frmStr->SetData(Utf16(L"twelve chars"));
     ScriptDialogs([](TForm&) {
         EXPECT_EQ(frmStr->lblLength.Caption(), "length:12  bytes");
         EXPECT_EQ(frmStr->lblMax.Caption(), "max length:531706 bytes");
@@ -145,7 +148,7 @@ TEST_F(EditorTest, StringEditorLabelsShowLengthAndMaximum) {
         return mrOk;
     });
     EXPECT_EQ(frmStr->ShowModal(), mrOk);
-    EXPECT_EQ(frmStr->Data(), "++twelve chars");
+    EXPECT_EQ(frmStr->Data(), Utf16(L"++twelve chars"));
 }
 
 TEST_F(BrowserTest, StringEditorShowsTheSmallerMaximumOnOlderWindows) {
@@ -173,13 +176,13 @@ TEST_F(EditorTest, StringEditorLoadsAndSavesFiles) {
         lstrcpynA(ofn.lpstrFile, chosen.c_str(), static_cast<int>(ofn.nMaxFile));
         return true;
     };
-    frmStr->SetData("old");
+    frmStr->SetData(Utf16(L"old"));
     chosen = rich;
     Click(frmStr->btnLoad);
-    EXPECT_EQ(frmStr->Data(), "bold text");
+    EXPECT_EQ(frmStr->Data(), Utf16(L"bold text"));
     chosen = plain;
     Click(frmStr->btnLoad);
-    EXPECT_EQ(frmStr->Data(), "{not rich\r\nsecond");
+    EXPECT_EQ(frmStr->Data(), Utf16(L"{not rich\r\nsecond"));
     chosen = saved;
     Click(frmStr->btnSave);
     std::ifstream in(saved, std::ios::binary);
@@ -191,7 +194,7 @@ TEST_F(EditorTest, StringEditorLoadsAndSavesFiles) {
     chosen = "no such file.txt";
     Click(frmStr->btnLoad);
     EXPECT_EQ(Application().LastExceptionMessage.find("Cannot"), 0u);
-    EXPECT_EQ(frmStr->Data(), "{not rich\r\nsecond");
+    EXPECT_EQ(frmStr->Data(), Utf16(L"{not rich\r\nsecond"));
 }
 
 TEST_F(EditorTest, DwordKeyFilterJudgesTheTextAfterTheKey) {

@@ -65,7 +65,7 @@ TEST_F(ValueEditingTest, StringsAreWrittenWithTheirTypeAndShownAsTheListShowsThe
     EXPECT_EQ(TfrmMain::ItemData(Item("path"))->DataText, "%TEMP%\\x");
     // The editor is emptied afterwards.
     EXPECT_EQ(frmStr->edtName.Text(), "");
-    EXPECT_EQ(frmStr->Data(), "");
+    EXPECT_TRUE(frmStr->Data().empty());
 
     frmMain->lstvwValues.Item(frmMain->lstvwValues.IndexOfCaption("path")).SetSelected(false);
     ScriptDialogs([](TForm&) {
@@ -75,7 +75,7 @@ TEST_F(ValueEditingTest, StringsAreWrittenWithTheirTypeAndShownAsTheListShowsThe
     });
     Edit("plain");
     EXPECT_EQ(Stored("plain").Data, Raw(std::string("old", 4)));
-    EXPECT_EQ(frmStr->Data(), "");
+    EXPECT_TRUE(frmStr->Data().empty());
 }
 
 TEST_F(ValueEditingTest, ValuesLeftAloneStayByteIdentical) {
