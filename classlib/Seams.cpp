@@ -186,6 +186,7 @@ TSeams RealSeams() {
         return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
     };
     s.WideMessageBox = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+        const TFocusReturn focus;
         return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
     };
     s.ShowModal = nullptr;  // the form's own modal loop
