@@ -1,6 +1,7 @@
 // The installer's block copy: 64 MB cut out of a larger file at an offset,
 // against the floor, a bare loop of 65,535-byte reads and writes opened as
-// the installer opens its files, and against CopyFileA of a 64 MB file; five
+// the installer opens its files (by wide names), and against CopyFileW of a
+// 64 MB file; five
 // rounds in rotated order.
 #include <windows.h>
 
@@ -17,8 +18,8 @@ namespace {
 constexpr DWORD kSize = 64u * 1024u * 1024u;
 constexpr DWORD kOffset = 559104;  // an installer image's worth
 
-bool WriteTestFile(const std::string& name, DWORD size) {
-    HANDLE h = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+bool WriteTestFile(const std::wstring& name, DWORD size) {
+    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     std::vector<char> block(1 << 20);
     for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 131 + (i >> 12));
@@ -33,10 +34,10 @@ bool WriteTestFile(const std::string& name, DWORD size) {
     return ok;
 }
 
-bool BareLoop(const std::string& src, const std::string& dst) {
-    HANDLE in = ::CreateFileA(src.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+bool BareLoop(const std::wstring& src, const std::wstring& dst) {
+    HANDLE in = ::CreateFileW(src.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    HANDLE out = ::CreateFileA(dst.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE out = ::CreateFileW(dst.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     std::vector<char> buf(0xFFFF);
     LARGE_INTEGER at;
     at.QuadPart = kOffset;
@@ -56,12 +57,12 @@ bool BareLoop(const std::string& src, const std::string& dst) {
 }  // namespace
 
 int main() {
-    char tmp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, tmp);
-    const std::string base = std::string(tmp) + "bench_setup_";
-    const std::string whole = base + "whole", exact = base + "exact", out = base + "out";
+    wchar_t tmp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, tmp);
+    const std::wstring base = std::wstring(tmp) + L"bench_setup_";
+    const std::wstring whole = base + L"whole", exact = base + L"exact", out = base + L"out";
     if (!WriteTestFile(whole, kOffset + kSize) || !WriteTestFile(exact, kSize)) {
-        std::printf("cannot write the test files in %s\n", tmp);
+        std::printf("cannot write the test files in %ls\n", tmp);
         return 1;
     }
     bench::Rotation rotation;
@@ -70,14 +71,14 @@ int main() {
         return bench::Time([&] { return CopyFilePart(whole, out, kOffset, kSize, nullptr); });
     });
     const bench::Samples& copy = rotation.Add("copy", [&] {
-        return bench::Time([&] { return ::CopyFileA(exact.c_str(), out.c_str(), FALSE) != FALSE; });
+        return bench::Time([&] { return ::CopyFileW(exact.c_str(), out.c_str(), FALSE) != FALSE; });
     });
     rotation.Run(5);
-    for (const std::string& f : {whole, exact, out}) ::DeleteFileA(f.c_str());
+    for (const std::wstring& f : {whole, exact, out}) ::DeleteFileW(f.c_str());
     std::printf("64 MB at offset %lu, 5 rounds in rotated order\n", static_cast<unsigned long>(kOffset));
     bench::PrintMilliseconds("bare 65,535-byte loop (floor)", bare);
     bench::PrintMilliseconds("CopyFilePart", part, "to floor", &bare);
-    bench::PrintMilliseconds("CopyFileA of a 64 MB file", copy);
-    bench::PrintMilliseconds("CopyFilePart", part, "to CopyFileA", &copy);
+    bench::PrintMilliseconds("CopyFileW of a 64 MB file", copy);
+    bench::PrintMilliseconds("CopyFilePart", part, "to CopyFileW", &copy);
     return 0;
 }

@@ -309,6 +309,31 @@ std::string TRegistry::ReadString(const std::string& name) const {
     return s;
 }
 
+std::wstring TRegistry::ReadWideString(const std::wstring& name) const {
+    // The size may grow between the two calls: ask again as QueryRaw does.
+    for (int attempt = 0; attempt < kGrowRetries; ++attempt) {
+        DWORD type = 0, size = 0;
+        LONG rc = ::RegQueryValueExW(BaseKey(), name.c_str(), nullptr, &type, nullptr, &size);
+        std::wstring s(size / sizeof(WCHAR) + 1, L'\0');
+        if (rc == ERROR_SUCCESS)
+            rc = ::RegQueryValueExW(BaseKey(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&s[0]), &size);
+        if (rc == ERROR_MORE_DATA) continue;
+        if (rc != ERROR_SUCCESS) break;
+        if (type != REG_SZ && type != REG_EXPAND_SZ)
+            throw ERegistryException("Invalid data type for '" + ToAnsi(name) + "'");
+        s.resize(size / sizeof(WCHAR));
+        const size_t nul = s.find(L'\0');
+        if (nul != std::wstring::npos) s.resize(nul);
+        return s;
+    }
+    RaiseGet(ToAnsi(name));
+}
+
+void TRegistry::WriteString(const std::wstring& name, const std::wstring& value) {
+    const std::wstring w = value + L'\0';
+    SetRaw(name, REG_SZ, w.data(), static_cast<DWORD>(w.size() * sizeof(WCHAR)));
+}
+
 namespace {
 
 // A string in the code page as the wide functions store it, with its NUL.

@@ -173,8 +173,12 @@ public:
     int GetDataSize(const std::string& name) const;  // -1 when it cannot be read
 
     std::string ReadString(const std::string& name) const;
+    // The string as stored, through the wide functions: exact whatever the
+    // code page holds.
+    std::wstring ReadWideString(const std::wstring& name) const;
     void WriteString(const std::wstring& name, const std::string& value);
     void WriteString(const std::string& name, const std::string& value) { WriteString(ToWide(name), value); }
+    void WriteString(const std::wstring& name, const std::wstring& value);
     void WriteExpandString(const std::wstring& name, const std::string& value);
     void WriteExpandString(const std::string& name, const std::string& value) {
         WriteExpandString(ToWide(name), value);

@@ -63,22 +63,23 @@ bool PrintOnDefaultPrinter(const TPrintJob& job, std::string& error) {
 }
 
 // The folder dialog's state: where it started, what its tree selects, and
-// what its edit box held when OK was pressed.
+// what its edit box held when OK was pressed. Wide throughout: a folder is
+// chosen by its real name, whatever the code page holds.
 struct TBrowseState {
-    std::string Start;
-    std::string Selected;      // the folder selected in the tree
-    std::vector<std::string> SelectedNames;  // what the edit box shows for it
-    std::string Typed;         // the edit box's text at OK
+    std::wstring Start;
+    std::wstring Selected;      // the folder selected in the tree
+    std::vector<std::wstring> SelectedNames;  // what the edit box shows for it
+    std::wstring Typed;         // the edit box's text at OK
     bool OkPressed = false;
     WNDPROC OldProc = nullptr;
 };
 
-const char kBrowseProp[] = "TessmorelBrowseState";
+const wchar_t kBrowseProp[] = L"TessmorelBrowseState";
 
 BOOL CALLBACK FindVisibleEdit(HWND child, LPARAM found) {
-    char cls[16] = {};
-    ::GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Edit") != 0 || !::IsWindowVisible(child)) return TRUE;
+    wchar_t cls[16] = {};
+    ::GetClassNameW(child, cls, 16);
+    if (lstrcmpiW(cls, L"Edit") != 0 || !::IsWindowVisible(child)) return TRUE;
     *reinterpret_cast<HWND*>(found) = child;
     return FALSE;
 }
@@ -89,81 +90,87 @@ HWND BrowseEdit(HWND dialog) {
     return edit;
 }
 
-std::string WindowText(HWND window) {
-    if (!window) return std::string();
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(window, &text[0], static_cast<int>(text.size()))));
+std::wstring WindowText(HWND window) {
+    if (!window) return std::wstring();
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
     return text;
 }
 
 // Notes the edit box's text when OK is pressed: a name typed there may be
 // a folder that does not exist yet, which the tree cannot select.
 LRESULT CALLBACK BrowseDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* state = static_cast<TBrowseState*>(::GetPropA(hwnd, kBrowseProp));
-    if (!state) return ::DefWindowProcA(hwnd, msg, wp, lp);
+    auto* state = static_cast<TBrowseState*>(::GetPropW(hwnd, kBrowseProp));
+    if (!state) return ::DefWindowProcW(hwnd, msg, wp, lp);
     const WNDPROC old = state->OldProc;
     if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
         state->OkPressed = true;
         state->Typed = WindowText(BrowseEdit(hwnd));
     } else if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-        ::RemovePropA(hwnd, kBrowseProp);
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+        ::RemovePropW(hwnd, kBrowseProp);
     }
-    return ::CallWindowProcA(old, hwnd, msg, wp, lp);
+    return ::CallWindowProcW(old, hwnd, msg, wp, lp);
+}
+
+std::wstring PathOf(PCIDLIST_ABSOLUTE list) {
+    wchar_t path[MAX_PATH] = {};
+    return list && ::SHGetPathFromIDListW(list, path) ? path : L"";
 }
 
 int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lp, LPARAM data) {
     auto* state = reinterpret_cast<TBrowseState*>(data);
     if (msg == BFFM_INITIALIZED) {
-        ::SetPropA(hwnd, kBrowseProp, state);
+        ::SetPropW(hwnd, kBrowseProp, state);
         state->OldProc = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BrowseDialogProc)));
+            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BrowseDialogProc)));
         if (!state->Start.empty())
-            ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(state->Start.c_str()));
+            ::SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(state->Start.c_str()));
     } else if (msg == BFFM_SELCHANGED) {
-        char path[MAX_PATH] = {};
         const auto list = reinterpret_cast<PCIDLIST_ABSOLUTE>(lp);
-        state->Selected = list && ::SHGetPathFromIDListA(list, path) ? path : "";
+        state->Selected = PathOf(list);
         // The edit box shows the folder's display name, set before or after
         // this call; either counts as not typed.
-        state->SelectedNames = {WindowText(BrowseEdit(hwnd)), state->Selected.substr(state->Selected.find_last_of('\\') + 1)};
-        SHFILEINFOA info{};
-        if (list && ::SHGetFileInfoA(reinterpret_cast<LPCSTR>(list), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME))
+        state->SelectedNames = {WindowText(BrowseEdit(hwnd)),
+                                state->Selected.substr(state->Selected.find_last_of(L'\\') + 1)};
+        SHFILEINFOW info{};
+        if (list &&
+            ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME))
             state->SelectedNames.push_back(info.szDisplayName);
-    } else if (msg == BFFM_VALIDATEFAILEDA) {
-        state->Typed = reinterpret_cast<const char*>(lp);
+    } else if (msg == BFFM_VALIDATEFAILEDW) {
+        state->Typed = reinterpret_cast<const wchar_t*>(lp);
         return 0;  // close the dialog: the caller deals with the name
     }
     return 0;
 }
 
-bool BrowseForFolder(HWND owner, std::string& folder) {
+bool BrowseForFolder(HWND owner, std::wstring& folder) {
     TBrowseState state;
     state.Start = folder;
-    char display[MAX_PATH] = {};
-    BROWSEINFOA info{};
+    wchar_t display[MAX_PATH] = {};
+    BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.pszDisplayName = display;
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX | BIF_VALIDATE;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&state);
-    PIDLIST_ABSOLUTE list = ::SHBrowseForFolderA(&info);
-    char path[MAX_PATH] = {};
-    const bool selected = list && ::SHGetPathFromIDListA(list, path);
+    PIDLIST_ABSOLUTE list = ::SHBrowseForFolderW(&info);
+    const std::wstring path = PathOf(list);
+    const bool selected = !path.empty();
     if (list) ::CoTaskMemFree(list);
     if (!list && !state.OkPressed) return false;
     // What was typed over the selected folder's name counts: a full path as
     // it stands, a bare name as a folder inside the selected one.
-    std::string typed = state.Typed;
-    while (!typed.empty() && typed.back() == ' ') typed.pop_back();
-    while (!typed.empty() && typed.front() == ' ') typed.erase(0, 1);
-    const std::string base = !state.Selected.empty() ? state.Selected : std::string(selected ? path : "");
+    std::wstring typed = state.Typed;
+    while (!typed.empty() && typed.back() == L' ') typed.pop_back();
+    while (!typed.empty() && typed.front() == L' ') typed.erase(0, 1);
+    const std::wstring base = !state.Selected.empty() ? state.Selected : path;
     bool shown = typed == base;
-    for (const std::string& name : state.SelectedNames) shown = shown || lstrcmpiA(typed.c_str(), name.c_str()) == 0;
+    for (const std::wstring& name : state.SelectedNames) shown = shown || lstrcmpiW(typed.c_str(), name.c_str()) == 0;
     if (!typed.empty() && !shown) {
-        const bool full = (typed.size() >= 3 && typed[1] == ':' && typed[2] == '\\') || typed.rfind("\\\\", 0) == 0;
+        const bool full = (typed.size() >= 3 && typed[1] == L':' && typed[2] == L'\\') || typed.rfind(L"\\\\", 0) == 0;
         if (full) folder = typed;
-        else if (!base.empty()) folder = base + (base.back() == '\\' ? "" : "\\") + typed;
+        else if (!base.empty()) folder = base + (base.back() == L'\\' ? L"" : L"\\") + typed;
         else folder = typed;
         return true;
     }
@@ -194,6 +201,9 @@ TSeams RealSeams() {
     s.ShellExecute = [](HWND owner, const std::string& verb, const std::string& file, int show) {
         return ::ShellExecuteA(owner, verb.c_str(), file.c_str(), nullptr, nullptr, show);
     };
+    s.WideShellExecute = [](HWND owner, const std::wstring& verb, const std::wstring& file, int show) {
+        return ::ShellExecuteW(owner, verb.c_str(), file.c_str(), nullptr, nullptr, show);
+    };
     s.WinHelp = [](HWND owner, const std::wstring& file, UINT command, ULONG_PTR data) {
         return ::WinHelpW(owner, file.c_str(), command, data);
     };
@@ -203,7 +213,7 @@ TSeams RealSeams() {
         const TFocusReturn focus;
         return PrintOnDefaultPrinter(job, error);
     };
-    s.BrowseFolder = [](HWND owner, std::string& folder) {
+    s.BrowseFolder = [](HWND owner, std::wstring& folder) {
         const TFocusReturn focus;
         return BrowseForFolder(owner, folder);
     };

@@ -31,6 +31,8 @@ struct TSeams {
     std::function<bool(OPENFILENAMEW&)> SaveFileName;
     // ShellExecuteA(owner, verb, file, params, dir, show); result as the API.
     std::function<HINSTANCE(HWND, const std::string&, const std::string&, int)> ShellExecute;
+    // ShellExecuteW: for files the code page cannot name.
+    std::function<HINSTANCE(HWND, const std::wstring&, const std::wstring&, int)> WideShellExecute;
     // WinHelpW(owner, file, command, data).
     std::function<BOOL(HWND, const std::wstring&, UINT, ULONG_PTR)> WinHelp;
     // GetVersionExA.
@@ -40,8 +42,9 @@ struct TSeams {
     // Prints a job; returns false with a reason when it cannot.
     std::function<bool(const TPrintJob&, std::string& error)> Print;
     // The folder selection dialog: starts at folder, a new folder can be
-    // made in it; true with the chosen folder in folder.
-    std::function<bool(HWND owner, std::string& folder)> BrowseFolder;
+    // made in it; true with the chosen folder in folder. Names are wide: a
+    // folder the code page cannot name is chosen by its real name.
+    std::function<bool(HWND owner, std::wstring& folder)> BrowseFolder;
     // Ends the process at once with an exit code. A test's replacement
     // returns, and the caller then returns at once too.
     std::function<void(UINT code)> ExitProcess;

@@ -9,46 +9,47 @@
 #include "Exceptions.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Registry.h"
 #include "SetupRules.h"
 
-bool DirectoryExists(const std::string& path) {
-    const DWORD attr = ::GetFileAttributesA(path.c_str());
+bool DirectoryExists(const std::wstring& path) {
+    const DWORD attr = ::GetFileAttributesW(path.c_str());
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FileExists(const std::string& path) {
-    const DWORD attr = ::GetFileAttributesA(path.c_str());
+bool FileExists(const std::wstring& path) {
+    const DWORD attr = ::GetFileAttributesW(path.c_str());
     return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-long long FileSizeOf(const std::string& path) {
+long long FileSizeOf(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-std::string FullPathName(const std::string& path) {
-    if (path.empty()) return std::string();
-    char buf[MAX_PATH] = {};
-    char* part = nullptr;
-    const DWORD len = ::GetFullPathNameA(path.c_str(), MAX_PATH, buf, &part);
-    if (len == 0 || len >= MAX_PATH) return std::string();
-    return std::string(buf, len);
+std::wstring FullPathName(const std::wstring& path) {
+    if (path.empty()) return std::wstring();
+    wchar_t buf[MAX_PATH] = {};
+    wchar_t* part = nullptr;
+    const DWORD len = ::GetFullPathNameW(path.c_str(), MAX_PATH, buf, &part);
+    if (len == 0 || len >= MAX_PATH) return std::wstring();
+    return std::wstring(buf, len);
 }
 
-bool MakeDirLevels(const std::string& path) {
+bool MakeDirLevels(const std::wstring& path) {
     try {
-        std::vector<std::string> levels;
-        SplitPrefixes(path, "\\", levels);
+        std::vector<std::wstring> levels;
+        SplitPrefixes(path, L"\\", levels);
         bool result = true;
         for (size_t i = 1; i < levels.size() && result; ++i) {
-            const std::string& level = levels[i];
+            const std::wstring& level = levels[i];
             // The server and share of a network path are never made.
-            const bool share = level.compare(0, 2, "\\\\") == 0 &&
-                               std::count(level.begin(), level.end(), '\\') < 4;
+            const bool share = level.compare(0, 2, L"\\\\") == 0 &&
+                               std::count(level.begin(), level.end(), L'\\') < 4;
             if (level.empty() || share || DirectoryExists(level)) continue;
-            result = ::CreateDirectoryA(levels[i].c_str(), nullptr) != FALSE;
+            result = ::CreateDirectoryW(level.c_str(), nullptr) != FALSE;
         }
         return result && DirectoryExists(path);
     } catch (...) {
@@ -86,15 +87,15 @@ bool CopyBlock(HANDLE in, HANDLE out, std::vector<char>& buffer, DWORD count) {
 
 }  // namespace
 
-bool CopyFilePart(const std::string& source, const std::string& destination, long long offset, long long size,
+bool CopyFilePart(const std::wstring& source, const std::wstring& destination, long long offset, long long size,
                   classlib::TProgressBar* bar) {
     constexpr DWORD kBlock = 0xFFFF;
     if (offset < 0 || size < 0 || !FileExists(source)) return false;
     try {
-        THandle in(::CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        THandle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!in.Valid()) return false;
-        THandle out(::CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        THandle out(::CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!out.Valid()) return false;
         std::vector<char> buffer(kBlock);
@@ -110,7 +111,7 @@ bool CopyFilePart(const std::string& source, const std::string& destination, lon
         if (ok && bar) bar->SetPosition(100);
         out.Close();
         if (!ok) {
-            ::DeleteFileA(destination.c_str());
+            ::DeleteFileW(destination.c_str());
             return false;
         }
         classlib::Application().ProcessMessages();
@@ -159,15 +160,30 @@ void Check(HRESULT hr) {
 
 }  // namespace
 
-void CreateShortcut(const std::string& name, const std::string& target, const std::wstring& folder) {
-    TComPtr<IShellLinkA> link;
-    Check(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+void CreateShortcut(const std::wstring& name, const std::wstring& target, const std::wstring& folder) {
+    // The wide interface: a target the code page cannot name is kept whole.
+    TComPtr<IShellLinkW> link;
+    Check(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                              reinterpret_cast<void**>(link.Out())));
     TComPtr<IPersistFile> file;
     Check(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out())));
     Check(link->SetPath(target.c_str()));
-    std::wstring path = folder;
-    if (path.empty() || path.back() != L'\\') path += L'\\';
-    path += std::wstring(name.begin(), name.end()) + L".lnk";
+    const std::wstring path = JoinPath(folder, name + L".lnk");
     Check(file->Save(path.c_str(), TRUE));
+    // Read back as the shell reads it to open it: a shell that stores the
+    // target in the code page (Wine's does) gives back a best-fit twin of a
+    // name the code page cannot hold, and would open that other file.
+    TComPtr<IShellLinkW> saved;
+    TComPtr<IPersistFile> savedFile;
+    wchar_t opens[MAX_PATH] = {};
+    const bool read = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                                   reinterpret_cast<void**>(saved.Out()))) &&
+                      SUCCEEDED(saved->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(savedFile.Out()))) &&
+                      SUCCEEDED(savedFile->Load(path.c_str(), STGM_READ)) &&
+                      SUCCEEDED(saved->GetPath(opens, MAX_PATH, nullptr, SLGP_RAWPATH));
+    if (read && ::lstrcmpiW(opens, target.c_str()) == 0) return;
+    ::DeleteFileW(path.c_str());
+    if (!read) throw classlib::Exception("the shortcut cannot be read back; none made");
+    throw classlib::Exception("the shell stores the name of its target only as \"" + classlib::ToAnsi(opens) +
+                              "\", which is another file; none made");
 }

@@ -2,133 +2,139 @@
 
 #include <cctype>
 
-void SplitPrefixes(const std::string& text, const std::string& separator, std::vector<std::string>& list) {
+void SplitPrefixes(const std::wstring& text, const std::wstring& separator, std::vector<std::wstring>& list) {
     list.clear();
     if (!separator.empty()) {
-        for (size_t pos = text.find(separator); pos != std::string::npos;
+        for (size_t pos = text.find(separator); pos != std::wstring::npos;
              pos = text.find(separator, pos + separator.size()))
             list.push_back(text.substr(0, pos));
     }
     list.push_back(text);
 }
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '\\') return folder + name;
-    return folder + "\\" + name;
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    if (!folder.empty() && folder.back() == L'\\') return folder + name;
+    return folder + L"\\" + name;
 }
 
-std::string InstallDirFor(const std::string& destination) { return JoinPath(destination, "Zarvo\\Tessmorel"); }
+std::wstring InstallDirFor(const std::wstring& destination) { return JoinPath(destination, L"Zarvo\\Tessmorel"); }
 
 namespace {
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 // The length of the root part ("C:\" or "\\server\share"), 0 when the path
 // has none.
-size_t RootLength(const std::string& path) {
-    if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\') return 3;
-    if (path.size() >= 5 && path[0] == '\\' && path[1] == '\\') {
-        const size_t server = path.find('\\', 2);
-        if (server == std::string::npos || server == 2) return 0;
-        const size_t share = path.find('\\', server + 1);
+size_t RootLength(const std::wstring& path) {
+    if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && path[2] == L'\\') return 3;
+    if (path.size() >= 5 && path[0] == L'\\' && path[1] == L'\\') {
+        const size_t server = path.find(L'\\', 2);
+        if (server == std::wstring::npos || server == 2) return 0;
+        const size_t share = path.find(L'\\', server + 1);
         if (share == server + 1) return 0;
-        return share == std::string::npos ? path.size() : share;
+        return share == std::wstring::npos ? path.size() : share;
     }
     return 0;
 }
 
 // The components after the root, split at "\" (empty ones included).
-std::vector<std::string> Components(const std::string& path, size_t root) {
-    std::vector<std::string> parts;
+std::vector<std::wstring> Components(const std::wstring& path, size_t root) {
+    std::vector<std::wstring> parts;
     size_t start = root;
     while (start < path.size()) {
-        if (path[start] == '\\') {
+        if (path[start] == L'\\') {
             ++start;
             continue;
         }
-        size_t end = path.find('\\', start);
-        if (end == std::string::npos) end = path.size();
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos) end = path.size();
         parts.push_back(path.substr(start, end - start));
         start = end;
     }
     return parts;
 }
 
+wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
 }  // namespace
 
-bool IsAbsolutePath(const std::string& path) {
+bool IsAbsolutePath(const std::wstring& path) {
     const size_t root = RootLength(path);
     if (root == 0) return false;
     for (size_t i = 0; i < path.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (c < 32 || c == '"' || c == '*' || c == '?' || c == '<' || c == '>' || c == '|' || c == '/') return false;
-        if (c == ':' && i != 1) return false;
+        const wchar_t c = path[i];
+        if (c < 32 || c == L'"' || c == L'*' || c == L'?' || c == L'<' || c == L'>' || c == L'|' || c == L'/')
+            return false;
+        if (c == L':' && i != 1) return false;
     }
     return true;
 }
 
-bool IsRemovableFolder(const std::string& folder) {
+bool IsRemovableFolder(const std::wstring& folder) {
     if (!IsAbsolutePath(folder)) return false;
     const auto parts = Components(folder, RootLength(folder));
     if (parts.empty()) return false;
     for (const auto& p : parts) {
         // "." and ".." would lead back up, names of blanks and dots alone
         // are the same folder to Windows.
-        if (p.find_first_not_of(". ") == std::string::npos) return false;
+        if (p.find_first_not_of(L". ") == std::wstring::npos) return false;
     }
     return true;
 }
 
-bool IsProductFolder(const std::string& folder) {
-    static const std::string kTail = "\\zarvo\\tessmorel";
+bool IsProductFolder(const std::wstring& folder) {
+    static const std::wstring kTail = L"\\zarvo\\tessmorel";
     if (!IsRemovableFolder(folder) || folder.size() <= kTail.size()) return false;
-    const std::string tail = folder.substr(folder.size() - kTail.size());
+    const std::wstring tail = folder.substr(folder.size() - kTail.size());
     for (size_t i = 0; i < tail.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(tail[i])) != kTail[i]) return false;
+        if (AsciiLower(tail[i]) != kTail[i]) return false;
     // The tail's first "\" may be the one that ends the root ("C:\").
     const size_t root = RootLength(folder);
-    const size_t rootEnd = folder[root - 1] == '\\' ? root - 1 : root;
+    const size_t rootEnd = folder[root - 1] == L'\\' ? root - 1 : root;
     return rootEnd <= folder.size() - kTail.size();
 }
 
-std::string BatchPath(const std::string& path) {
-    std::string out;
+std::wstring BatchPath(const std::wstring& path) {
+    std::wstring out;
     out.reserve(path.size() + 2);
-    out += '"';
-    for (char c : path) {
+    out += L'"';
+    for (wchar_t c : path) {
         out += c;
-        if (c == '%') out += '%';
+        if (c == L'%') out += L'%';
     }
-    out += '"';
+    out += L'"';
     return out;
 }
 
-std::string BuildUninstallBatch(const TBatchFolders& f) {
-    std::string text;
+std::wstring BuildUninstallBatch(const TBatchFolders& f) {
+    std::wstring text;
     if (!IsAbsolutePath(f.OwnDir)) return text;
-    auto line = [&text](const std::string& s) { text += s + "\r\n"; };
-    const std::string self = BatchPath(JoinPath(f.OwnDir, "UnInstall.exe"));
+    auto line = [&text](const std::wstring& s) { text += s + L"\r\n"; };
+    auto link = [](const std::wstring& folder, const TShortcut& s) {
+        return BatchPath(JoinPath(folder, std::wstring(s.Name) + L".lnk"));
+    };
+    const std::wstring self = BatchPath(JoinPath(f.OwnDir, L"UnInstall.exe"));
     // The uninstaller can be deleted only once it has ended: try again once
     // a second, a bounded number of times.
-    line("set /a ZARVO_TRIES=0");
-    line(":delself");
-    line("del " + self);
-    line("if not exist " + self + " goto :delled");
-    line("set /a ZARVO_TRIES+=1");
-    line("if %ZARVO_TRIES% GEQ " + std::to_string(kSelfDeleteTries) + " goto :delled");
-    line("ping -n 2 127.0.0.1 >nul");
-    line("goto :delself");
-    line(":delled");
-    if (IsRemovableFolder(f.DesktopDir)) line("del " + BatchPath(JoinPath(f.DesktopDir, "Tessmorel.lnk")));
+    line(L"set /a ZARVO_TRIES=0");
+    line(L":delself");
+    line(L"del " + self);
+    line(L"if not exist " + self + L" goto :delled");
+    line(L"set /a ZARVO_TRIES+=1");
+    line(L"if %ZARVO_TRIES% GEQ " + std::to_wstring(kSelfDeleteTries) + L" goto :delled");
+    line(L"ping -n 2 127.0.0.1 >nul");
+    line(L"goto :delself");
+    line(L":delled");
+    if (IsRemovableFolder(f.DesktopDir)) line(L"del " + link(f.DesktopDir, kDesktopShortcut));
     if (IsRemovableFolder(f.ProgramsDir)) {
-        const std::string group = JoinPath(f.ProgramsDir, "Tessmorel");
+        const std::wstring group = JoinPath(f.ProgramsDir, kGroupName);
         // The shortcuts the installer made, by name: anything else the user
         // put into the group stays, and so does the group then.
-        for (const char* name : kGroupShortcuts) line("del " + BatchPath(JoinPath(group, std::string(name) + ".lnk")));
-        line("rd " + BatchPath(group));
+        for (const TShortcut& s : kGroupShortcuts) line(L"del " + link(group, s));
+        line(L"rd " + BatchPath(group));
     }
-    if (IsRemovableFolder(f.OwnDir)) line("rd " + BatchPath(f.OwnDir));
-    line("del " + BatchPath(JoinPath(f.OwnDir, kBatchFileName)));
+    if (IsRemovableFolder(f.OwnDir)) line(L"rd " + BatchPath(f.OwnDir));
+    line(L"del " + BatchPath(JoinPath(f.OwnDir, kBatchFileName)));
     return text;
 }
 

@@ -31,17 +31,18 @@ volatile TPayloadTable gPayloadTable = {ZRV_PAYLOAD_MARKER, 0, {0, 0, 0, 0, 0, 0
 const char kSetupTitle[] = "Zarvo Tessmorel Setup";
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-std::string WithBackslash(std::string s) {
-    if (!s.empty() && s.back() != '\\') s += '\\';
+std::wstring WithBackslash(std::wstring s) {
+    if (!s.empty() && s.back() != L'\\') s += L'\\';
     return s;
 }
 
-// A string value of the open key; a missing or unreadable one reads as "".
-std::string ReadOptional(const TRegistry& reg, const char* name) {
+// A string value of the open key as stored; a missing or unreadable one
+// reads as "".
+std::wstring ReadOptional(const TRegistry& reg, const wchar_t* name) {
     try {
-        return reg.ValueExists(name) ? reg.ReadString(name) : std::string();
+        return reg.ValueExists(name) ? reg.ReadWideString(name) : std::wstring();
     } catch (const std::exception&) {
-        return std::string();
+        return std::wstring();
     }
 }
 
@@ -93,33 +94,33 @@ void TfrmSetup::FormCreate() {
     Image2.LoadBitmap(Application().Instance, IDB_SIDEPICTURE);
     prgrsbrSetup.SetRange(0, 100);
     CenterOnScreen();
-    FSourceFile = GetAppFileName();
+    FSourceFile = GetAppFileNameW();
 
     FVersionInfo = WindowsVersion();
     FRegistry = std::make_unique<TRegistry>();
     FRegistry->SetRootKey(HKEY_LOCAL_MACHINE);
     if (FRegistry->OpenKey("Software\\Microsoft\\Windows\\CurrentVersion", false)) {
-        FDefaultDir = ReadOptional(*FRegistry, "ProgramFilesDir");
+        FDefaultDir = ReadOptional(*FRegistry, L"ProgramFilesDir");
         FRegistry->CloseKey();
     }
     if (FDefaultDir.empty()) {
         // No value to go by: the system's program files folder.
-        char path[MAX_PATH] = {};
-        if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, path))) FDefaultDir = path;
+        wchar_t path[MAX_PATH] = {};
+        if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, path))) FDefaultDir = path;
     }
     FDefaultDir = WithBackslash(FDefaultDir);
     const char* owner = FVersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT
                             ? "Software\\Microsoft\\Windows NT\\CurrentVersion"
                             : "Software\\Microsoft\\Windows\\CurrentVersion";
     if (FRegistry->OpenKey(owner, false)) {
-        FUserName = ReadOptional(*FRegistry, "RegisteredOwner");
-        FCompany = ReadOptional(*FRegistry, "RegisteredOrganization");
+        FUserName = ReadOptional(*FRegistry, L"RegisteredOwner");
+        FCompany = ReadOptional(*FRegistry, L"RegisteredOrganization");
         FRegistry->CloseKey();
     }
     FRegistry->SetRootKey(HKEY_CURRENT_USER);
     if (FRegistry->OpenKey(kShellFolders, false)) {
-        FProgramsDir = ReadOptional(*FRegistry, "Programs");
-        FDesktopDir = ReadOptional(*FRegistry, "Desktop");
+        FProgramsDir = ReadOptional(*FRegistry, L"Programs");
+        FDesktopDir = ReadOptional(*FRegistry, L"Desktop");
         FRegistry->CloseKey();
     }
 
@@ -133,11 +134,11 @@ void TfrmSetup::FormCreate() {
 
     FTickCount = 0;
     FReady = false;
-    char windows[261] = {};
-    ::GetWindowsDirectoryA(windows, sizeof windows);
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
     FWinDir = WithBackslash(windows);
-    FTempDir = FWinDir + "TEMP\\";
-    if (!DirectoryExists(FTempDir)) ::CreateDirectoryA(FTempDir.c_str(), nullptr);
+    FTempDir = FWinDir + L"TEMP\\";
+    if (!DirectoryExists(FTempDir)) ::CreateDirectoryW(FTempDir.c_str(), nullptr);
     if (!DirectoryExists(FTempDir)) {
         NotifyError("Setup Error!");
         Seams().ExitProcess(0);
@@ -191,59 +192,57 @@ INT_PTR TfrmSetup::WindowMessage(UINT msg, WPARAM, LPARAM, bool& handled) {
     return 0;
 }
 
-bool TfrmSetup::CopyFilePart(const std::string& source, const std::string& destination, long long offset,
+bool TfrmSetup::CopyFilePart(const std::wstring& source, const std::wstring& destination, long long offset,
                              long long size, TProgressBar* bar) {
     return ::CopyFilePart(source, destination, offset, size, bar);
 }
 
-void TfrmSetup::CreateShortcuts(std::vector<std::string>& failures) {
-    auto make = [&](const std::string& name, const std::string& file, const std::string& folder) {
+void TfrmSetup::CreateShortcuts(std::vector<std::wstring>& failures) {
+    auto make = [&](const TShortcut& shortcut, const std::wstring& folder) {
         try {
-            const int n = ::MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, nullptr, 0);
-            std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
-            if (n > 1) ::MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, &wide[0], n);
-            CreateShortcut(name, JoinPath(FInstallDir, file), wide);
+            CreateShortcut(shortcut.Name, JoinPath(FInstallDir, shortcut.File), folder);
         } catch (const std::exception& e) {
-            failures.push_back("Shortcut \"" + JoinPath(folder, name) + "\": " + e.what());
+            failures.push_back(L"Shortcut \"" + JoinPath(folder, std::wstring(shortcut.Name) + L".lnk") + L"\": " +
+                               ToWide(e.what()));
         }
     };
     if (!FProgramsDir.empty()) {
         if (!IsAbsolutePath(FProgramsDir)) {
-            failures.push_back("The Start menu folder \"" + FProgramsDir + "\" is not a full path; no shortcut made there");
+            failures.push_back(L"The Start menu folder \"" + FProgramsDir +
+                               L"\" is not a full path; no shortcut made there");
         } else {
-            const std::string group = JoinPath(FProgramsDir, "Tessmorel");
+            const std::wstring group = JoinPath(FProgramsDir, kGroupName);
             MakeDirLevels(group);
-            make("Tessmorel", "Tessmorel.exe", group);
-            make("Readme", "Readme.txt", group);
-            make("License", "License.txt", group);
-            make("Help", "Tessmorel.hlp", group);
-            make("UnInstall", "UnInstall.exe", group);
+            for (const TShortcut& shortcut : kGroupShortcuts) make(shortcut, group);
         }
     }
     if (!FDesktopDir.empty()) {
         if (!IsAbsolutePath(FDesktopDir))
-            failures.push_back("The desktop folder \"" + FDesktopDir + "\" is not a full path; no shortcut made there");
+            failures.push_back(L"The desktop folder \"" + FDesktopDir +
+                               L"\" is not a full path; no shortcut made there");
         else
-            make("Tessmorel", "Tessmorel.exe", FDesktopDir);
+            make(kDesktopShortcut, FDesktopDir);
     }
 }
 
-void TfrmSetup::WriteRegistry(std::vector<std::string>& failures) {
+void TfrmSetup::WriteRegistry(std::vector<std::wstring>& failures) {
     struct Entry {
         const char* Key;
-        const char* Name;
-        std::string Data;
+        const wchar_t* Name;
+        std::wstring Data;
     };
+    // Written through the wide functions: the folder and the names are
+    // stored as the user gave them.
     const Entry entries[] = {
-        {"Software\\Zarvo\\Tessmorel", "PATH", FInstallDir},
-        {"Software\\Zarvo\\Tessmorel", "UserName", FUserName},
-        {"Software\\Zarvo\\Tessmorel", "Company", FCompany},
-        {"SOFTWARE\\Microsoft\\Windows\\Help", "Tessmorel.hlp", FInstallDir},
-        {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel", "DisplayName", "Zarvo Tessmorel"},
+        {"Software\\Zarvo\\Tessmorel", L"PATH", FInstallDir},
+        {"Software\\Zarvo\\Tessmorel", L"UserName", FUserName},
+        {"Software\\Zarvo\\Tessmorel", L"Company", FCompany},
+        {"SOFTWARE\\Microsoft\\Windows\\Help", L"Tessmorel.hlp", FInstallDir},
+        {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel", L"DisplayName", L"Zarvo Tessmorel"},
         // Quoted: a blank in the folder must not make the system run another
         // program (C:\Program.exe for C:\Program Files\...).
-        {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel", "UninstallString",
-         "\"" + FInstallDir + "\\UnInstall.exe\""},
+        {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel", L"UninstallString",
+         L"\"" + JoinPath(FInstallDir, L"UnInstall.exe") + L"\""},
     };
     if (!FRegistry) return;
     FRegistry->SetRootKey(HKEY_LOCAL_MACHINE);
@@ -251,22 +250,22 @@ void TfrmSetup::WriteRegistry(std::vector<std::string>& failures) {
     // recorded, so that the uninstaller can take them away again when empty.
     std::string createdBefore;
     if (FRegistry->OpenKey(kProductKey, false)) {
-        createdBefore = ReadOptional(*FRegistry, kCreatedKeysValue);
+        createdBefore = ToAnsi(ReadOptional(*FRegistry, ToWide(kCreatedKeysValue).c_str()));
         FRegistry->CloseKey();
     }
     for (const char* key : kSharedKeys)
         if (!FRegistry->KeyExists(key)) createdBefore += std::string(";") + key;
     const std::vector<std::string> created = SharedKeysIn(createdBefore);
     for (const Entry& e : entries) {
-        const std::string where = std::string("HKEY_LOCAL_MACHINE\\") + e.Key + " \"" + e.Name + "\"";
+        const std::wstring where = L"HKEY_LOCAL_MACHINE\\" + ToWide(e.Key) + L" \"" + e.Name + L"\"";
         if (!FRegistry->OpenKey(e.Key, true)) {
-            failures.push_back("Registry value " + where + ": the key cannot be opened");
+            failures.push_back(L"Registry value " + where + L": the key cannot be opened");
             continue;
         }
         try {
-            FRegistry->WriteString(e.Name, e.Data);
+            FRegistry->WriteString(std::wstring(e.Name), e.Data);
         } catch (const std::exception& ex) {
-            failures.push_back("Registry value " + where + ": " + ex.what());
+            failures.push_back(L"Registry value " + where + L": " + ToWide(ex.what()));
         }
         FRegistry->CloseKey();
     }
@@ -431,19 +430,22 @@ void TfrmUser::FormCreate() {
     ::SendMessageA(edtCompany.Handle, EM_LIMITTEXT, 60, 0);
 }
 
+// The names are kept wide, so that what is typed is what is stored.
 void TfrmUser::FormShow(TObject*) {
-    edtName.SetText(frmSetup->FUserName);
-    edtCompany.SetText(frmSetup->FCompany);
+    edtName.SetWideText(frmSetup->FUserName);
+    edtCompany.SetWideText(frmSetup->FCompany);
     edtChange(nullptr);
 }
 
-void TfrmUser::edtChange(TObject*) { btnNext.SetEnabled(!edtName.Text().empty() && !edtCompany.Text().empty()); }
+void TfrmUser::edtChange(TObject*) {
+    btnNext.SetEnabled(!edtName.WideText().empty() && !edtCompany.WideText().empty());
+}
 
 void TfrmUser::btnBackClick(TObject*) { MoveTo(*this, *frmLicense); }
 
 void TfrmUser::btnNextClick(TObject*) {
-    frmSetup->FUserName = edtName.Text();
-    frmSetup->FCompany = edtCompany.Text();
+    frmSetup->FUserName = edtName.WideText();
+    frmSetup->FCompany = edtCompany.WideText();
     MoveTo(*this, *frmLocation);
 }
 
@@ -460,16 +462,16 @@ void TfrmLocation::BindComponents() {
     OnShow = Handler(this, &TfrmLocation::FormShow);
 }
 
-void TfrmLocation::FormShow(TObject*) { edtDir.SetText(frmSetup->FDefaultDir); }
+void TfrmLocation::FormShow(TObject*) { edtDir.SetWideText(frmSetup->FDefaultDir); }
 
 void TfrmLocation::SpeedButton1Click(TObject*) {
-    std::string folder = edtDir.Text();
+    std::wstring folder = edtDir.WideText();
     if (!Seams().BrowseFolder(Handle, folder)) return;
     // A folder name typed in the dialog may not exist yet: it is made now,
     // after asking.
-    const std::string full = IsAbsolutePath(folder) ? FullPathName(folder) : std::string();
+    const std::wstring full = IsAbsolutePath(folder) ? FullPathName(folder) : std::wstring();
     if (full.empty()) {
-        NotifyError("\"" + folder + "\" is not a full folder name.");
+        NotifyError(L"\"" + folder + L"\" is not a full folder name.");
         return;
     }
     if (!DirectoryExists(full)) {
@@ -479,7 +481,7 @@ void TfrmLocation::SpeedButton1Click(TObject*) {
             return;
         }
     }
-    edtDir.SetText(full);
+    edtDir.SetWideText(full);
 }
 
 void TfrmLocation::btnBakClick(TObject*) { MoveTo(*this, *frmUser); }
@@ -487,9 +489,9 @@ void TfrmLocation::btnBakClick(TObject*) { MoveTo(*this, *frmUser); }
 void TfrmLocation::BitBtn2Click(TObject*) {
     // Only a full path names one place: "foo" or "C:foo" would depend on
     // the current folder.
-    const std::string text = edtDir.Text();
-    const std::string destination = IsAbsolutePath(text) ? FullPathName(text) : std::string();
-    const std::string dir = destination.empty() ? std::string() : InstallDirFor(destination);
+    const std::wstring text = edtDir.WideText();
+    const std::wstring destination = IsAbsolutePath(text) ? FullPathName(text) : std::wstring();
+    const std::wstring dir = destination.empty() ? std::wstring() : InstallDirFor(destination);
     if (dir.empty() || !IsProductFolder(dir)) {
         NotifyError("Please type a full destination folder, such as C:\\Program Files\\.");
         return;
@@ -528,9 +530,9 @@ void TfrmProcess::FormShow(TObject*) { Timer1.SetEnabled(true); }
 bool TfrmProcess::CopyFiles() {
     const TPayloadTable table = CurrentPayloadTable();
     for (int i = 0; i < kPayloadFiles; ++i) {
-        const std::string target = JoinPath(frmSetup->FInstallDir, kPayloadNames[i]);
+        const std::wstring target = JoinPath(frmSetup->FInstallDir, ToWide(kPayloadNames[i]));
         lblSrc.SetCaption(kPayloadNames[i]);
-        lblDsc.SetCaption(target);
+        lblDsc.SetWideCaption(target);
         if (!frmSetup->CopyFilePart(frmSetup->TempFile(), target, table.Offset[i], table.Size[i], &pbFile))
             return false;
     }
@@ -546,13 +548,13 @@ void TfrmProcess::Timer1Timer(TObject*) {
     }
     Hide();
     frmIcon->Show();
-    std::vector<std::string> failures;
+    std::vector<std::wstring> failures;
     frmSetup->CreateShortcuts(failures);
     frmSetup->WriteRegistry(failures);
     frmIcon->Hide();
     if (!failures.empty()) {
-        std::string text = "Setup could not make everything:";
-        for (const auto& f : failures) text += "\r\n" + f;
+        std::wstring text = L"Setup could not make everything:";
+        for (const auto& f : failures) text += L"\r\n" + f;
         NotifyError(text);
     }
     frmSetup->FInstalled = true;
@@ -588,8 +590,8 @@ void TfrmComplete::FormCreate() {
 void TfrmComplete::BitBtn2Click(TObject*) {
     const int item = rgItem.ItemIndex();
     if (item == 0 || item == 1) {
-        const std::string file = JoinPath(frmSetup->FInstallDir, item == 0 ? "Tessmorel.exe" : "Readme.txt");
-        Seams().ShellExecute(Handle, "open", file, SW_SHOWNORMAL);
+        const std::wstring file = JoinPath(frmSetup->FInstallDir, item == 0 ? L"Tessmorel.exe" : L"Readme.txt");
+        Seams().WideShellExecute(Handle, L"open", file, SW_SHOWNORMAL);
     }
     frmSetup->Close();
 }

@@ -39,23 +39,26 @@ public:
     TTimer tmrSetup;
 
     bool FReady = false;
-    std::string FWinDir, FTempDir;
+    // Folders and names are wide, as the system and the user give them: a
+    // name the code page cannot hold is used by its real name, never by a
+    // best-fit twin.
+    std::wstring FWinDir, FTempDir;
     int FTickCount = 0;
     std::unique_ptr<classlib::TRegistry> FRegistry;
-    std::string FDefaultDir, FInstallDir;
+    std::wstring FDefaultDir, FInstallDir;
     OSVERSIONINFOA FVersionInfo{};
-    std::string FUserName, FCompany;
-    std::string FDesktopDir, FProgramsDir;
-    std::string FSourceFile;  // the installer's own file
+    std::wstring FUserName, FCompany;
+    std::wstring FDesktopDir, FProgramsDir;
+    std::wstring FSourceFile;  // the installer's own file
     bool FInstalled = false;  // files, shortcuts and registry entries are made
 
-    bool CopyFilePart(const std::string& source, const std::string& destination, long long offset, long long size,
+    bool CopyFilePart(const std::wstring& source, const std::wstring& destination, long long offset, long long size,
                       TProgressBar* bar);
     void StartWizard();
-    std::string TempFile() const { return FTempDir + "ZARVOTS_TMP~"; }
+    std::wstring TempFile() const { return FTempDir + L"ZARVOTS_TMP~"; }
     // The installation steps after the copy; what fails is added to failures.
-    void CreateShortcuts(std::vector<std::string>& failures);
-    void WriteRegistry(std::vector<std::string>& failures);
+    void CreateShortcuts(std::vector<std::wstring>& failures);
+    void WriteRegistry(std::vector<std::wstring>& failures);
 
     void FormShow(TObject* sender);
     void tmrSetupTimer(TObject* sender);

@@ -1,5 +1,7 @@
 #include "UnitUnInstall.h"
 
+#include <algorithm>
+
 #include "Seams.h"
 #include "SetupResource.h"
 #include "SetupRoutines.h"
@@ -31,17 +33,40 @@ const char kProductKey[] = "Software\\Zarvo\\Tessmorel";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel";
 const char kHelpKey[] = "SOFTWARE\\Microsoft\\Windows\\Help";
 
-// A string value of the open key; a missing or unreadable one reads as "".
-std::string ReadOptional(const TRegistry& reg, const char* name, bool* found = nullptr) {
+// A string value of the open key as stored; a missing or unreadable one
+// reads as "".
+std::wstring ReadOptional(const TRegistry& reg, const std::wstring& name, bool* found = nullptr) {
     if (found) *found = false;
     try {
-        if (!reg.ValueExists(name)) return std::string();
-        std::string s = reg.ReadString(name);
+        if (!reg.ValueExists(name)) return std::wstring();
+        std::wstring s = reg.ReadWideString(name);
         if (found) *found = true;
         return s;
     } catch (const std::exception&) {
-        return std::string();
+        return std::wstring();
     }
+}
+
+// The text in the OEM code page, in which the command interpreter reads a
+// batch file; false when that code page cannot hold it exactly (a best-fit
+// form of a folder names another folder).
+bool ToOemExactly(const std::wstring& text, std::string& oem) {
+    oem.clear();
+    if (text.empty()) return true;
+    const int size = static_cast<int>(text.size());
+    const int n = ::WideCharToMultiByte(CP_OEMCP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return false;
+    oem.assign(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_OEMCP, 0, text.data(), size, &oem[0], n, nullptr, nullptr);
+    const int m = ::MultiByteToWideChar(CP_OEMCP, 0, oem.data(), n, nullptr, 0);
+    std::wstring back(static_cast<size_t>(std::max(m, 0)), L'\0');
+    if (m > 0) ::MultiByteToWideChar(CP_OEMCP, 0, oem.data(), n, &back[0], m);
+    return back == text;
+}
+
+bool OemNames(const std::wstring& text) {
+    std::string unused;
+    return ToOemExactly(text, unused);
 }
 
 }  // namespace
@@ -52,57 +77,57 @@ void TfrmMain::FormCreate() {
     FRegistry = std::make_unique<TRegistry>();
     FRegistry->SetRootKey(HKEY_LOCAL_MACHINE);
     if (FRegistry->OpenKey(kProductKey, false)) {
-        FInstallDir = ReadOptional(*FRegistry, "PATH", &FPathFound);
-        FCreatedKeys = SharedKeysIn(ReadOptional(*FRegistry, kCreatedKeysValue));
+        FInstallDir = ReadOptional(*FRegistry, L"PATH", &FPathFound);
+        FCreatedKeys = SharedKeysIn(ToAnsi(ReadOptional(*FRegistry, ToWide(kCreatedKeysValue))));
         FRegistry->CloseKey();
     }
     FRegistry->SetRootKey(HKEY_CURRENT_USER);
     if (FRegistry->OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", false)) {
-        FProgramsDir = ReadOptional(*FRegistry, "Programs");
-        FDesktopDir = ReadOptional(*FRegistry, "Desktop");
+        FProgramsDir = ReadOptional(*FRegistry, L"Programs");
+        FDesktopDir = ReadOptional(*FRegistry, L"Desktop");
         FRegistry->CloseKey();
     }
-    FOwnDir = ExtractDirPart(GetAppFileName());
-    if (!FOwnDir.empty() && FOwnDir.back() == '\\') FOwnDir.pop_back();
-    FOwnPath = FOwnDir + "\\";
+    const std::wstring own = GetAppFileNameW();
+    FOwnDir = own.substr(0, own.find_last_of(L'\\') + 1);
+    if (!FOwnDir.empty()) FOwnDir.pop_back();
     // Said at once: what is missing, and what UnInstall will do about it.
-    std::string note;
+    std::wstring note;
     FolderToRemove(note);
     if (!note.empty()) NotifyError(note);
 }
 
-std::string TfrmMain::FolderToRemove(std::string& note) const {
+std::wstring TfrmMain::FolderToRemove(std::wstring& note) const {
     note.clear();
     // Files are deleted only inside the product's own folder, never in a
     // folder that a damaged or planted PATH value names.
     if (IsProductFolder(FInstallDir) && DirectoryExists(FInstallDir)) return FInstallDir;
-    const std::string where = "the value \"PATH\" of HKEY_LOCAL_MACHINE\\" + std::string(kProductKey);
+    const std::wstring where = L"the value \"PATH\" of HKEY_LOCAL_MACHINE\\" + ToWide(kProductKey);
     if (!FPathFound)
-        note = "The install folder of Zarvo Tessmorel is not known: " + where + " is missing.";
+        note = L"The install folder of Zarvo Tessmorel is not known: " + where + L" is missing.";
     else if (IsProductFolder(FInstallDir))
-        note = "The install folder \"" + FInstallDir + "\" (" + where + ") does not exist.";
+        note = L"The install folder \"" + FInstallDir + L"\" (" + where + L") does not exist.";
     else
-        note = "The install folder \"" + FInstallDir + "\" (" + where + ") is not a Zarvo Tessmorel folder.";
+        note = L"The install folder \"" + FInstallDir + L"\" (" + where + L") is not a Zarvo Tessmorel folder.";
     if (IsProductFolder(FOwnDir) && DirectoryExists(FOwnDir)) {
-        note += "\r\nUnInstall removes Zarvo Tessmorel from its own folder \"" + FOwnDir + "\".";
+        note += L"\r\nUnInstall removes Zarvo Tessmorel from its own folder \"" + FOwnDir + L"\".";
         return FOwnDir;
     }
-    note += "\r\nUnInstall will not delete any file, shortcut or registry entry.";
-    return std::string();
+    note += L"\r\nUnInstall will not delete any file, shortcut or registry entry.";
+    return std::wstring();
 }
 
-bool TfrmMain::DeleteFiles(const std::string& folder) {
+bool TfrmMain::DeleteFiles(const std::wstring& folder) {
     struct Item {
         TLabel* Label;
-        const char* Name;
+        const wchar_t* Name;
     };
-    const Item items[] = {{&lblApp, "Tessmorel.exe"}, {&lblReadme, "Readme.txt"},  {&lblLicense, "License.txt"},
-                          {&lblHelp, "Tessmorel.hlp"}, {&lblLanguage, "LANGUAGE.INI"}, {nullptr, "Tessmorel.GID"}};
+    const Item items[] = {{&lblApp, L"Tessmorel.exe"}, {&lblReadme, L"Readme.txt"},  {&lblLicense, L"License.txt"},
+                          {&lblHelp, L"Tessmorel.hlp"}, {&lblLanguage, L"LANGUAGE.INI"}, {nullptr, L"Tessmorel.GID"}};
     // A line says a file was removed only when it was.
     for (const Item& item : items) {
-        const std::string file = JoinPath(folder, item.Name);
+        const std::wstring file = JoinPath(folder, item.Name);
         if (!FileExists(file)) continue;
-        if (!::DeleteFileA(file.c_str())) return false;
+        if (!::DeleteFileW(file.c_str())) return false;
         if (item.Label) item.Label->SetVisible(true);
     }
     return true;
@@ -140,8 +165,8 @@ void TfrmMain::Button1Click(TObject*) {
     lblInfo.SetVisible(false);
     if (!QueryYesNo("Sure to UnInstall Zarvo Tessmorel Now?")) return;
     FUninstalled = false;
-    std::string note;
-    const std::string folder = FolderToRemove(note);
+    std::wstring note;
+    const std::wstring folder = FolderToRemove(note);
     if (folder.empty()) {
         NotifyError(note);
         btnOk.SetEnabled(true);
@@ -166,34 +191,53 @@ void TfrmMain::Button1Click(TObject*) {
 }
 
 bool TfrmMain::RunBatch() {
-    std::string text = BuildUninstallBatch({FOwnDir, FDesktopDir, FProgramsDir});
-    const std::string batch = FOwnPath + kBatchFileName;
-    if (text.empty()) {
+    // The command interpreter reads the batch in the OEM code page. A folder
+    // that code page cannot name exactly gets no line: its best-fit form is
+    // another folder, whose files would go instead.
+    if (!OemNames(FOwnDir)) {
+        NotifyError(L"The command interpreter cannot name the folder \"" + FOwnDir +
+                    L"\": UnInstall.exe, the folder and the shortcuts stay. Delete them by hand.");
+        return false;
+    }
+    TBatchFolders folders{FOwnDir, FDesktopDir, FProgramsDir};
+    std::wstring kept;
+    if (!OemNames(FDesktopDir)) {
+        kept += L"\r\n" + JoinPath(FDesktopDir, std::wstring(kDesktopShortcut.Name) + L".lnk");
+        folders.DesktopDir.clear();
+    }
+    if (!OemNames(FProgramsDir)) {
+        kept += L"\r\n" + JoinPath(FProgramsDir, kGroupName);
+        folders.ProgramsDir.clear();
+    }
+    std::string text;
+    if (!ToOemExactly(BuildUninstallBatch(folders), text) || text.empty()) {
         NotifyError("The folder of the uninstall program is not known: nothing more was removed.");
         return false;
     }
-    // The command interpreter reads batch files in the OEM code page.
-    ::CharToOemBuffA(text.data(), &text[0], static_cast<DWORD>(text.size()));
-    HANDLE file = ::CreateFileA(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!kept.empty())
+        NotifyError(L"The command interpreter cannot name these shortcuts, which stay; delete them by hand:" + kept);
+    const std::wstring batch = JoinPath(FOwnDir, kBatchFileName);
+    HANDLE file =
+        ::CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     const bool ok = file != INVALID_HANDLE_VALUE &&
                     ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
                     written == text.size();
     if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
     if (!ok) {
-        ::DeleteFileA(batch.c_str());
-        NotifyError("The file \"" + batch + "\" cannot be written: the shortcuts and the uninstall program stay.");
+        ::DeleteFileW(batch.c_str());
+        NotifyError(L"The file \"" + batch + L"\" cannot be written: the shortcuts and the uninstall program stay.");
         return false;
     }
     // The batch runs in the temporary folder, not in the folder it removes
     // nor in whatever folder the uninstaller was started from.
-    char previous[MAX_PATH] = {}, temp[MAX_PATH] = {};
-    const bool moved = ::GetCurrentDirectoryA(MAX_PATH, previous) && ::GetTempPathA(MAX_PATH, temp) &&
-                       ::SetCurrentDirectoryA(temp);
-    const HINSTANCE run = Seams().ShellExecute(Handle, "open", batch, SW_HIDE);
-    if (moved) ::SetCurrentDirectoryA(previous);
+    wchar_t previous[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    const bool moved = ::GetCurrentDirectoryW(MAX_PATH, previous) && ::GetTempPathW(MAX_PATH, temp) &&
+                       ::SetCurrentDirectoryW(temp);
+    const HINSTANCE run = Seams().WideShellExecute(Handle, L"open", batch, SW_HIDE);
+    if (moved) ::SetCurrentDirectoryW(previous);
     if (reinterpret_cast<INT_PTR>(run) <= 32) {
-        NotifyError("The file \"" + batch + "\" cannot be run: the shortcuts and the uninstall program stay.");
+        NotifyError(L"The file \"" + batch + L"\" cannot be run: the shortcuts and the uninstall program stay.");
         return false;
     }
     return true;

@@ -17,7 +17,9 @@ public:
     classlib::TButton Button1, afdasf, btnOk;
 
     std::unique_ptr<classlib::TRegistry> FRegistry;
-    std::string FInstallDir, FOwnDir, FOwnPath, FProgramsDir, FDesktopDir;
+    // Wide: files are deleted by their real names, which the code page may
+    // not hold.
+    std::wstring FInstallDir, FOwnDir, FProgramsDir, FDesktopDir;
     bool FPathFound = false;  // the product key holds a PATH value
     // Shared keys the installer created (kSharedKeys), removed when empty.
     std::vector<std::string> FCreatedKeys;
@@ -30,20 +32,22 @@ public:
     void btnOkClick(classlib::TObject* sender);
     void FormClose(classlib::TObject* sender);
     // Writes the batch file and starts it hidden; false (after a message)
-    // when either fails.
+    // when either fails, or when the batch cannot name the uninstaller's
+    // folder. A shortcut folder it cannot name gets no line, and the user is
+    // told which shortcuts stay.
     bool RunBatch();
     // The folder whose files UnInstall deletes: the recorded install folder,
     // or the uninstaller's own when the recorded one is no existing product
     // folder and its own is; empty when neither is. note then says why and what
     // UnInstall does (empty when all is as recorded).
-    std::string FolderToRemove(std::string& note) const;
+    std::wstring FolderToRemove(std::wstring& note) const;
 
 protected:
     void BindComponents() override;
     void FormCreate() override;
 
 private:
-    bool DeleteFiles(const std::string& folder);
+    bool DeleteFiles(const std::wstring& folder);
     // Adds what could not be removed to failures; false when the
     // uninstall entry stays.
     bool DeleteRegistryEntries(std::vector<std::string>& failures);

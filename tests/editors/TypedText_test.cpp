@@ -294,7 +294,7 @@ TEST_F(TypedTextTest, TheMainWindowAndItsDialogsUseWhatIsTyped) {
     // A favourite takes the name typed, where the favourites file can hold
     // it; elsewhere the name is refused with a message, never kept as "?".
     Show(Base);
-    FilesToRemove.push_back(frmMain->FavoritesFileName());
+    FilesToRemove.push_back(ToAnsi(frmMain->FavoritesFileName()));
     Boxes.Boxes.clear();
     WhenModal(frmFavorites, [&] {
         frmFavorites->edtName.SetWideText(L"");

@@ -5,9 +5,7 @@
 #include <shlobj.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <set>
 #include <thread>
@@ -18,38 +16,53 @@
 
 namespace {
 
-using Files = std::map<std::string, long long>;
+// Files by their real (wide) names: the install folder is one the code page
+// cannot name.
+using Files = std::map<std::wstring, long long>;
 
-std::string ReadAll(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+std::string ReadAll(const std::wstring& name) {
+    std::string bytes;
+    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
+    ::CloseHandle(h);
+    return bytes;
 }
 
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string BinDir() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s = path;
-    return s.substr(0, s.find_last_of('\\'));
+void WriteAll(const std::wstring& name, const std::string& bytes) {
+    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD put = 0;
+    if (h != INVALID_HANDLE_VALUE) ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
 }
 
-void Walk(const std::string& dir, const std::string& rel, Files& files, int depth = 0) {
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring BinDir() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s = path;
+    return s.substr(0, s.find_last_of(L'\\'));
+}
+
+void Walk(const std::wstring& dir, const std::wstring& rel, Files& files, int depth = 0) {
     if (depth > 24) return;
-    WIN32_FIND_DATAA d;
-    HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &d);
+    WIN32_FIND_DATAW d;
+    HANDLE h = ::FindFirstFileW((dir + L"\\*").c_str(), &d);
     if (h == INVALID_HANDLE_VALUE) return;
     do {
-        const std::string name = d.cFileName;
-        if (name == "." || name == "..") continue;
+        const std::wstring name = d.cFileName;
+        if (name == L"." || name == L"..") continue;
         if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            files[rel + name + "\\"] = -1;
+            files[rel + name + L"\\"] = -1;
             if (!(d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                Walk(dir + "\\" + name, rel + name + "\\", files, depth + 1);
+                Walk(dir + L"\\" + name, rel + name + L"\\", files, depth + 1);
         } else {
             files[rel + name] = (static_cast<long long>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
         }
-    } while (::FindNextFileA(h, &d));
+    } while (::FindNextFileW(h, &d));
     ::FindClose(h);
 }
 
@@ -60,29 +73,34 @@ struct Snapshot {
     TreeImage Machine, User;
 };
 
-bool Volatile(const std::string& path) {
+std::wstring Lower(std::wstring s) {
+    for (wchar_t& c : s) c = static_cast<wchar_t>(::towlower(c));
+    return s;
+}
+
+bool Volatile(const std::wstring& path) {
     // Temporary folders, Wine's logs, and the editor's favourites file, which
     // the editor writes at every close (here and in the tests beside this).
-    static const char* const kSkip[] = {"windows\\temp\\", "users\\root\\temp\\", "users\\root\\appdata\\local\\temp\\",
-                                        "windows\\logs\\", "windows\\inf\\", "windows\\tessmorel_favorites.ini"};
-    std::string lower = path;
-    for (char& c : lower) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
-    for (const char* s : kSkip)
-        if (lower.compare(0, strlen(s), s) == 0) return true;
+    static const wchar_t* const kSkip[] = {L"windows\\temp\\", L"users\\root\\temp\\",
+                                           L"users\\root\\appdata\\local\\temp\\", L"windows\\logs\\",
+                                           L"windows\\inf\\", L"windows\\tessmorel_favorites.ini"};
+    const std::wstring lower = Lower(path);
+    for (const wchar_t* s : kSkip)
+        if (lower.compare(0, wcslen(s), s) == 0) return true;
     return false;
 }
 
 Snapshot Take() {
     Snapshot s;
     Files all;
-    Walk("C:", "", all);
+    Walk(L"C:", L"", all);
     for (const auto& f : all)
         if (!Volatile(f.first)) s.Disk.insert(f);
-    char home[MAX_PATH] = {};
-    if (::GetEnvironmentVariableA("HOME", home, MAX_PATH)) {
-        std::string unix = home, path = "Z:";
-        for (char c : unix) path += c == '/' ? '\\' : c;
-        Walk(path, "", s.Home);
+    wchar_t home[MAX_PATH] = {};
+    if (::GetEnvironmentVariableW(L"HOME", home, MAX_PATH)) {
+        std::wstring unix = home, path = L"Z:";
+        for (wchar_t c : unix) path += c == L'/' ? L'\\' : c;
+        Walk(path, L"", s.Home);
     }
     s.Machine = Image(HKEY_LOCAL_MACHINE, "Software");
     s.User = Image(HKEY_CURRENT_USER, "Software");
@@ -99,7 +117,7 @@ Snapshot Take() {
 template <class Map>
 std::vector<std::string> Diff(const Map& a, const Map& b) {
     std::vector<std::string> out;
-    auto name = [](const auto& k) { return std::string(k.begin(), k.end()); };
+    auto name = [](const auto& k) { return classlib::ToAnsi(std::wstring(k.begin(), k.end())); };
     for (const auto& e : a)
         if (!b.count(e.first)) out.push_back("- " + name(e.first));
         else if (!(b.at(e.first) == e.second)) out.push_back("~ " + name(e.first));
@@ -140,13 +158,21 @@ std::string Answer(const char* title, int button) {
     return text;
 }
 
+BOOL CALLBACK FindEdit(HWND child, LPARAM found) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(child, cls, 16);
+    if (lstrcmpiW(cls, L"Edit") != 0 || !::IsWindowVisible(child)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
 struct Process {
     PROCESS_INFORMATION Info{};
-    explicit Process(const std::string& exe, const std::string& dir = std::string()) {
-        STARTUPINFOA si{};
+    explicit Process(const std::wstring& exe, const std::wstring& dir = std::wstring()) {
+        STARTUPINFOW si{};
         si.cb = sizeof si;
-        std::string cmd = "\"" + exe + "\"";
-        ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.empty() ? nullptr : dir.c_str(),
+        std::wstring cmd = L"\"" + exe + L"\"";
+        ::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.empty() ? nullptr : dir.c_str(),
                          &si, &Info);
     }
     ~Process() {
@@ -185,15 +211,16 @@ std::string RunAndRead(const std::string& command) {
     return out;
 }
 
-std::string LinkTarget(const std::string& link) {
-    IShellLinkA* sl = nullptr;
+// Where a shortcut points, by the wide interface.
+std::wstring LinkTarget(const std::wstring& link) {
+    IShellLinkW* sl = nullptr;
     IPersistFile* pf = nullptr;
-    std::string target;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    std::wstring target;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                      reinterpret_cast<void**>(&sl))) &&
         SUCCEEDED(sl->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf))) &&
-        SUCCEEDED(pf->Load(W(link).c_str(), STGM_READ))) {
-        char path[MAX_PATH] = {};
+        SUCCEEDED(pf->Load(link.c_str(), STGM_READ))) {
+        wchar_t path[MAX_PATH] = {};
         if (SUCCEEDED(sl->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) target = path;
     }
     if (pf) pf->Release();
@@ -201,31 +228,45 @@ std::string LinkTarget(const std::string& link) {
     return target;
 }
 
-std::string ShellFolder(const char* name) {
-    classlib::TRegistry reg;
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    if (!reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", false)) return "";
-    return reg.ReadString(name);
+// A string value read back through the wide functions.
+std::wstring WideValue(HKEY root, const char* key, const wchar_t* name) {
+    HKEY k = nullptr;
+    if (::RegOpenKeyExW(root, W(key).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return L"(no key)";
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data - sizeof(wchar_t), type = 0;
+    const LONG rc = ::RegQueryValueExW(k, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    ::RegCloseKey(k);
+    return rc == ERROR_SUCCESS && type == REG_SZ ? std::wstring(data) : L"(no value)";
 }
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
-    return s;
+std::wstring ShellFolder(const wchar_t* name) {
+    return WideValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name);
 }
 
 }  // namespace
 
+// The destination is chosen in the Browse dialog as a folder the code page
+// cannot name ("\u03A9" is not in code page 1252), with its best-fit twin
+// beside it holding an installation of its own: every file, shortcut and
+// registry value goes to the real folder, by its real name, and the twin
+// stays as it was.
 TEST(EndToEnd, InstallThenUninstall) {
     ::CoInitialize(nullptr);
-    const std::string bin = BinDir(), payload = bin + "\\..\\payload";
-    const std::string dir = "C:\\Inst\\Zarvo\\Tessmorel";
-    const std::string programs = ShellFolder("Programs"), desktop = ShellFolder("Desktop");
-    ASSERT_FALSE(Exists("C:\\Inst")) << "left over from an earlier run";
+    const std::wstring bin = BinDir(), payload = bin + L"\\..\\payload";
+    const std::wstring top = L"C:\\\u03A9mega Apps", twin = L"C:\\Omega Apps";
+    const std::wstring dir = top + L"\\Zarvo\\Tessmorel", twinDir = twin + L"\\Zarvo\\Tessmorel";
+    const std::wstring programs = ShellFolder(L"Programs"), desktop = ShellFolder(L"Desktop");
+    ASSERT_FALSE(Exists(top)) << "left over from an earlier run";
+    ASSERT_FALSE(Exists(twin)) << "left over from an earlier run";
     classlib::DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Zarvo");
+    for (const std::wstring& level : {twin, twin + L"\\Zarvo", twinDir}) ::CreateDirectoryW(level.c_str(), nullptr);
+    for (const char* name : {"Tessmorel.exe", "UnInstall.exe", "Readme.txt"})
+        WriteAll(twinDir + L"\\" + W(name), "the twin's own");
     const Snapshot before = Take();
 
+    std::wstring notMade;
     {
-        Process setup(bin + "\\setup.exe");
+        Process setup(bin + L"\\setup.exe");
         ASSERT_TRUE(setup.Started());
         HWND page = WaitWindow("Welcome");
         ASSERT_TRUE(page);
@@ -233,13 +274,32 @@ TEST(EndToEnd, InstallThenUninstall) {
         ASSERT_TRUE(page = WaitWindow("Software License Agreement"));
         Click(page, IDC_NEXT);
         ASSERT_TRUE(page = WaitWindow("User Information"));
-        ::SendDlgItemMessageA(page, IDC_EDTNAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Ann User"));
-        ::SendDlgItemMessageA(page, IDC_EDTCOMPANY, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Firm"));
+        ::SendDlgItemMessageW(page, IDC_EDTNAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Ann \u03A9"));
+        ::SendDlgItemMessageW(page, IDC_EDTCOMPANY, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u4E2D Firm"));
         Click(page, IDC_NEXT);
         ASSERT_TRUE(page = WaitWindow("Choose Destination Location"));
-        ::SendDlgItemMessageA(page, IDC_EDTDIR, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\Inst\\"));
+        // Browse, type the new folder's full name, OK, and let it be made.
+        Click(page, IDC_SPEEDBUTTON1);
+        HWND browse = WaitWindow("Browse for Folder", "#32770");
+        ASSERT_TRUE(browse);
+        HWND edit = nullptr;
+        ASSERT_TRUE(
+            WaitFor([&] { return !::EnumChildWindows(browse, FindEdit, reinterpret_cast<LPARAM>(&edit)) && edit; }));
+        ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(top.c_str()));
+        Click(browse, IDOK);
+        EXPECT_EQ(Answer("System Query", IDYES), "Direcotry not exists,will you create it?");
+        EXPECT_TRUE(WaitFor([&] { return Exists(top); }));
         Click(page, IDC_NEXT);
         EXPECT_EQ(Answer("System Query", IDYES), "Direcotry not exists,will you create it?");
+        // Wine's shell stores a shortcut's target in the code page: every
+        // shortcut it would turn towards the twin is reported, not made.
+        const HWND box = WaitWindow("System Notify", "#32770");
+        if (box) {
+            wchar_t text[4096] = {};
+            ::GetDlgItemTextW(box, 0xFFFF, text, 4096);
+            notMade = text;
+            Click(box, IDOK);
+        }
         ASSERT_TRUE(page = WaitWindow("Setup Complete"));
         Click(page, IDC_NEXT);  // Finish, with "None"
         EXPECT_TRUE(setup.Ended());
@@ -247,45 +307,47 @@ TEST(EndToEnd, InstallThenUninstall) {
 
     // Every file is its input; the temporary file is the setup's tail.
     for (const char* name : kPayloadNames)
-        EXPECT_TRUE(ReadAll(dir + "\\" + name) == ReadAll(payload + "\\" + name)) << name;
-    char windows[MAX_PATH] = {};
-    ::GetWindowsDirectoryA(windows, MAX_PATH);
-    const std::string temp = std::string(windows) + "\\TEMP\\ZARVOTS_TMP~";
-    const std::string setupBytes = ReadAll(bin + "\\setup.exe"), tempBytes = ReadAll(temp);
+        EXPECT_TRUE(ReadAll(dir + L"\\" + W(name)) == ReadAll(payload + L"\\" + W(name))) << name;
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring temp = std::wstring(windows) + L"\\TEMP\\ZARVOTS_TMP~";
+    const std::string setupBytes = ReadAll(bin + L"\\setup.exe"), tempBytes = ReadAll(temp);
     ASSERT_LT(tempBytes.size(), setupBytes.size());
     EXPECT_TRUE(setupBytes.compare(setupBytes.size() - tempBytes.size(), tempBytes.size(), tempBytes) == 0);
 
-    const std::string group = programs + "\\Tessmorel\\";
-    EXPECT_EQ(Lower(LinkTarget(group + "Tessmorel.lnk")), Lower(dir + "\\Tessmorel.exe"));
-    EXPECT_EQ(Lower(LinkTarget(group + "Readme.lnk")), Lower(dir + "\\Readme.txt"));
-    EXPECT_EQ(Lower(LinkTarget(group + "License.lnk")), Lower(dir + "\\License.txt"));
-    EXPECT_EQ(Lower(LinkTarget(group + "Help.lnk")), Lower(dir + "\\Tessmorel.hlp"));
-    EXPECT_EQ(Lower(LinkTarget(group + "UnInstall.lnk")), Lower(dir + "\\UnInstall.exe"));
-    EXPECT_EQ(Lower(LinkTarget(desktop + "\\Tessmorel.lnk")), Lower(dir + "\\Tessmorel.exe"));
+    // Each shortcut opens the real file, or was not made and is named in the
+    // setup's report.
+    const std::wstring group = programs + L"\\Tessmorel\\";
+    const std::pair<std::wstring, const wchar_t*> links[] = {
+        {group + L"Tessmorel.lnk", L"Tessmorel.exe"}, {group + L"Readme.lnk", L"Readme.txt"},
+        {group + L"License.lnk", L"License.txt"},     {group + L"Help.lnk", L"Tessmorel.hlp"},
+        {group + L"UnInstall.lnk", L"UnInstall.exe"}, {desktop + L"\\Tessmorel.lnk", L"Tessmorel.exe"}};
+    for (const auto& link : links) {
+        if (Exists(link.first))
+            EXPECT_EQ(Lower(LinkTarget(link.first)), Lower(dir + L"\\" + link.second));
+        else
+            EXPECT_NE(notMade.find(L"\"" + link.first + L"\""), std::wstring::npos) << notMade;
+    }
 
-    classlib::TRegistry reg;
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(reg.OpenKey("Software\\Zarvo\\Tessmorel", false));
-    EXPECT_EQ(reg.ReadString("PATH"), dir);
-    EXPECT_EQ(reg.ReadString("UserName"), "Ann User");
-    EXPECT_EQ(reg.ReadString("Company"), "Firm");
-    ASSERT_TRUE(reg.OpenKey("SOFTWARE\\Microsoft\\Windows\\Help", false));
-    EXPECT_EQ(reg.ReadString("Tessmorel.hlp"), dir);
-    ASSERT_TRUE(reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel", false));
-    EXPECT_EQ(reg.ReadString("DisplayName"), "Zarvo Tessmorel");
-    EXPECT_EQ(reg.ReadString("UninstallString"), "\"" + dir + "\\UnInstall.exe\"");
-    reg.CloseKey();
+    const char kProduct[] = "Software\\Zarvo\\Tessmorel";
+    const char kEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel";
+    EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kProduct, L"PATH"), dir);
+    EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kProduct, L"UserName"), L"Ann \u03A9");
+    EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kProduct, L"Company"), L"\u4E2D Firm");
+    EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\Help", L"Tessmorel.hlp"), dir);
+    EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kEntry, L"DisplayName"), L"Zarvo Tessmorel");
+    EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kEntry, L"UninstallString"), L"\"" + dir + L"\\UnInstall.exe\"");
     EXPECT_NE(RunAndRead("uninstaller.exe --list").find("Tessmorel|||Zarvo Tessmorel"), std::string::npos);
     // A note of the user's own in the Start-menu group.
-    std::ofstream(group + "note.txt") << "the user's own";
+    WriteAll(group + L"note.txt", "the user's own");
 
     {
         // While the installed editor runs, UnInstall fails and changes nothing.
-        Process editor(dir + "\\Tessmorel.exe", dir);
+        Process editor(dir + L"\\Tessmorel.exe", dir);
         HWND main = WaitWindow("Zarvo Tessmorel");
         ASSERT_TRUE(main);
         const Snapshot installed = Take();
-        Process uninstall(dir + "\\UnInstall.exe", dir);
+        Process uninstall(dir + L"\\UnInstall.exe", dir);
         HWND window = WaitWindow("UnInstall");
         ASSERT_TRUE(window);
         Click(window, IDC_BUTTON1);
@@ -304,8 +366,8 @@ TEST(EndToEnd, InstallThenUninstall) {
     }
 
     {
-        std::ofstream(dir + "\\mine.txt") << "the user's own";
-        Process uninstall(dir + "\\UnInstall.exe", dir);
+        WriteAll(dir + L"\\mine.txt", "the user's own");
+        Process uninstall(dir + L"\\UnInstall.exe", dir);
         HWND window = WaitWindow("UnInstall");
         ASSERT_TRUE(window);
         Click(window, IDC_BUTTON1);
@@ -313,22 +375,22 @@ TEST(EndToEnd, InstallThenUninstall) {
         ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(window, IDC_BTNOK)) != FALSE; }));
         Click(window, IDC_BTNOK);
         EXPECT_TRUE(uninstall.Ended());
-        EXPECT_TRUE(WaitFor([&] { return !Exists(dir + "\\ZARVO_TESSMOREL~.BAT"); }, 60000));
+        EXPECT_TRUE(WaitFor([&] { return !Exists(dir + L"\\ZARVO_TESSMOREL~.BAT"); }, 60000));
     }
-    EXPECT_EQ(ReadAll(dir + "\\mine.txt"), "the user's own");
-    EXPECT_FALSE(Exists(dir + "\\UnInstall.exe"));
+    EXPECT_EQ(ReadAll(dir + L"\\mine.txt"), "the user's own");
+    EXPECT_FALSE(Exists(dir + L"\\UnInstall.exe"));
     // The group keeps the user's note, and so stays; the shortcuts are gone.
-    EXPECT_EQ(ReadAll(group + "note.txt"), "the user's own");
-    for (const char* name : {"Tessmorel", "Readme", "License", "Help", "UnInstall"})
-        EXPECT_FALSE(Exists(group + name + ".lnk")) << name;
-    EXPECT_FALSE(Exists(desktop + "\\Tessmorel.lnk"));
+    EXPECT_EQ(ReadAll(group + L"note.txt"), "the user's own");
+    for (const wchar_t* name : {L"Tessmorel", L"Readme", L"License", L"Help", L"UnInstall"})
+        EXPECT_FALSE(Exists(group + name + L".lnk")) << name;
+    EXPECT_FALSE(Exists(desktop + L"\\Tessmorel.lnk"));
 
-    ::DeleteFileA((group + "note.txt").c_str());
-    ::RemoveDirectoryA((programs + "\\Tessmorel").c_str());
-    ::DeleteFileA((dir + "\\mine.txt").c_str());
-    ::RemoveDirectoryA(dir.c_str());
-    ::RemoveDirectoryA("C:\\Inst\\Zarvo");
-    ::RemoveDirectoryA("C:\\Inst");
+    ::DeleteFileW((group + L"note.txt").c_str());
+    ::RemoveDirectoryW((programs + L"\\Tessmorel").c_str());
+    ::DeleteFileW((dir + L"\\mine.txt").c_str());
+    for (const std::wstring& level : {dir, top + L"\\Zarvo", top}) ::RemoveDirectoryW(level.c_str());
+    // Only now is the twin taken away: till here it is part of every
+    // snapshot, and so untouched.
     const Snapshot end = Take();
     EXPECT_EQ(Diff(before.Disk, end.Disk), std::vector<std::string>{});
     EXPECT_EQ(Diff(before.Home, end.Home), std::vector<std::string>{});
@@ -336,6 +398,9 @@ TEST(EndToEnd, InstallThenUninstall) {
     EXPECT_EQ(Diff(before.Machine.Keys, end.Machine.Keys), std::vector<std::string>{});
     EXPECT_EQ(Diff(before.Machine.Values, end.Machine.Values), std::vector<std::string>{});
     EXPECT_EQ(Diff(before.User.Values, end.User.Values), std::vector<std::string>{});
+    for (const char* name : {"Tessmorel.exe", "UnInstall.exe", "Readme.txt"})
+        ::DeleteFileW((twinDir + L"\\" + W(name)).c_str());
+    for (const std::wstring& level : {twinDir, twin + L"\\Zarvo", twin}) ::RemoveDirectoryW(level.c_str());
     classlib::DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Zarvo");
     ::CoUninitialize();
 }

@@ -2,20 +2,27 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "../TestSupport.h"
 #include "SetupRoutines.h"
 
-inline std::string ReadFileBytes(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// Files by their real (wide) names.
+inline std::string ReadFileBytes(const std::wstring& name) {
+    std::string bytes;
+    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
+    ::CloseHandle(h);
+    return bytes;
 }
 
-inline void WriteFileBytes(const std::string& name, const std::string& bytes) {
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    out << bytes;
+inline void WriteFileBytes(const std::wstring& name, const std::string& bytes) {
+    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD put = 0;
+    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    ::CloseHandle(h);
 }
 
 // A fresh folder under the system's temporary folder, removed with its
@@ -24,11 +31,12 @@ class SetupTestBase : public ::testing::Test {
 protected:
     void SetUp() override {
         ::CoInitialize(nullptr);
-        char tmp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, tmp);
+        wchar_t tmp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, tmp);
         static int counter = 0;
-        Dir = std::string(tmp) + "zrvsetup_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
-        ::CreateDirectoryA(Dir.c_str(), nullptr);
+        Dir = std::wstring(tmp) + L"zrvsetup_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+              std::to_wstring(++counter);
+        ::CreateDirectoryW(Dir.c_str(), nullptr);
         classlib::Seams().ExitProcess = [this](UINT code) { ExitCodes.push_back(static_cast<int>(code)); };
     }
     void TearDown() override {
@@ -36,22 +44,22 @@ protected:
         classlib::ResetSeams();
         ::CoUninitialize();
     }
-    static void RemoveTree(const std::string& dir) {
-        WIN32_FIND_DATAA data;
-        HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &data);
+    static void RemoveTree(const std::wstring& dir) {
+        WIN32_FIND_DATAW data;
+        HANDLE h = ::FindFirstFileW((dir + L"\\*").c_str(), &data);
         if (h != INVALID_HANDLE_VALUE) {
             do {
-                const std::string name = data.cFileName;
-                if (name == "." || name == "..") continue;
-                const std::string path = dir + "\\" + name;
+                const std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..") continue;
+                const std::wstring path = dir + L"\\" + name;
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                     RemoveTree(path);
                 else
-                    ::DeleteFileA(path.c_str());
-            } while (::FindNextFileA(h, &data));
+                    ::DeleteFileW(path.c_str());
+            } while (::FindNextFileW(h, &data));
             ::FindClose(h);
         }
-        ::RemoveDirectoryA(dir.c_str());
+        ::RemoveDirectoryW(dir.c_str());
     }
     static std::string Pattern(size_t size, unsigned seed) {
         std::string s(size, '\0');
@@ -59,7 +67,7 @@ protected:
         return s;
     }
 
-    std::string Dir;
+    std::wstring Dir;
     std::vector<int> ExitCodes;
     MessageBoxRecorder Boxes;
 };

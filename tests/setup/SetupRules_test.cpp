@@ -4,16 +4,16 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
+std::vector<std::wstring> Lines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
     size_t start = 0;
-    for (size_t pos; (pos = text.find("\r\n", start)) != std::string::npos; start = pos + 2)
+    for (size_t pos; (pos = text.find(L"\r\n", start)) != std::wstring::npos; start = pos + 2)
         lines.push_back(text.substr(start, pos - start));
     EXPECT_EQ(start, text.size()) << "the text ends without CR LF";
     return lines;
 }
 
-bool HasLine(const std::string& text, const std::string& line) {
+bool HasLine(const std::wstring& text, const std::wstring& line) {
     for (const auto& l : Lines(text))
         if (l == line) return true;
     return false;
@@ -24,46 +24,47 @@ bool HasLine(const std::string& text, const std::string& line) {
 // Only full paths name one place; only the product's own folder is one the
 // uninstaller deletes files in.
 TEST(SetupRules, FoldersThatMayBeTouched) {
-    for (const char* bad : {"", "foo", "C:foo", "\\foo", "\\\\server", "C:\\a*", "C:\\a:b", "C:/a"})
+    for (const wchar_t* bad : {L"", L"foo", L"C:foo", L"\\foo", L"\\\\server", L"C:\\a*", L"C:\\a:b", L"C:/a"})
         EXPECT_FALSE(IsAbsolutePath(bad)) << bad;
-    EXPECT_TRUE(IsAbsolutePath("C:\\"));
-    EXPECT_TRUE(IsAbsolutePath("\\\\server\\share\\dir"));
+    EXPECT_TRUE(IsAbsolutePath(L"C:\\"));
+    EXPECT_TRUE(IsAbsolutePath(L"\\\\server\\share\\dir"));
 
-    for (const char* root : {"C:\\", "\\\\server\\share\\", "C:\\a\\..", "C:\\ . "})
+    for (const wchar_t* root : {L"C:\\", L"\\\\server\\share\\", L"C:\\a\\..", L"C:\\ . "})
         EXPECT_FALSE(IsRemovableFolder(root)) << root;
-    EXPECT_TRUE(IsRemovableFolder("C:\\Documents and Settings\\me\\Desktop"));
+    EXPECT_TRUE(IsRemovableFolder(L"C:\\Documents and Settings\\me\\Desktop"));
 
-    EXPECT_TRUE(IsProductFolder("C:\\Program Files\\Zarvo\\Tessmorel"));
-    EXPECT_TRUE(IsProductFolder("c:\\zarvo\\TESSMOREL"));
-    for (const char* bad : {"C:\\Windows", "\\Zarvo\\Tessmorel", "C:\\Zarvo\\Tessmorel\\", "C:\\MyZarvo\\Tessmorel",
-                            "C:\\Zarvo\\Tessmorel\\.."})
+    EXPECT_TRUE(IsProductFolder(L"C:\\Program Files\\Zarvo\\Tessmorel"));
+    EXPECT_TRUE(IsProductFolder(L"c:\\zarvo\\TESSMOREL"));
+    for (const wchar_t* bad : {L"C:\\Windows", L"\\Zarvo\\Tessmorel", L"C:\\Zarvo\\Tessmorel\\",
+                               L"C:\\MyZarvo\\Tessmorel", L"C:\\Zarvo\\Tessmorel\\.."})
         EXPECT_FALSE(IsProductFolder(bad)) << bad;
 }
 
 TEST(SetupRules, BatchNamesOnlyFullFoldersAndEndsItsLoop) {
-    const std::string full = BuildUninstallBatch(
-        {"C:\\Program Files\\100% Zarvo\\Tessmorel", "C:\\Users\\me\\Desktop\\", "C:\\Users\\me\\Start Menu\\Programs"});
-    EXPECT_TRUE(HasLine(full, "del \"C:\\Program Files\\100%% Zarvo\\Tessmorel\\UnInstall.exe\""));
-    EXPECT_TRUE(HasLine(full, "del \"C:\\Users\\me\\Desktop\\Tessmorel.lnk\""));
+    const std::wstring full = BuildUninstallBatch({L"C:\\Program Files\\100% Zarvo\\Tessmorel",
+                                                   L"C:\\Users\\me\\Desktop\\",
+                                                   L"C:\\Users\\me\\Start Menu\\Programs"});
+    EXPECT_TRUE(HasLine(full, L"del \"C:\\Program Files\\100%% Zarvo\\Tessmorel\\UnInstall.exe\""));
+    EXPECT_TRUE(HasLine(full, L"del \"C:\\Users\\me\\Desktop\\Tessmorel.lnk\""));
     // The group loses the installer's five shortcuts by name, never a file
     // of the user's, and goes only when that leaves it empty.
-    for (const char* name : {"Tessmorel", "Readme", "License", "Help", "UnInstall"})
-        EXPECT_TRUE(HasLine(full, std::string("del \"C:\\Users\\me\\Start Menu\\Programs\\Tessmorel\\") + name +
-                                      ".lnk\"")) << name;
-    EXPECT_EQ(full.find('*'), std::string::npos);
-    EXPECT_TRUE(HasLine(full, "rd \"C:\\Users\\me\\Start Menu\\Programs\\Tessmorel\""));
-    EXPECT_TRUE(HasLine(full, "if %ZARVO_TRIES% GEQ 30 goto :delled"));
+    for (const wchar_t* name : {L"Tessmorel", L"Readme", L"License", L"Help", L"UnInstall"})
+        EXPECT_TRUE(HasLine(full, std::wstring(L"del \"C:\\Users\\me\\Start Menu\\Programs\\Tessmorel\\") + name +
+                                      L".lnk\"")) << name;
+    EXPECT_EQ(full.find(L'*'), std::wstring::npos);
+    EXPECT_TRUE(HasLine(full, L"rd \"C:\\Users\\me\\Start Menu\\Programs\\Tessmorel\""));
+    EXPECT_TRUE(HasLine(full, L"if %ZARVO_TRIES% GEQ 30 goto :delled"));
     EXPECT_EQ(Lines(full).back(),
-              "del \"C:\\Program Files\\100%% Zarvo\\Tessmorel\\ZARVO_TESSMOREL~.BAT\"");
+              L"del \"C:\\Program Files\\100%% Zarvo\\Tessmorel\\ZARVO_TESSMOREL~.BAT\"");
 
     // An empty, relative or root folder gets no line at all.
-    for (const char* bad : {"", "Desktop", "C:\\"}) {
-        const std::string text = BuildUninstallBatch({"C:\\P\\Zarvo\\Tessmorel", bad, bad});
-        EXPECT_EQ(text.find("Tessmorel.lnk"), std::string::npos) << bad;
-        EXPECT_EQ(text.find("Readme.lnk"), std::string::npos) << bad;
+    for (const wchar_t* bad : {L"", L"Desktop", L"C:\\"}) {
+        const std::wstring text = BuildUninstallBatch({L"C:\\P\\Zarvo\\Tessmorel", bad, bad});
+        EXPECT_EQ(text.find(L"Tessmorel.lnk"), std::wstring::npos) << bad;
+        EXPECT_EQ(text.find(L"Readme.lnk"), std::wstring::npos) << bad;
     }
-    EXPECT_EQ(BuildUninstallBatch({"", "C:\\D", "C:\\P"}), "");
-    EXPECT_EQ(BuildUninstallBatch({"relative", "C:\\D", "C:\\P"}), "");
+    EXPECT_EQ(BuildUninstallBatch({L"", L"C:\\D", L"C:\\P"}), L"");
+    EXPECT_EQ(BuildUninstallBatch({L"relative", L"C:\\D", L"C:\\P"}), L"");
 }
 
 // The record of keys the installer made names only the two shared keys: a

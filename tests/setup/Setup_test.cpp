@@ -1,6 +1,9 @@
+#include <algorithm>
+
 #include "SetupFixture.h"
 #include "SetupRules.h"
 #include "UnitSetup.h"
+#include "UnitUnInstall.h"
 
 using namespace classlib;
 
@@ -25,7 +28,7 @@ protected:
         SetupTestBase::TearDown();
     }
     // An installer file: image bytes, then six files end to end.
-    TPayloadTable MakeSetupFile(const std::string& name) {
+    TPayloadTable MakeSetupFile(const std::wstring& name) {
         TPayloadTable t{};
         std::string all = Pattern(70000, 1);
         t.ImageSize = static_cast<std::uint32_t>(all.size());
@@ -50,8 +53,8 @@ TEST_F(SetupTest, PagesMoveAndAskAboveThemselvesBeforeExit) {
         button.HandleCommand(BN_CLICKED);
         for (TForm* p : pages()) EXPECT_EQ(p->Visible(), p == to) << p->Caption();
     };
-    frmSetup->FUserName = "Ann";
-    frmSetup->FCompany = "Firm";
+    frmSetup->FUserName = L"Ann";
+    frmSetup->FCompany = L"Firm";
     frmWelcome->Show();
     go(frmWelcome->BitBtn2, frmLicense);
     go(frmLicense->BitBtn2, frmUser);
@@ -99,17 +102,17 @@ TEST_F(SetupTest, PagesMoveAndAskAboveThemselvesBeforeExit) {
 // The last page has no Cancel: Escape ends it as Finish does, and the
 // backdrop closes without asking once everything is installed.
 TEST_F(SetupTest, TheLastPageNeverLeavesTheSetupBehind) {
-    const std::string setup = Dir + "\\setup.exe";
+    const std::wstring setup = Dir + L"\\setup.exe";
     SetPayloadTable(MakeSetupFile(setup));
     frmSetup->FSourceFile = setup;
     frmSetup->FormShow(nullptr);
     frmSetup->tmrSetup.SetEnabled(false);
-    frmSetup->FInstallDir = Dir + "\\Zarvo\\Tessmorel";
+    frmSetup->FInstallDir = Dir + L"\\Zarvo\\Tessmorel";
     ASSERT_TRUE(MakeDirLevels(frmSetup->FInstallDir));
     frmSetup->FProgramsDir = Dir;
     frmSetup->FDesktopDir = Dir;
     int asked = 0, opened = 0;
-    Seams().ShellExecute = [&opened](HWND, const std::string&, const std::string&, int) {
+    Seams().WideShellExecute = [&opened](HWND, const std::wstring&, const std::wstring&, int) {
         ++opened;
         return reinterpret_cast<HINSTANCE>(42);
     };
@@ -118,7 +121,7 @@ TEST_F(SetupTest, TheLastPageNeverLeavesTheSetupBehind) {
         return static_cast<int>(mrCancel);  // what Escape gives
     };
     frmProcess->Timer1Timer(nullptr);
-    EXPECT_TRUE(FileExists(frmSetup->FInstallDir + "\\LANGUAGE.INI"));
+    EXPECT_TRUE(FileExists(frmSetup->FInstallDir + L"\\LANGUAGE.INI"));
     EXPECT_EQ(frmSetup->FRegistry, nullptr) << "Escape on the last page leaves the setup running";
     EXPECT_EQ(opened, 0);  // "None" is chosen
 
@@ -139,8 +142,8 @@ TEST_F(SetupTest, TheLastPageNeverLeavesTheSetupBehind) {
 // Browse accepts a folder that does not exist yet and makes it, after
 // asking; No leaves the destination as it was.
 TEST_F(SetupTest, BrowseMakesANewFolderAfterAsking) {
-    const std::string chosen = Dir + "\\New Apps\\Sub";
-    Seams().BrowseFolder = [&chosen](HWND, std::string& folder) {
+    const std::wstring chosen = Dir + L"\\New Apps\\Sub";
+    Seams().BrowseFolder = [&chosen](HWND, std::wstring& folder) {
         folder = chosen;
         return true;
     };
@@ -151,18 +154,18 @@ TEST_F(SetupTest, BrowseMakesANewFolderAfterAsking) {
     EXPECT_FALSE(DirectoryExists(chosen));
     Boxes.Answers = {IDYES};
     frmLocation->SpeedButton1.HandleCommand(BN_CLICKED);
-    EXPECT_EQ(frmLocation->edtDir.Text(), chosen);
+    EXPECT_EQ(frmLocation->edtDir.WideText(), chosen);
     EXPECT_TRUE(DirectoryExists(chosen));
 }
 
 TEST_F(SetupTest, CopyFilePartCopiesExactlyOrFails) {
-    const std::string src = Dir + "\\src", dst = Dir + "\\dst";
+    const std::wstring src = Dir + L"\\src", dst = Dir + L"\\dst";
     const std::string data = Pattern(3 * 65535 + 17, 3);
     WriteFileBytes(src, data);
     EXPECT_TRUE(frmSetup->CopyFilePart(src, dst, 5, 65535, &frmSetup->prgrsbrSetup));
     EXPECT_EQ(ReadFileBytes(dst), data.substr(5, 65535));
     // A source that ends early or is missing is a failure, and leaves no partial file.
-    for (const std::string& from : {src, Dir + "\\missing"}) {
+    for (const std::wstring& from : {src, Dir + L"\\missing"}) {
         EXPECT_FALSE(frmSetup->CopyFilePart(from, dst, 100, data.size() - 99, nullptr)) << from;
         EXPECT_FALSE(FileExists(dst)) << from;
     }
@@ -171,11 +174,11 @@ TEST_F(SetupTest, CopyFilePartCopiesExactlyOrFails) {
 // The payload goes into the temporary file only when the installer's size
 // is exactly its image plus its payload.
 TEST_F(SetupTest, ExtractionRefusesACutOrPaddedSetup) {
-    const std::string setup = Dir + "\\setup.exe";
+    const std::wstring setup = Dir + L"\\setup.exe";
     const TPayloadTable table = MakeSetupFile(setup);
     SetPayloadTable(table);
     frmSetup->FSourceFile = setup;
-    ::DeleteFileA(frmSetup->TempFile().c_str());
+    ::DeleteFileW(frmSetup->TempFile().c_str());
     frmSetup->FormShow(nullptr);
     frmSetup->tmrSetup.SetEnabled(false);
     const std::string whole = ReadFileBytes(setup);
@@ -183,7 +186,7 @@ TEST_F(SetupTest, ExtractionRefusesACutOrPaddedSetup) {
 
     for (const std::string& changed : {whole.substr(0, whole.size() - 1), whole + std::string(1, '\0')}) {
         WriteFileBytes(setup, changed);
-        ::DeleteFileA(frmSetup->TempFile().c_str());
+        ::DeleteFileW(frmSetup->TempFile().c_str());
         ExitCodes.clear();
         frmSetup->FormShow(nullptr);
         EXPECT_EQ(ExitCodes, std::vector<int>{0});
@@ -195,20 +198,20 @@ TEST_F(SetupTest, LocationAcceptsOnlyAFullFolder) {
     frmLocation->Show();
     // A relative folder, one too long for the files' names, and a level that
     // is a file (which cannot be made) all keep the page.
-    WriteFileBytes(Dir + "\\file", "x");
-    auto choose = [this](const std::string& dir) {
+    WriteFileBytes(Dir + L"\\file", "x");
+    auto choose = [this](const std::wstring& dir) {
         Boxes.Answers = {IDYES};
-        frmLocation->edtDir.SetText(dir);
+        frmLocation->edtDir.SetWideText(dir);
         frmLocation->BitBtn2.HandleCommand(BN_CLICKED);
     };
-    for (const std::string& bad : {std::string("C:foo"), "C:\\" + std::string(240, 'a'), Dir + "\\file"}) {
+    for (const std::wstring& bad : {std::wstring(L"C:foo"), L"C:\\" + std::wstring(240, L'a'), Dir + L"\\file"}) {
         choose(bad);
         EXPECT_TRUE(frmLocation->Visible()) << bad;
     }
 
     // A folder with blanks, "%" and dots is made level by level, canonical.
-    choose(Dir + "\\a b\\.\\100%\\");
-    EXPECT_EQ(frmSetup->FInstallDir, Dir + "\\a b\\100%\\Zarvo\\Tessmorel");
+    choose(Dir + L"\\a b\\.\\100%\\");
+    EXPECT_EQ(frmSetup->FInstallDir, Dir + L"\\a b\\100%\\Zarvo\\Tessmorel");
     EXPECT_TRUE(DirectoryExists(frmSetup->FInstallDir));
     frmProcess->Timer1.SetEnabled(false);
     frmProcess->Hide();
@@ -217,18 +220,18 @@ TEST_F(SetupTest, LocationAcceptsOnlyAFullFolder) {
 // Every shortcut is tried and what cannot be made is reported; the registry
 // entries are all written (their values are checked end to end).
 TEST_F(SetupTest, ShortcutsAndRegistryReportWhatFailed) {
-    frmSetup->FInstallDir = Dir + "\\Program Files\\Zarvo\\Tessmorel";
-    frmSetup->FProgramsDir = Dir + "\\Programs\\";
-    frmSetup->FDesktopDir = Dir + "\\NoDesktop";  // missing: its shortcut fails
-    std::vector<std::string> failures;
+    frmSetup->FInstallDir = Dir + L"\\Program Files\\Zarvo\\Tessmorel";
+    frmSetup->FProgramsDir = Dir + L"\\Programs\\";
+    frmSetup->FDesktopDir = Dir + L"\\NoDesktop";  // missing: its shortcut fails
+    std::vector<std::wstring> failures;
     frmSetup->CreateShortcuts(failures);
     EXPECT_EQ(failures.size(), 1u);
-    for (const char* name : {"Tessmorel", "Readme", "License", "Help", "UnInstall"})
-        EXPECT_TRUE(FileExists(Dir + "\\Programs\\Tessmorel\\" + name + ".lnk")) << name;
+    for (const wchar_t* name : {L"Tessmorel", L"Readme", L"License", L"Help", L"UnInstall"})
+        EXPECT_TRUE(FileExists(Dir + L"\\Programs\\Tessmorel\\" + name + L".lnk")) << name;
 
     failures.clear();
-    frmSetup->FProgramsDir = "Programs";
-    frmSetup->FDesktopDir = "";
+    frmSetup->FProgramsDir = L"Programs";
+    frmSetup->FDesktopDir = L"";
     frmSetup->CreateShortcuts(failures);
     EXPECT_EQ(failures.size(), 1u);
 
@@ -240,6 +243,91 @@ TEST_F(SetupTest, ShortcutsAndRegistryReportWhatFailed) {
     reg.DeleteKey("Software\\Zarvo");
     reg.DeleteKey("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel");
     if (reg.OpenKey("SOFTWARE\\Microsoft\\Windows\\Help", false)) reg.DeleteValue("Tessmorel.hlp");
+}
+
+// What is typed is what is stored: the user's name and company and a
+// folder that the code page cannot hold ("\u03A9" is not in it, nor is
+// "\u4E2D") reach the folder and the registry whole; the folder's best-fit
+// twin is never made.
+TEST_F(SetupTest, NamesOutsideTheCodePageAreStoredWhole) {
+    const std::wstring name = L"Ann \u03A9", company = L"\u4E2D Firm", top = Dir + L"\\\u03A9mega Apps";
+    frmUser->Show();
+    frmUser->edtName.SetWideText(name);
+    frmUser->edtCompany.SetWideText(company);
+    frmUser->btnNext.HandleCommand(BN_CLICKED);
+    frmLocation->edtDir.SetWideText(top);
+    Boxes.Answers = {IDYES};
+    frmLocation->BitBtn2.HandleCommand(BN_CLICKED);
+    frmProcess->Timer1.SetEnabled(false);
+    frmProcess->Hide();
+    EXPECT_TRUE(DirectoryExists(top + L"\\Zarvo\\Tessmorel"));
+    EXPECT_FALSE(DirectoryExists(Dir + L"\\Omega Apps"));
+
+    std::vector<std::wstring> failures;
+    frmSetup->WriteRegistry(failures);
+    EXPECT_TRUE(failures.empty());
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reg.OpenKey("Software\\Zarvo\\Tessmorel", false));
+    EXPECT_EQ(reg.ReadWideString(L"PATH"), top + L"\\Zarvo\\Tessmorel");
+    EXPECT_EQ(reg.ReadWideString(L"UserName"), name);
+    EXPECT_EQ(reg.ReadWideString(L"Company"), company);
+    reg.CloseKey();
+    reg.DeleteKey("Software\\Zarvo");
+    reg.DeleteKey("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessmorel");
+    if (reg.OpenKey("SOFTWARE\\Microsoft\\Windows\\Help", false)) reg.DeleteValue("Tessmorel.hlp");
+
+    // Wine's shell keeps a shortcut's target only in the code page, as the
+    // twin's name: no shortcut is left to open the twin, and each is named.
+    frmSetup->FProgramsDir = Dir + L"\\Programs";
+    frmSetup->FDesktopDir = L"";
+    frmSetup->CreateShortcuts(failures);
+    ASSERT_EQ(failures.size(), 5u);
+    for (const wchar_t* link : {L"Tessmorel", L"Readme", L"License", L"Help", L"UnInstall"}) {
+        const std::wstring file = Dir + L"\\Programs\\Tessmorel\\" + link + L".lnk";
+        EXPECT_FALSE(FileExists(file)) << link;
+        EXPECT_TRUE(std::any_of(failures.begin(), failures.end(),
+                                [&](const std::wstring& f) { return f.find(file) != std::wstring::npos; }))
+            << link;
+    }
+}
+
+// The setup records only the shared keys it made: a "Software\Zarvo" that
+// was there before stays after the uninstall, empty or with its values;
+// one that the setup made goes again.
+TEST_F(SetupTest, SharedKeysThatWereThereStayAfterTheUninstall) {
+    const std::wstring dir = Dir + L"\\Zarvo\\Tessmorel";
+    ASSERT_TRUE(MakeDirLevels(dir));
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    enum { kAbsent, kEmpty, kWithValue };
+    for (int before : {kAbsent, kEmpty, kWithValue}) {
+        reg.DeleteKey("Software\\Zarvo");
+        if (before != kAbsent) {
+            ASSERT_TRUE(reg.OpenKey("Software\\Zarvo", true));
+        }
+        if (before == kWithValue) reg.WriteString("Other", "kept");
+        reg.CloseKey();
+        Application().DestroyForms();
+        CreateSetupForms(::GetModuleHandleA(nullptr));
+        frmSetup->FInstallDir = dir;
+        std::vector<std::wstring> failures;
+        frmSetup->WriteRegistry(failures);
+        EXPECT_EQ(failures.size(), 0u) << before;
+
+        Application().DestroyForms();
+        CreateUnInstallForms(::GetModuleHandleA(nullptr));
+        Boxes.Answers = {IDYES};
+        frmMain->Button1.HandleCommand(BN_CLICKED);
+        EXPECT_FALSE(reg.KeyExists("Software\\Zarvo\\Tessmorel")) << before;
+        EXPECT_EQ(reg.KeyExists("Software\\Zarvo"), before != kAbsent) << before;
+        if (before == kWithValue && reg.OpenKey("Software\\Zarvo", false)) {
+            EXPECT_EQ(reg.ReadString("Other"), "kept");
+            reg.CloseKey();
+        }
+    }
+    frmMain = nullptr;
+    reg.DeleteKey("Software\\Zarvo");
 }
 
 }  // namespace
