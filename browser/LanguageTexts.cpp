@@ -75,6 +75,7 @@ const TLanguageText kTexts[] = {
     {"msgKeyAccessDenied", "Access denied: this key can not be read.", "拒绝访问: 无法读取此键。", M},
     {"msgFavoriteNameNotKept", "The favorites file can not hold the name of this key, so it was not added:", "收藏夹文件无法保存此键的名称，因此未添加:", M},
     {"msgValuesNotCopied", "These values could not be copied:", "无法复制以下值:", M},
+    {"msgFavoritesMenuFull", "The Favorites menu is full. Favorites kept but not shown in it:", "收藏夹菜单已满。已保留但未在菜单中显示的收藏:", M},
 
     // Message and caption fields of the other windows.
     {"frmBin.smsgUnknownImageFormat", "Unknow Image format!", "未知的图像格式！", F},

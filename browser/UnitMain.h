@@ -211,7 +211,7 @@ public:
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
         msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved,
         msgKeyNotWritable, msgReplacedCount, msgNotReplacedCount, msgKeyAccessDenied, msgFavoriteNameNotKept,
-        msgValuesNotCopied;
+        msgValuesNotCopied, msgFavoritesMenuFull;
 
     // ---- Key tree ----
     void ClearKeyTree();
@@ -362,8 +362,10 @@ public:
 
     // ---- Favourites ----
     // One menu item per line that has a name ("name=ROOT:path").
+    // The lines the menu has no room for are counted in one message.
     void LoadFavoritesMenu(const classlib::TStringList& favorites);
-    void AddFavoriteMenuItem(const std::string& name);
+    // False when the menu has no room (no command number is free).
+    bool AddFavoriteMenuItem(const std::string& name);
     // Removes every favourite item made with exactly this name.
     void RemoveFavoriteMenuItem(const std::string& name);
     // The same for several names in one walk over the items.

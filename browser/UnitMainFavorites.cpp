@@ -20,16 +20,27 @@ void TfrmMain::LoadFavoritesMenu(const TStringList& favorites) {
     mnitmFavorites->DeleteFrom(3);
     FFavoriteItems.clear();
     FFavoriteItems.reserve(static_cast<size_t>(favorites.Count()));
+    // The menu holds as many as it has command numbers for; the others stay
+    // favourites (in the file and in Manage), and the user is told.
+    size_t left = 0;
     for (const std::string& line : favorites) {
         const size_t eq = line.find('=');
-        if (eq != std::string::npos) AddFavoriteMenuItem(line.substr(0, eq));
+        if (eq == std::string::npos) continue;
+        if (left == 0 && AddFavoriteMenuItem(line.substr(0, eq))) continue;
+        ++left;
     }
+    if (left) NotifyError(msgFavoritesMenuFull + " " + std::to_string(left));
 }
 
-void TfrmMain::AddFavoriteMenuItem(const std::string& name) {
-    TMenuItem* item =
-        mnitmFavorites->AddNamed(name, mtFavorite, [this](TObject* sender) { FavoritesGoTo(sender); });
+bool TfrmMain::AddFavoriteMenuItem(const std::string& name) {
+    TMenuItem* item;
+    try {
+        item = mnitmFavorites->AddNamed(name, mtFavorite, [this](TObject* sender) { FavoritesGoTo(sender); });
+    } catch (const EMenuFull&) {
+        return false;
+    }
     FFavoriteItems.push_back({name, item});
+    return true;
 }
 
 void TfrmMain::RemoveFavoriteMenuItem(const std::string& name) { RemoveFavoriteMenuItems({name}); }
