@@ -373,9 +373,10 @@ public:
     void FavoritesGoTo(TObject* sender);
     void mnitmFavoritesAddClick(TObject* sender);
     void mnitmFavoritesManageClick(TObject* sender);
-    // Drops the favourites whose root is unknown or whose key is not there;
-    // a key that is merely closed to this user stays.
-    void PruneFavorites();
+    // Drops the favourites (lines "name=ROOT:path" with a real root) whose
+    // key is not there; every other line stays, and so does a key that is
+    // merely closed to this user. True when a line was dropped.
+    bool PruneFavorites();
     void BindFavoriteCommands();
     // The favourite items with the names they were made with, in menu order:
     // items are found by these, never by their menu text.
