@@ -76,6 +76,7 @@ const TLanguageText kTexts[] = {
     {"msgFavoriteNameNotKept", "The favorites file can not hold the name of this key, so it was not added:", "收藏夹文件无法保存此键的名称，因此未添加:", M},
     {"msgValuesNotCopied", "These values could not be copied:", "无法复制以下值:", M},
     {"msgTextNotKept", "This text holds characters that a file in this system's code page can not hold, so nothing was written:", "此文本含有本系统代码页的文件无法保存的字符，因此未写入任何内容:", M},
+    {"msgFavoritesMenuFull", "The Favorites menu is full. Favorites kept but not shown in it:", "收藏夹菜单已满。已保留但未在菜单中显示的收藏:", M},
 
     // Message and caption fields of the other windows.
     {"frmBin.smsgUnknownImageFormat", "Unknow Image format!", "未知的图像格式！", F},

@@ -124,8 +124,9 @@ void TfrmFavorites::btnAddClick(TObject*) {
         return;
     // A name that is there already keeps its line and its one menu item.
     favorites.SetValue(name, FavoriteKey);
-    if (!known) frmMain->AddFavoriteMenuItem(name);
     frmMain->FFavoritesChanged = true;
+    // Kept as a favourite even when the menu has no room for its item.
+    if (!known && !frmMain->AddFavoriteMenuItem(name)) NotifyError(frmMain->msgFavoritesMenuFull + " " + name);
     ModalResult = mrOk;
 }
 

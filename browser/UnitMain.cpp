@@ -77,6 +77,7 @@ const TextField kTextFields[] = {
     {"msgKeyAccessDenied", &TfrmMain::msgKeyAccessDenied},
     {"msgFavoriteNameNotKept", &TfrmMain::msgFavoriteNameNotKept},
     {"msgValuesNotCopied", &TfrmMain::msgValuesNotCopied}, {"msgTextNotKept", &TfrmMain::msgTextNotKept},
+    {"msgFavoritesMenuFull", &TfrmMain::msgFavoritesMenuFull},
 };
 
 }  // namespace
@@ -402,9 +403,10 @@ void TfrmMain::FormCreate() {
         FMenuStateInitialised = false;
         // 8. Root nodes and the address list.
         LoadRootKeys();
-        // 9. Favorites and Language menus.
-        LoadFavoritesMenu(FFavorites);
+        // 9. Language and Favorites menus: the few languages before what
+        // may be a long list of favourites.
         LoadLanguageMenu();
+        LoadFavoritesMenu(FFavorites);
         // 10. Help file, beside the program.
         Application().HelpFile = GetAppDirW() + L"Tessmorel.hlp";
     } catch (const std::exception& e) {

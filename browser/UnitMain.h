@@ -215,7 +215,7 @@ public:
         msgDeleteQuery, msgDeleteSelectValueQuery, msgDeleteAllSelectValueQuery, msgValueNamed,
         msgValueExiststAndReplaceQuery, msgLargeFileQuery, msgExportLeftOut, msgFavoritesNotSaved,
         msgKeyNotWritable, msgReplacedCount, msgNotReplacedCount, msgKeyAccessDenied, msgFavoriteNameNotKept,
-        msgValuesNotCopied, msgTextNotKept;
+        msgValuesNotCopied, msgTextNotKept, msgFavoritesMenuFull;
 
     // ---- Key tree ----
     void ClearKeyTree();
@@ -371,8 +371,10 @@ public:
 
     // ---- Favourites ----
     // One menu item per line that has a name ("name=ROOT:path").
+    // The lines the menu has no room for are counted in one message.
     void LoadFavoritesMenu(const classlib::TStringList& favorites);
-    void AddFavoriteMenuItem(const std::string& name);
+    // False when the menu has no room (no command number is free).
+    bool AddFavoriteMenuItem(const std::string& name);
     // Removes every favourite item made with exactly this name.
     void RemoveFavoriteMenuItem(const std::string& name);
     // The same for several names in one walk over the items.
@@ -380,9 +382,10 @@ public:
     void FavoritesGoTo(TObject* sender);
     void mnitmFavoritesAddClick(TObject* sender);
     void mnitmFavoritesManageClick(TObject* sender);
-    // Drops the favourites whose root is unknown or whose key is not there;
-    // a key that is merely closed to this user stays.
-    void PruneFavorites();
+    // Drops the favourites (lines "name=ROOT:path" with a real root) whose
+    // key is not there; every other line stays, and so does a key that is
+    // merely closed to this user. True when a line was dropped.
+    bool PruneFavorites();
     void BindFavoriteCommands();
     // The favourite items with the names they were made with, in menu order:
     // items are found by these, never by their menu text.

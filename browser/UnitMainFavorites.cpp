@@ -21,16 +21,27 @@ void TfrmMain::LoadFavoritesMenu(const TStringList& favorites) {
     mnitmFavorites->DeleteFrom(3);
     FFavoriteItems.clear();
     FFavoriteItems.reserve(static_cast<size_t>(favorites.Count()));
+    // The menu holds as many as it has command numbers for; the others stay
+    // favourites (in the file and in Manage), and the user is told.
+    size_t left = 0;
     for (const std::string& line : favorites) {
         const size_t eq = line.find('=');
-        if (eq != std::string::npos) AddFavoriteMenuItem(line.substr(0, eq));
+        if (eq == std::string::npos) continue;
+        if (left == 0 && AddFavoriteMenuItem(line.substr(0, eq))) continue;
+        ++left;
     }
+    if (left) NotifyError(msgFavoritesMenuFull + " " + std::to_string(left));
 }
 
-void TfrmMain::AddFavoriteMenuItem(const std::string& name) {
-    TMenuItem* item =
-        mnitmFavorites->AddNamed(name, mtFavorite, [this](TObject* sender) { FavoritesGoTo(sender); });
+bool TfrmMain::AddFavoriteMenuItem(const std::string& name) {
+    TMenuItem* item;
+    try {
+        item = mnitmFavorites->AddNamed(name, mtFavorite, [this](TObject* sender) { FavoritesGoTo(sender); });
+    } catch (const EMenuFull&) {
+        return false;
+    }
     FFavoriteItems.push_back({name, item});
+    return true;
 }
 
 void TfrmMain::RemoveFavoriteMenuItem(const std::string& name) { RemoveFavoriteMenuItems({name}); }
@@ -91,31 +102,38 @@ void TfrmMain::mnitmFavoritesManageClick(TObject*) {
     frmFavorites->ShowModal();
 }
 
-void TfrmMain::PruneFavorites() {
+bool TfrmMain::PruneFavorites() {
     TStringList kept;
+    bool dropped = false;
     for (const std::string& line : FFavorites) {
+        // Only a favourite whose key is not there goes: a line "name=ROOT:path"
+        // with a real root. Every other line (blank, foreign, or a key this
+        // user may not read) stays as it is.
         const size_t eq = line.find('=');
-        const std::string address = eq == std::string::npos ? std::string() : line.substr(eq + 1);
-        const size_t colon = address.find(':');
-        const HKEY root = colon == std::string::npos ? nullptr : NameToRootKey(address.substr(0, colon));
-        if (!root) continue;
-        std::string path = address.substr(colon + 1);
-        if (!path.empty() && path[0] == '\\') path.erase(0, 1);
-        // Only a key that is not there goes: one this user may not read,
-        // or that fails to open for another reason, is still a favourite.
-        TRegKey key;
-        if (key.Open(root, ToWide(path), KEY_QUERY_VALUE) == ERROR_FILE_NOT_FOUND) continue;
+        const size_t colon = eq == std::string::npos ? std::string::npos : line.find(':', eq + 1);
+        const HKEY root = colon == std::string::npos ? nullptr : NameToRootKey(line.substr(eq + 1, colon - eq - 1));
+        if (root) {
+            std::string path = line.substr(colon + 1);
+            if (!path.empty() && path[0] == '\\') path.erase(0, 1);
+            TRegKey key;
+            if (key.Open(root, ToWide(path), KEY_QUERY_VALUE) == ERROR_FILE_NOT_FOUND) {
+                dropped = true;
+                continue;
+            }
+        }
         kept.Add(line);
     }
-    FFavorites = std::move(kept);
+    if (dropped) FFavorites = std::move(kept);
+    return dropped;
 }
 
 void TfrmMain::FormClose(TObject*) {
-    PruneFavorites();
+    const bool pruned = PruneFavorites();
     const std::wstring file = FavoritesFileName();
-    // A file that could not be read at start is left as it is.
+    // A file that could not be read at start is left as it is; so is one
+    // that this run has nothing to change in, byte for byte.
     bool failed = FFavoritesUnreadable && FFavoritesChanged;
-    if (!FFavoritesUnreadable) {
+    if (!FFavoritesUnreadable && (pruned || FFavoritesChanged)) {
         try {
             SaveTextFile(file, FFavorites.Text());
         } catch (const EInvalidOperation&) {

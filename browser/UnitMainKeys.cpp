@@ -307,24 +307,27 @@ void TfrmMain::DeleteValues() {
     // Only the items whose value is really gone leave the list; a value that
     // could not be deleted stays listed and the failure is reported.
     std::vector<int> gone;
-    if (first) {
-        FRegistry.SetRootKey(first->RootKey);
-        if (FRegistry.OpenKey(first->WideKeyPath, false)) {
-            for (int i : indexes) {
-                TViewData* view = ItemData(lstvwValues.Item(i));
-                if (!view) continue;
-                try {
-                    if (FRegistry.DeleteValue(view->WideName) || !FRegistry.ValueExists(view->WideName))
-                        gone.push_back(i);
-                } catch (...) {
-                    // the next one follows
+    {
+        THourGlass wait;
+        if (first) {
+            FRegistry.SetRootKey(first->RootKey);
+            if (FRegistry.OpenKey(first->WideKeyPath, false)) {
+                // From the last: the registry keeps a key's values in order
+                // and closes the gap behind each one deleted.
+                for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) {
+                    TViewData* view = ItemData(lstvwValues.Item(*it));
+                    if (!view) continue;
+                    try {
+                        if (FRegistry.DeleteValue(view->WideName) || !FRegistry.ValueExists(view->WideName))
+                            gone.push_back(*it);
+                    } catch (...) {
+                        // the next one follows
+                    }
                 }
+                FRegistry.CloseKey();
             }
-            FRegistry.CloseKey();
         }
+        lstvwValues.DeleteItems(gone);
     }
-    lstvwValues.BeginUpdate();
-    for (auto it = gone.rbegin(); it != gone.rend(); ++it) lstvwValues.Item(*it).Delete();
-    lstvwValues.EndUpdate();
     if (gone.size() != indexes.size()) NotifyError(msgAccessRegistryError);
 }

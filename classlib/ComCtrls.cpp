@@ -596,6 +596,33 @@ void TListView::AddMany(std::vector<TListItemSpec> specs) {
     EndUpdate();
 }
 
+void TListView::DeleteItems(std::vector<int> indexes) {
+    const int count = Count();
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    indexes.erase(std::remove_if(indexes.begin(), indexes.end(), [count](int i) { return i < 0 || i >= count; }),
+                  indexes.end());
+    if (indexes.empty()) return;
+    if (static_cast<int>(indexes.size()) == count) return Clear();
+    // A deleted item that has the focus hands it to its neighbour, which the
+    // control scrolls into view and repaints at once, redraw off or not: at
+    // the end of a long list that is one repaint per item. The focus leaves
+    // first and comes back once.
+    const int focused = ListView_GetNextItem(Handle, -1, LVNI_FOCUSED);
+    const bool focusGoes = focused >= 0 && std::binary_search(indexes.begin(), indexes.end(), focused);
+    BeginUpdate();
+    if (focusGoes) ListView_SetItemState(Handle, focused, 0, LVIS_FOCUSED);
+    // From the last: the items before each one keep their indexes.
+    for (auto it = indexes.rbegin(); it != indexes.rend(); ++it) ListView_DeleteItem(Handle, *it);
+    EndUpdate();
+    if (focusGoes) {
+        const auto before = std::lower_bound(indexes.begin(), indexes.end(), focused) - indexes.begin();
+        TListItem next = Item(std::min(focused - static_cast<int>(before), Count() - 1));
+        next.Focus();
+        next.MakeVisible();
+    }
+}
+
 void TListView::Clear() {
     BeginUpdate();
     ListView_DeleteAllItems(Handle);

@@ -168,6 +168,9 @@ public:
     TListItem Add(TListItemSpec spec);
     // Adds many items at once: sorted once, inserted in order.
     void AddMany(std::vector<TListItemSpec> specs);
+    // Removes the items at these indexes in one pass, drawn once at the end;
+    // the focus, when its item goes, passes to the next item that stays.
+    void DeleteItems(std::vector<int> indexes);
     void Clear();
     void BeginUpdate();
     void EndUpdate();

@@ -1,6 +1,7 @@
 #include "Menus.h"
 
 #include <cctype>
+#include <deque>
 #include <iterator>
 
 #include "Forms.h"
@@ -20,7 +21,29 @@ const KeyName kKeyNames[] = {
     {"BkSp", VK_BACK},  {"Left", VK_LEFT},    {"Right", VK_RIGHT},  {"Up", VK_UP},      {"Down", VK_DOWN},
 };
 
-int gNextRuntimeCommand = kFirstRuntimeCommand;
+// The run-time command numbers: the ones never handed out, then the ones
+// given back, in the order they came back.
+class TCommandNumbers {
+public:
+    int Take() {
+        if (FNext < kEndRuntimeCommand) return FNext++;
+        if (FFree.empty()) throw EMenuFull("Every menu command number is in use");
+        const int n = FFree.front();
+        FFree.pop_front();
+        return n;
+    }
+    void GiveBack(int n) { FFree.push_back(n); }
+
+private:
+    int FNext = kFirstRuntimeCommand;
+    std::deque<int> FFree;
+};
+
+// Never destroyed: menu items may go after the statics at the program's end.
+TCommandNumbers& CommandNumbers() {
+    static TCommandNumbers* numbers = new TCommandNumbers;
+    return *numbers;
+}
 
 }  // namespace
 
@@ -54,6 +77,10 @@ TShortCut TextToShortCut(const std::string& text) {
 }
 
 // ---- TMenuItem ---------------------------------------------------------------
+
+TMenuItem::~TMenuItem() {
+    if (FRuntimeCommand) CommandNumbers().GiveBack(Command);
+}
 
 int TMenuItem::Position() const {
     const int n = ::GetMenuItemCount(Menu);
@@ -150,8 +177,8 @@ TMenuItem* TMenuItem::AddItem(const std::string& caption, int tag, TNotifyEvent 
         item->Command = 0;
         ::AppendMenuA(SubMenu, MF_SEPARATOR, 0, nullptr);
     } else {
-        item->Command = gNextRuntimeCommand++;
-        if (gNextRuntimeCommand >= 0xF000) gNextRuntimeCommand = kFirstRuntimeCommand;
+        item->Command = CommandNumbers().Take();
+        item->FRuntimeCommand = true;  // given back when the item goes, whatever follows
         ::AppendMenuA(SubMenu, MF_STRING, static_cast<UINT_PTR>(item->Command), caption.c_str());
     }
     TMenuItem* raw = item.get();

@@ -17,6 +17,7 @@ TShortCut TextToShortCut(const std::string& text);
 
 class TMenuItem : public TComponent {
 public:
+    ~TMenuItem() override;
     TMenuItem* Parent = nullptr;
     std::vector<TMenuItem*> Items;      // children, in menu order
     TNotifyEvent OnClick;
@@ -39,7 +40,8 @@ public:
     void Click();
 
     // Adds an item at the end of this item's sub-menu; a caption of "-"
-    // makes a separator. The menu owns it.
+    // makes a separator. The menu owns it. Throws EMenuFull when no command
+    // number is free.
     TMenuItem* Add(const std::string& caption, int tag, TNotifyEvent onClick);
     // Adds an item that shows exactly the name: an "&" stays a character,
     // a "-" is an item like any other.
@@ -55,6 +57,7 @@ public:
 
 private:
     int FImageIndex = -1;
+    bool FRuntimeCommand = false;  // Command was taken from the run-time numbers
     int Position() const;
     std::string FullText() const;
     void DeleteAt(int index);
@@ -89,7 +92,18 @@ public:
     void Popup(int x, int y);
 };
 
-// Command ids for items made at run time start here.
-constexpr int kFirstRuntimeCommand = 0x7000;
+// Command ids for items made at run time: from kFirstRuntimeCommand (above
+// every id of the menu and dialog resources) up to, not including,
+// kEndRuntimeCommand (where the system commands begin). Each live item holds
+// a number of its own; a removed item's number is taken again only when
+// every number has been handed out once, the longest-free first.
+constexpr int kFirstRuntimeCommand = 0x3000;
+constexpr int kEndRuntimeCommand = 0xF000;
+
+// No command number is free: every one belongs to a live item.
+class EMenuFull : public EInvalidOperation {
+public:
+    using EInvalidOperation::EInvalidOperation;
+};
 
 }  // namespace classlib

@@ -293,6 +293,110 @@ TEST_F(KeyCommandsTest, DeletingSelectedValuesAsksOnce) {
 
 namespace {
 
+// What the value list receives while a command runs: paints, and item
+// deletions made without the hourglass showing.
+struct ListWatch {
+    static inline WNDPROC Old = nullptr;
+    static inline int Paints = 0, Deletions = 0, DeletionsWithoutHourglass = 0;
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_PAINT) ++Paints;
+        if (msg == LVM_DELETEITEM || msg == LVM_DELETEALLITEMS) {
+            ++Deletions;
+            DeletionsWithoutHourglass += !THourGlass::Active();
+        }
+        return ::CallWindowProcW(Old, h, msg, wp, lp);
+    }
+    explicit ListWatch(HWND list) : List(list) {
+        Paints = Deletions = DeletionsWithoutHourglass = 0;
+        Old = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListWatch::Proc)));
+    }
+    ~ListWatch() { ::SetWindowLongPtrW(List, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Old)); }
+    HWND List;
+};
+
+// The names of a key's values as stored, read through the wide API.
+std::vector<std::string> StoredNames(HKEY key) {
+    std::vector<std::string> names;
+    WCHAR name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        if (::RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.push_back(ToAnsi(std::wstring(name, length)));
+    }
+    return names;
+}
+
+}  // namespace
+
+// End, Select All and Del in a long list: the values go in one pass under
+// the hourglass, the list is not scrolled and repainted item by item, and
+// only values that are really gone leave it.
+TEST_F(KeyCommandsTest, DeletingManyValuesWithTheListAtItsEnd) {
+    const int count = 400;
+    auto name = [](int i) {
+        char text[16];
+        std::snprintf(text, sizeof text, "v%04d", i);
+        return std::string(text);
+    };
+    for (int i = 0; i < count; ++i) Scratch.SetString(name(i), "x");
+    frmMain->Show();
+    Select(Scratch.Path);
+    TListView& list = frmMain->lstvwValues;
+    ASSERT_EQ(list.Count(), count);
+    list.SetFocus();
+    auto press = [&](WORD key) {
+        ::PostMessageW(list.Handle, WM_KEYDOWN, key, 0);
+        ::PostMessageW(list.Handle, WM_KEYUP, key, 0xC0000001);
+        Application().ProcessMessages();
+    };
+    auto names = [&] {
+        std::vector<std::string> shown;
+        for (int i = 0; i < list.Count(); ++i) shown.push_back(list.Item(i).Caption());
+        return shown;
+    };
+    press(VK_END);
+    ASSERT_EQ(list.Selected().Index(), count - 1);
+    frmMain->pppmnitmValueSelectAll->Click();
+    for (int kept : {0, 200, count - 2}) list.Item(kept).SetSelected(false);
+    // One selected value is deleted by another program meanwhile: gone all the same.
+    ::RegDeleteValueA(Scratch.Key, name(100).c_str());
+    const std::vector<std::string> left{name(0), name(200), name(count - 2)};
+    {
+        ListWatch watch(list.Handle);
+        Boxes.Answers = {IDYES};
+        press(VK_DELETE);
+        EXPECT_GT(ListWatch::Deletions, 0);
+        EXPECT_EQ(ListWatch::DeletionsWithoutHourglass, 0);
+        EXPECT_LE(ListWatch::Paints, 2);
+    }
+    EXPECT_EQ(Boxes.Boxes.size(), 1u);  // the question, no error
+    EXPECT_EQ(names(), left);
+    EXPECT_EQ(StoredNames(Scratch.Key), left);
+    // The focus went from the deleted last item to the last that stays.
+    EXPECT_EQ(ListView_GetNextItem(list.Handle, -1, LVNI_FOCUSED), 2);
+
+    // Values that cannot be deleted stay listed, and the failure is said.
+    SetAccess(HKEY_CURRENT_USER, Scratch.Path, L"D:P(A;;KR;;;WD)");
+    frmMain->pppmnitmValueSelectAll->Click();
+    Boxes.Answers = {IDYES};
+    press(VK_DELETE);
+    Unlock(HKEY_CURRENT_USER, Scratch.Path);
+    EXPECT_EQ(Boxes.Boxes.size(), 3u);
+    EXPECT_EQ(names(), left);
+    EXPECT_EQ(StoredNames(Scratch.Key), left);
+
+    // All of them: an empty list and an empty key.
+    frmMain->pppmnitmValueSelectAll->Click();
+    Boxes.Answers = {IDYES};
+    press(VK_DELETE);
+    EXPECT_EQ(Boxes.Boxes.size(), 4u);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_TRUE(StoredNames(Scratch.Key).empty());
+}
+
+namespace {
+
 std::wstring NodeTextW(TTreeNode node) {
     WCHAR text[512] = {};
     TVITEMW item{};
