@@ -10,28 +10,9 @@ namespace classlib {
 
 // ---- TTreeNode -------------------------------------------------------------
 
-std::string TTreeNode::Text() const {
-    if (!FItem) return {};
-    // Key names are at most 255 characters; allow for longer texts.
-    std::string buf(1024, '\0');
-    TVITEMA item{};
-    item.mask = TVIF_TEXT | TVIF_HANDLE;
-    item.hItem = FItem;
-    item.pszText = &buf[0];
-    item.cchTextMax = static_cast<int>(buf.size());
-    ::SendMessageA(FTree->Handle, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    buf.resize(strnlen(buf.c_str(), buf.size()));
-    return buf;
-}
+std::string TTreeNode::Text() const { return ToAnsi(WideText()); }
 
-void TTreeNode::SetText(const std::string& text) {
-    if (!FItem) return;
-    TVITEMA item{};
-    item.mask = TVIF_TEXT | TVIF_HANDLE;
-    item.hItem = FItem;
-    item.pszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(FTree->Handle, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
+void TTreeNode::SetText(const std::string& text) { SetWideText(ToWide(text)); }
 
 std::wstring TTreeNode::WideText() const {
     if (!FItem) return {};

@@ -12,23 +12,24 @@ std::wstring ToWide(const std::string& s) {
     return w;
 }
 
-std::string ToAnsi(const std::wstring& s) {
+namespace {
+
+std::string Narrow(const std::wstring& s, UINT codePage) {
     if (s.empty()) return std::string();
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+    const int size = static_cast<int>(s.size());
+    const int n = ::WideCharToMultiByte(codePage, 0, s.data(), size, nullptr, 0, nullptr, nullptr);
     std::string a(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &a[0], n, nullptr, nullptr);
+    ::WideCharToMultiByte(codePage, 0, s.data(), size, &a[0], n, nullptr, nullptr);
     return a;
 }
+
+}  // namespace
+
+std::string ToAnsi(const std::wstring& s) { return Narrow(s, CP_ACP); }
 
 bool FitsCodePage(const std::wstring& s) { return ToWide(ToAnsi(s)) == s; }
 
-std::string ToUtf8(const std::wstring& s) {
-    if (s.empty()) return std::string();
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string a(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &a[0], n, nullptr, nullptr);
-    return a;
-}
+std::string ToUtf8(const std::wstring& s) { return Narrow(s, CP_UTF8); }
 
 bool ToAnsiExact(const std::wstring& s, std::string& out) {
     std::string a = ToAnsi(s);

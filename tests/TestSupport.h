@@ -109,6 +109,18 @@ inline bool PickFile(OPENFILENAMEW& ofn, const std::wstring& name) {
     return true;
 }
 
+// A whole file by its real (wide) name; empty when it cannot be read.
+inline std::string ReadFileBytes(const std::wstring& name) {
+    std::string bytes;
+    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
+    ::CloseHandle(h);
+    return bytes;
+}
+
 struct RecordedBox {
     std::string Text, Caption;
     UINT Flags;

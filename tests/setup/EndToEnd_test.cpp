@@ -20,16 +20,6 @@ namespace {
 // cannot name.
 using Files = std::map<std::wstring, long long>;
 
-std::string ReadAll(const std::wstring& name) {
-    std::string bytes;
-    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return bytes;
-    char buf[65536];
-    DWORD got = 0;
-    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-    ::CloseHandle(h);
-    return bytes;
-}
 
 void WriteAll(const std::wstring& name, const std::string& bytes) {
     HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -307,11 +297,11 @@ TEST(EndToEnd, InstallThenUninstall) {
 
     // Every file is its input; the temporary file is the setup's tail.
     for (const char* name : kPayloadNames)
-        EXPECT_TRUE(ReadAll(dir + L"\\" + W(name)) == ReadAll(payload + L"\\" + W(name))) << name;
+        EXPECT_TRUE(ReadFileBytes(dir + L"\\" + W(name)) == ReadFileBytes(payload + L"\\" + W(name))) << name;
     wchar_t windows[MAX_PATH] = {};
     ::GetWindowsDirectoryW(windows, MAX_PATH);
     const std::wstring temp = std::wstring(windows) + L"\\TEMP\\ZARVOTS_TMP~";
-    const std::string setupBytes = ReadAll(bin + L"\\setup.exe"), tempBytes = ReadAll(temp);
+    const std::string setupBytes = ReadFileBytes(bin + L"\\setup.exe"), tempBytes = ReadFileBytes(temp);
     ASSERT_LT(tempBytes.size(), setupBytes.size());
     EXPECT_TRUE(setupBytes.compare(setupBytes.size() - tempBytes.size(), tempBytes.size(), tempBytes) == 0);
 
@@ -377,10 +367,10 @@ TEST(EndToEnd, InstallThenUninstall) {
         EXPECT_TRUE(uninstall.Ended());
         EXPECT_TRUE(WaitFor([&] { return !Exists(dir + L"\\ZARVO_TESSMOREL~.BAT"); }, 60000));
     }
-    EXPECT_EQ(ReadAll(dir + L"\\mine.txt"), "the user's own");
+    EXPECT_EQ(ReadFileBytes(dir + L"\\mine.txt"), "the user's own");
     EXPECT_FALSE(Exists(dir + L"\\UnInstall.exe"));
     // The group keeps the user's note, and so stays; the shortcuts are gone.
-    EXPECT_EQ(ReadAll(group + L"note.txt"), "the user's own");
+    EXPECT_EQ(ReadFileBytes(group + L"note.txt"), "the user's own");
     for (const wchar_t* name : {L"Tessmorel", L"Readme", L"License", L"Help", L"UnInstall"})
         EXPECT_FALSE(Exists(group + name + L".lnk")) << name;
     EXPECT_FALSE(Exists(desktop + L"\\Tessmorel.lnk"));

@@ -5,18 +5,7 @@
 #include "../TestSupport.h"
 #include "SetupRoutines.h"
 
-// Files by their real (wide) names.
-inline std::string ReadFileBytes(const std::wstring& name) {
-    std::string bytes;
-    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return bytes;
-    char buf[65536];
-    DWORD got = 0;
-    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-    ::CloseHandle(h);
-    return bytes;
-}
-
+// Files by their real (wide) names (ReadFileBytes is in TestSupport.h).
 inline void WriteFileBytes(const std::wstring& name, const std::string& bytes) {
     HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;
