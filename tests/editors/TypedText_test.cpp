@@ -157,7 +157,9 @@ protected:
         const char* request = std::getenv("TESSMOREL_TYPE_REQUEST");
         if (!request) GTEST_SKIP() << "no key presser: run through typed_text.sh";
         gRequest = request;
-        if (const char* acp = std::getenv("TESSMOREL_EXPECT_ACP")) ASSERT_EQ(::GetACP(), std::strtoul(acp, nullptr, 10));
+        if (const char* acp = std::getenv("TESSMOREL_EXPECT_ACP")) {
+            ASSERT_EQ(::GetACP(), std::strtoul(acp, nullptr, 10));
+        }
         StartProgram();
         Base = W(Scratch.Path);
         Seams().ShowModal = nullptr;  // the real modal loops

@@ -31,7 +31,7 @@ std::u16string Edited(const std::u16string& stored) { return AsEditorShowsIt(Sho
 TEST(SpliceEdit, WhatTheUserDidNotEditStaysAsStored) {
     // Unedited, every kind of line break, a NUL and what follows it, and
     // characters of any script come back as they were.
-    for (const std::u16string stored :
+    for (const std::u16string& stored :
          {u"l1\r\nl2\nl3\rl4"s, u"ab\0cd\0"s, u"\u03A9mega \u65E5\u672C \u00E9"s, u""s, u"\0"s, u"\r\r\n\n\r"s,
           u"no terminator"s, u"x\0"s}) {
         EXPECT_EQ(SpliceEdit(stored, Edited(stored)), stored);
