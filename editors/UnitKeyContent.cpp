@@ -176,7 +176,7 @@ int TfrmKeyContent::AskSaveChanges() {
 
 void TfrmKeyContent::FormShow(TObject*) {
     if (rchedtContent.LineCount() > 0 && rchedtContent.Line(0).empty()) {
-        const LONG next = static_cast<LONG>(::SendMessageA(rchedtContent.Handle, EM_LINEINDEX, 1, 0));
+        const LONG next = rchedtContent.LineIndex(1);
         if (next > 0) {
             rchedtContent.SetSelection(0, next);
             rchedtContent.ReplaceSel("");
@@ -329,7 +329,7 @@ void TfrmKeyContent::mnitmEditCommand(TObject* sender) {
     } else if (sender == mnitmCut) {
         ::SendMessageA(edit, WM_CUT, 0, 0);
     } else if (sender == mnitmPaste) {
-        ::SendMessageA(edit, EM_PASTESPECIAL, CF_TEXT, 0);
+        rchedtContent.PasteText();
     } else if (sender == mnitmDelete) {
         rchedtContent.ReplaceSel("");
     }
