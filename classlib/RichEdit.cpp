@@ -199,7 +199,7 @@ bool TRichEdit::Recreate(bool plain) {
     const LONG_PTR readOnly = ::GetWindowLongPtrW(old, GWL_STYLE) & ES_READONLY;
     LONG_PTR style = (FRich.Style & ~static_cast<LONG_PTR>(ES_READONLY)) | readOnly;
     // Rich edit styles that mean something else to a plain edit (ES_NUMBER).
-    if (plain) style &= ~static_cast<LONG_PTR>(ES_DISABLENOSCROLL | ES_SELECTIONBAR | ES_SAVESEL | ES_SUNKEN);
+    if (plain) style &= ~static_cast<LONG_PTR>(ES_DISABLENOSCROLL | ES_SELECTIONBAR | ES_SAVESEL | ES_SUNKEN | ES_NOOLEDRAGDROP);
     RECT r{};
     ::GetWindowRect(old, &r);
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);

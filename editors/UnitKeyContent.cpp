@@ -135,7 +135,13 @@ void TfrmKeyContent::BindComponents() {
     Realign();
 }
 
-INT_PTR TfrmKeyContent::WindowMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+INT_PTR TfrmKeyContent::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    if (msg == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lp) == rchedtContent.Handle) {
+        // The plain edit that stands in for a long text, read-only, looks as
+        // the rich edit does.
+        handled = true;
+        return PaintStatic(reinterpret_cast<HDC>(wp), CLR_INVALID, ::GetSysColor(COLOR_WINDOW));
+    }
     handled = msg == TFindDialog::Message() && (fnddlgContent.HandleMessage(msg, lp) ||
                                                  rplcdlgContent.HandleMessage(msg, lp));
     return 0;
