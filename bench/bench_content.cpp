@@ -1,12 +1,18 @@
-// Filling the key content editor: a key of 20,000 values of mixed types,
-// and a key with one binary value of 64 KB (one long line). The cases take
-// turns over the rounds, in rotated order. Then a small key shown after a
-// 5 MB file, Cancel in the string editor on a 1 MB string, and Replace All.
+// Opening the key content editor on a key with one binary value of 64 KB,
+// 256 KB, 1 MB and 4 MB (one long line each), as the menu command does until
+// the window stands painted, beside a floor that puts the same text into a
+// plain EDIT control of the editor's size, shown and painted; in seconds and
+// seconds per MB of the value. Then filling it with a key of 20,000 values
+// of mixed types. The cases take turns over the rounds, in rotated order.
+// Then a small key shown after a 5 MB file, Cancel in the string editor on a
+// 1 MB string, and Replace All.
 //
 // Each measurement runs in a process of its own (this program started
 // again with the case to measure), on an editor that never held text:
 // emptying a rich edit that holds a very long line takes Wine minutes,
-// which would be paid for nothing between the rounds.
+// which would be paid for nothing between the rounds. A run that takes
+// longer than kCap seconds is stopped and counted as that; the value sizes
+// above it are not run again.
 #include <windows.h>
 
 #include <chrono>
@@ -28,6 +34,7 @@
 namespace {
 
 const int kRounds = 3;
+const DWORD kCap = 120;  // seconds a measurement may take
 
 struct Case {
     Case(const char* what, const char* key) : What(what), Key(key) {}
@@ -64,6 +71,116 @@ int MeasureOne(const std::string& base, const std::string& key) {
     std::fflush(stdout);
     // The editor is left as it stands: tearing it down is no part of the figures.
     ::ExitProcess(0);
+}
+
+// In the started process: opens the key content editor on the key (program)
+// or puts the key's text into a plain EDIT (floor); stores the seconds and
+// the number of characters shown.
+int MeasureOpen(const std::string& base, const std::string& key, bool floor) {
+    CreateTessmorelForms(::GetModuleHandleA(nullptr));
+    double figures[4] = {-1, -1, -1, 0};
+    if (floor) {
+        classlib::TStringList list;
+        ExportKey(HKEY_CURRENT_USER, base + "\\" + key, list);
+        const std::wstring text = classlib::ToWide(list.Text());
+        RECT r{};
+        ::GetWindowRect(frmKeyContent->rchedtContent.Handle, &r);
+        HWND top = ::CreateWindowExW(0, L"STATIC", L"floor", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
+                                     nullptr, nullptr);
+        HWND edit = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                          ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
+                                      0, 0, r.right - r.left, r.bottom - r.top, top, nullptr, nullptr, nullptr);
+        ::SendMessageW(edit, WM_SETFONT, ::SendMessageW(frmKeyContent->rchedtContent.Handle, WM_GETFONT, 0, 0), 0);
+        ::SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
+        figures[0] = bench::Time([&] {
+            ::SetWindowTextW(edit, text.c_str());
+            ::ShowWindow(top, SW_SHOW);
+            ::UpdateWindow(top);
+            classlib::Application().ProcessMessages();
+            return true;
+        });
+        figures[3] = ::GetWindowTextLengthW(edit);
+    } else {
+        TTreeNode node = frmMain->FindKeyNode(HKEY_CURRENT_USER, base + "\\" + key);
+        node.MakeVisible();
+        frmMain->trvwKeys.SetSelected(node);
+        classlib::Seams().ShowModal = [&](classlib::TForm& form) {
+            ::ShowWindow(form.Handle, SW_SHOW);
+            ::UpdateWindow(form.Handle);
+            classlib::Application().ProcessMessages();
+            figures[3] = frmKeyContent->rchedtContent.TextLength();
+            return classlib::mrOk;
+        };
+        figures[0] = bench::Time([&] {
+            frmMain->pppmnitmKeyContentClick(nullptr);
+            return true;
+        });
+    }
+    HKEY k = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, base.c_str(), 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return 1;
+    ::RegSetValueExA(k, kResult, 0, REG_BINARY, reinterpret_cast<const BYTE*>(figures), sizeof figures);
+    ::RegCloseKey(k);
+    std::fflush(stdout);
+    ::ExitProcess(0);
+}
+
+// One binary value's key, opened by the program and by the floor.
+struct OpenCase {
+    OpenCase(size_t bytes, const char* key) : Bytes(bytes), Key(key) {}
+    size_t Bytes;
+    std::string Key;
+    double Characters = 0;
+    bool OverCap = false;  // the program was stopped at kCap
+    bench::Samples Program, Floor;
+};
+
+// Runs this program on a case; the figures it stored, or none when it did
+// not end within kCap seconds (it is stopped then).
+bool RunChild(const std::string& commandLine, const std::string& base, double (&figures)[4]) {
+    HKEY k = nullptr;
+    ::RegOpenKeyExA(HKEY_CURRENT_USER, base.c_str(), 0, KEY_ALL_ACCESS, &k);
+    ::RegDeleteValueA(k, kResult);
+    PROCESS_INFORMATION pi;
+    bool ended = false;
+    if (bench::StartProgram(commandLine, std::string(), pi)) {
+        ended = ::WaitForSingleObject(pi.hProcess, kCap * 1000) == WAIT_OBJECT_0;
+        if (!ended) ::TerminateProcess(pi.hProcess, 1);
+        bench::EndOfProgram(pi);
+    }
+    DWORD size = sizeof figures;
+    if (ended) ::RegQueryValueExA(k, kResult, nullptr, nullptr, reinterpret_cast<BYTE*>(figures), &size);
+    ::RegCloseKey(k);
+    return ended;
+}
+
+void MeasureOpenCase(const std::string& self, const std::string& base, OpenCase& c, bool floor) {
+    if (!floor && c.OverCap) return;
+    double figures[4] = {-1, -1, -1, 0};
+    const bool ended =
+        RunChild(bench::Quote(self) + " " + bench::Quote(base) + " " + c.Key + (floor ? " floor" : " open"), base, figures);
+    if (!floor && !ended) {
+        c.OverCap = true;
+        return;
+    }
+    (floor ? c.Floor : c.Program).Add(figures[0]);
+    if (!floor) c.Characters = figures[3];
+}
+
+void PrintOpenCase(const OpenCase& c) {
+    const double mb = static_cast<double>(c.Bytes) / (1024.0 * 1024.0);
+    std::printf("one binary value of %zu KB (%.0f characters shown)\n", c.Bytes / 1024, c.Characters);
+    bench::PrintSeconds("plain EDIT (floor)", c.Floor);
+    if (c.OverCap)
+        std::printf("  %-36s over %u s (stopped)\n", "opening the editor", static_cast<unsigned>(kCap));
+    else
+        bench::PrintSeconds("opening the editor", c.Program, "to floor", c.Floor);
+    const bench::Summary f = c.Floor.Summary(), p = c.Program.Summary();
+    if (!f.Failed()) std::printf("  %-36s min %8.3f s  median %8.3f s\n", "floor per MB", f.Min / mb, f.Median / mb);
+    if (c.OverCap)
+        std::printf("  %-36s over %.1f s\n", "editor per MB", kCap / mb);
+    else if (!p.Failed())
+        std::printf("  %-36s min %8.3f s  median %8.3f s\n", "editor per MB", p.Min / mb, p.Median / mb);
 }
 
 void Measure(const std::string& self, const std::string& base, Case& c) {
@@ -228,6 +345,7 @@ void ReplaceAllValues() {
 
 int main(int argc, char** argv) {
     if (argc == 3) return MeasureOne(argv[1], argv[2]);
+    if (argc == 4) return MeasureOpen(argv[1], argv[2], std::string(argv[3]) == "floor");
 
     const std::string base = "Software\\TessmorelBenchContent_" + std::to_string(::GetCurrentProcessId());
     HKEY key = nullptr;
@@ -249,23 +367,35 @@ int main(int argc, char** argv) {
         }
     }
     ::RegCloseKey(key);
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, (base + "\\long").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr);
-    std::vector<BYTE> blob(65536, 0xAB);
-    for (int i = 0; i < 1; ++i)
-        ::RegSetValueExA(key, ("blob" + std::to_string(i)).c_str(), 0, REG_BINARY, blob.data(), 65536);
-    ::RegCloseKey(key);
+    // Bytes of every value, so the line holds letters, digits and commas.
+    std::vector<OpenCase> opens = {{64 * 1024, "b64k"}, {256 * 1024, "b256k"}, {1024 * 1024, "b1m"}, {4096 * 1024, "b4m"}};
+    for (OpenCase& c : opens) {
+        std::vector<BYTE> blob(c.Bytes);
+        for (size_t i = 0; i < blob.size(); ++i) blob[i] = static_cast<BYTE>(i * 37 + 11);
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, (base + "\\" + c.Key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &key, nullptr);
+        ::RegSetValueExA(key, "blob", 0, REG_BINARY, blob.data(), static_cast<DWORD>(blob.size()));
+        ::RegCloseKey(key);
+    }
 
     char self[MAX_PATH];
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::vector<Case> cases = {{"one binary of 64 KB (a line of 196,607 characters)", "long"},
-                               {"20,000 values", "many"}};
     for (int round = 0; round < kRounds; ++round) {
         std::vector<std::function<void()>> steps;
-        for (Case& c : cases) steps.push_back([&] { Measure(self, base, c); });
+        for (OpenCase& c : opens) {
+            steps.push_back([&] { MeasureOpenCase(self, base, c, false); });
+            steps.push_back([&] { MeasureOpenCase(self, base, c, true); });
+        }
         bench::InTurn(round, steps);
     }
-    std::printf("Key content editor, %d rounds in rotated order, each in a new process\n", kRounds);
+    std::printf("Opening the key content editor, %d rounds in rotated order, each in a new process\n", kRounds);
+    for (const OpenCase& c : opens) PrintOpenCase(c);
+    std::fflush(stdout);
+
+    std::vector<Case> cases = {{"20,000 values", "many"}};
+    for (int round = 0; round < kRounds; ++round)
+        for (Case& c : cases) Measure(self, base, c);
+    std::printf("Key content editor, %d rounds, each in a new process\n", kRounds);
     for (const Case& c : cases) {
         std::printf("%s: %.0f characters\n", c.What, c.Characters);
         bench::PrintSeconds("export", c.Export);

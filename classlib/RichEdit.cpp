@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Forms.h"
+#include "Seams.h"
 #include "Text.h"
 
 namespace classlib {
@@ -89,7 +90,38 @@ void DestroyWhenIdle(HWND window) {
     if (!gDropTimer) DestroyDropped(nullptr, 0, 0, 0);
 }
 
+// The length of the longest line of a text, counting up to limit.
+bool HasLineLongerThan(const std::wstring& text, size_t limit) {
+    size_t run = 0;
+    for (wchar_t c : text) {
+        run = (c == L'\r' || c == L'\n') ? 0 : run + 1;
+        if (run > limit) return true;
+    }
+    return false;
+}
+
+// Where a position of ours (a CR LF counts as one) falls in the text, and back.
+size_t IndexOfPosition(const std::wstring& text, LONG position) {
+    size_t i = 0;
+    for (LONG p = 0; p < position && i < text.size(); ++p)
+        i += (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ? 2 : 1;
+    return i;
+}
+
+LONG PositionOfIndex(const std::wstring& text, size_t index) {
+    LONG p = 0;
+    for (size_t i = 0; i < index && i < text.size(); ++i)
+        if (!(text[i] == L'\n' && i > 0 && text[i - 1] == L'\r')) ++p;
+    return p;
+}
+
+bool IsWordCharacter(wchar_t c) { return ::IsCharAlphaNumericW(c) != FALSE; }
+
 }  // namespace
+
+TRichEdit::~TRichEdit() {
+    if (FPlainFont) ::DeleteObject(FPlainFont);
+}
 
 void TRichEdit::Setup() {
     ::SendMessageW(Handle, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
@@ -99,50 +131,98 @@ void TRichEdit::Setup() {
 void TRichEdit::SetWordWrap(bool wrap) {
     // Without wrapping every line stays one line on the screen.
     FWrapTarget = wrap ? 0 : 1;
-    ::SendMessageW(Handle, EM_SETTARGETDEVICE, 0, FWrapTarget);
+    if (!FPlain) ::SendMessageW(Handle, EM_SETTARGETDEVICE, 0, FWrapTarget);
 }
 
 void TRichEdit::SetBackground(COLORREF color) {
     FBackgroundSet = true;
     FBackground = color;
-    ::SendMessageW(Handle, EM_SETBKGNDCOLOR, 0, color);
+    if (!FPlain) ::SendMessageW(Handle, EM_SETBKGNDCOLOR, 0, color);
 }
 
-bool TRichEdit::DropLongText() { return TextLength() > LongText && Recreate(); }
+bool TRichEdit::DropLongText() { return !FPlain && TextLength() > LongText && Recreate(false); }
 
-bool TRichEdit::Recreate() {
+bool TRichEdit::WantsPlain(const std::wstring& text) const {
+    return FWrapTarget == 1 && text.size() > LongLine && IsNTFamily() && HasLineLongerThan(text, LongLine);
+}
+
+void TRichEdit::SaveRichSettings(HWND rich) {
+    wchar_t className[64] = {};
+    ::GetClassNameW(rich, className, 64);
+    FRich.ClassName = className;
+    FRich.Style = ::GetWindowLongPtrW(rich, GWL_STYLE);
+    FRich.Format = CHARFORMAT2W{};
+    FRich.Format.cbSize = sizeof FRich.Format;
+    ::SendMessageW(rich, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&FRich.Format));
+    FRich.Mode = ::SendMessageW(rich, EM_GETTEXTMODE, 0, 0);
+    FRich.Limit = ::SendMessageW(rich, EM_GETLIMITTEXT, 0, 0);
+    FRich.Options = ::SendMessageW(rich, EM_GETOPTIONS, 0, 0);
+    FRich.EventMask = ::SendMessageW(rich, EM_GETEVENTMASK, 0, 0);
+    FRich.Font = static_cast<WPARAM>(::SendMessageW(rich, WM_GETFONT, 0, 0));
+    FRich.Saved = true;
+}
+
+void TRichEdit::ApplyRichSettings(HWND rich) const {
+    if (FRich.Font) ::SendMessageW(rich, WM_SETFONT, FRich.Font, FALSE);
+    CHARFORMAT2W format = FRich.Format;
+    ::SendMessageW(rich, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    if (FRich.Mode != ::SendMessageW(rich, EM_GETTEXTMODE, 0, 0)) ::SendMessageW(rich, EM_SETTEXTMODE, FRich.Mode, 0);
+    ::SendMessageW(rich, EM_EXLIMITTEXT, 0, FRich.Limit);
+    ::SendMessageW(rich, EM_SETOPTIONS, ECOOP_SET, FRich.Options);
+    ::SendMessageW(rich, EM_SETEVENTMASK, 0, FRich.EventMask);
+    if (FWrapTarget >= 0) ::SendMessageW(rich, EM_SETTARGETDEVICE, 0, FWrapTarget);
+    if (FBackgroundSet) ::SendMessageW(rich, EM_SETBKGNDCOLOR, 0, FBackground);
+}
+
+HFONT TRichEdit::PlainFont() {
+    if (FPlainFont) return FPlainFont;
+    if (FRich.Font) return reinterpret_cast<HFONT>(FRich.Font);
+    // The rich edit's default character format as a font.
+    const CHARFORMAT2W& f = FRich.Format;
+    LOGFONTW font{};
+    HDC dc = ::GetDC(Handle);
+    font.lfHeight = -::MulDiv(f.yHeight, ::GetDeviceCaps(dc, LOGPIXELSY), 1440);
+    ::ReleaseDC(Handle, dc);
+    font.lfWeight = (f.dwMask & CFM_WEIGHT) && f.wWeight ? f.wWeight : ((f.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL);
+    font.lfItalic = (f.dwEffects & CFE_ITALIC) ? TRUE : FALSE;
+    font.lfCharSet = f.bCharSet;
+    font.lfPitchAndFamily = f.bPitchAndFamily;
+    lstrcpynW(font.lfFaceName, f.szFaceName, LF_FACESIZE);
+    FPlainFont = ::CreateFontIndirectW(&font);
+    return FPlainFont;
+}
+
+bool TRichEdit::Recreate(bool plain) {
     HWND old = Handle;
     HWND parent = ::GetParent(old);
-    wchar_t className[64] = {};
-    ::GetClassNameW(old, className, 64);
+    if (!FPlain) SaveRichSettings(old);
+    const LONG_PTR readOnly = ::GetWindowLongPtrW(old, GWL_STYLE) & ES_READONLY;
+    LONG_PTR style = (FRich.Style & ~static_cast<LONG_PTR>(ES_READONLY)) | readOnly;
+    // Rich edit styles that mean something else to a plain edit (ES_NUMBER).
+    if (plain) style &= ~static_cast<LONG_PTR>(ES_DISABLENOSCROLL | ES_SELECTIONBAR | ES_SAVESEL | ES_SUNKEN | ES_NOOLEDRAGDROP);
     RECT r{};
     ::GetWindowRect(old, &r);
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     HWND created = ::CreateWindowExW(
-        static_cast<DWORD>(::GetWindowLongPtrW(old, GWL_EXSTYLE)), className, L"",
-        static_cast<DWORD>(::GetWindowLongPtrW(old, GWL_STYLE)), r.left, r.top, r.right - r.left, r.bottom - r.top,
-        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(::GetDlgCtrlID(old))),
+        static_cast<DWORD>(::GetWindowLongPtrW(old, GWL_EXSTYLE)), plain ? L"EDIT" : FRich.ClassName.c_str(), L"",
+        static_cast<DWORD>(style), r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(::GetDlgCtrlID(old))),
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(old, GWLP_HINSTANCE)), nullptr);
     if (!created) return false;
     // The old one's place in the tab order.
     const HWND before = ::GetWindow(old, GW_HWNDPREV);
     ::SetWindowPos(created, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (const auto font = ::SendMessageW(old, WM_GETFONT, 0, 0)) ::SendMessageW(created, WM_SETFONT, font, FALSE);
-    CHARFORMAT2W format{};
-    format.cbSize = sizeof format;
-    ::SendMessageW(old, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-    ::SendMessageW(created, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-    const auto mode = ::SendMessageW(old, EM_GETTEXTMODE, 0, 0);
-    if (mode != ::SendMessageW(created, EM_GETTEXTMODE, 0, 0)) ::SendMessageW(created, EM_SETTEXTMODE, mode, 0);
-    ::SendMessageW(created, EM_EXLIMITTEXT, 0, ::SendMessageW(old, EM_GETLIMITTEXT, 0, 0));
-    ::SendMessageW(created, EM_SETOPTIONS, ECOOP_SET, ::SendMessageW(old, EM_GETOPTIONS, 0, 0));
-    ::SendMessageW(created, EM_SETEVENTMASK, 0, ::SendMessageW(old, EM_GETEVENTMASK, 0, 0));
-    if (FWrapTarget >= 0) ::SendMessageW(created, EM_SETTARGETDEVICE, 0, FWrapTarget);
-    if (FBackgroundSet) ::SendMessageW(created, EM_SETBKGNDCOLOR, 0, FBackground);
+    if (plain) {
+        ::SendMessageW(created, EM_SETLIMITTEXT, 0, 0);
+        ::SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(PlainFont()), FALSE);
+    } else {
+        ApplyRichSettings(created);
+    }
     const bool focused = ::GetFocus() == old;
     // The old window leaves without events: it no longer answers to this object.
     Unhook();
     Handle = created;
+    FPlain = plain;
     if (Owner) Owner->ControlWindowChanged(*this, old);
     if (focused) ::SetFocus(created);
     DestroyWhenIdle(old);
@@ -151,32 +231,72 @@ bool TRichEdit::Recreate() {
     return true;
 }
 
+LONG TRichEdit::ToPlain(LONG position) const {
+    // The last line that starts at or before the position: every line
+    // before it ends with a line break of two characters.
+    int low = 0, high = static_cast<int>(::SendMessageW(Handle, EM_GETLINECOUNT, 0, 0)) - 1;
+    while (low < high) {
+        const int mid = low + (high - low + 1) / 2;
+        const auto start = static_cast<LONG>(::SendMessageW(Handle, EM_LINEINDEX, static_cast<WPARAM>(mid), 0));
+        if (start >= 0 && start - mid <= position)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    const LONG length = static_cast<LONG>(::GetWindowTextLengthW(Handle));
+    return std::min(position + low, length);
+}
+
+LONG TRichEdit::FromPlain(LONG position) const {
+    const auto line = static_cast<LONG>(::SendMessageW(Handle, EM_LINEFROMCHAR, static_cast<WPARAM>(position), 0));
+    return position - line;
+}
+
 std::string TRichEdit::Text() const { return ToAnsi(WideText()); }
 
-std::wstring TRichEdit::WideText() const { return StreamOut<wchar_t>(Handle, SF_TEXT | SF_UNICODE); }
+std::wstring TRichEdit::WideText() const {
+    if (FPlain) return WindowTextW(Handle);
+    return StreamOut<wchar_t>(Handle, SF_TEXT | SF_UNICODE);
+}
 
 void TRichEdit::SetText(const std::string& text) { SetWideText(ToWide(text)); }
 
 void TRichEdit::SetWideText(const std::wstring& text) {
-    DropLongText();
-    // One change event for the whole text, not one per streamed block.
-    const LRESULT mask = ::SendMessageW(Handle, EM_SETEVENTMASK, 0, 0);
-    StreamIn(Handle, SF_TEXT | SF_UNICODE, text);
-    ::SendMessageW(Handle, EM_SETEVENTMASK, 0, mask);
+    const bool plain = WantsPlain(text);
+    if (plain == FPlain || !Recreate(plain)) DropLongText();
+    if (FPlain) {
+        FSettingText = true;
+        ::SetWindowTextW(Handle, text.c_str());
+        FSettingText = false;
+    } else {
+        // One change event for the whole text, not one per streamed block.
+        const LRESULT mask = ::SendMessageW(Handle, EM_SETEVENTMASK, 0, 0);
+        StreamIn(Handle, SF_TEXT | SF_UNICODE, text);
+        ::SendMessageW(Handle, EM_SETEVENTMASK, 0, mask);
+    }
     if (OnChange) OnChange(this);
 }
 
 void TRichEdit::LoadContent(const std::string& content) {
-    DropLongText();
+    if (!FPlain || !Recreate(false)) DropLongText();
+    if (FPlain) {
+        SetText(content);
+        return;
+    }
     if (content.compare(0, 5, "{\\rtf") == 0)
         StreamIn(Handle, SF_RTF, content);
     else
         StreamIn(Handle, SF_TEXT | SF_UNICODE, ToWide(content));
 }
 
-std::string TRichEdit::RtfText() const { return StreamOut<char>(Handle, SF_RTF); }
+std::string TRichEdit::RtfText() const { return FPlain ? Text() : StreamOut<char>(Handle, SF_RTF); }
 
 int TRichEdit::TextLength() const {
+    if (FPlain) {
+        // Every line but the last ends with a line break of two characters.
+        const auto lines = static_cast<int>(::SendMessageW(Handle, EM_GETLINECOUNT, 0, 0));
+        return ::GetWindowTextLengthW(Handle) - std::max(0, lines - 1);
+    }
     GETTEXTLENGTHEX len{};
     len.flags = GTL_NUMCHARS | GTL_PRECISE;
     len.codepage = 1200;  // UTF-16
@@ -188,8 +308,7 @@ int TRichEdit::LineCount() const {
     const int lines = static_cast<int>(::SendMessageW(Handle, EM_GETLINECOUNT, 0, 0));
     // A text that ends with a line break has no further line after it.
     const std::wstring last = WideLine(lines - 1);
-    const LONG start = static_cast<LONG>(::SendMessageW(Handle, EM_LINEINDEX, static_cast<WPARAM>(lines - 1), 0));
-    return (last.empty() && start >= TextLength()) ? lines - 1 : lines;
+    return (last.empty() && LineIndex(lines - 1) >= TextLength()) ? lines - 1 : lines;
 }
 
 std::string TRichEdit::Line(int index) const { return ToAnsi(WideLine(index)); }
@@ -217,11 +336,26 @@ void TRichEdit::SetReadOnly(bool readOnly) { ::SendMessageW(Handle, EM_SETREADON
 
 CHARRANGE TRichEdit::Selection() const {
     CHARRANGE r{};
+    if (FPlain) {
+        DWORD start = 0, end = 0;
+        ::SendMessageW(Handle, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        r.cpMin = FromPlain(static_cast<LONG>(start));
+        r.cpMax = end == start ? r.cpMin : FromPlain(static_cast<LONG>(end));
+        return r;
+    }
     ::SendMessageW(Handle, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
     return r;
 }
 
 void TRichEdit::SetSelection(LONG start, LONG end) {
+    if (FPlain) {
+        const LONG from = start < 0 ? -1 : ToPlain(start);
+        const LONG to = end < 0 ? -1 : end == start ? from : ToPlain(end);
+        ::SendMessageW(Handle, EM_SETSEL, static_cast<WPARAM>(from), to);
+        // As the rich edit does: the caret comes into sight.
+        ::SendMessageW(Handle, EM_SCROLLCARET, 0, 0);
+        return;
+    }
     CHARRANGE r{start, end};
     ::SendMessageW(Handle, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
 }
@@ -229,6 +363,12 @@ void TRichEdit::SetSelection(LONG start, LONG end) {
 std::string TRichEdit::SelText() const { return ToAnsi(WideSelText()); }
 
 std::wstring TRichEdit::WideSelText() const {
+    if (FPlain) {
+        DWORD start = 0, end = 0;
+        ::SendMessageW(Handle, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        const std::wstring text = WideText();
+        return start < end && start < text.size() ? text.substr(start, end - start) : std::wstring();
+    }
     const CHARRANGE r = Selection();
     // A line break may come out as two units.
     std::wstring s(static_cast<size_t>(std::max<LONG>(0, r.cpMax - r.cpMin)) * 2 + 2, L'\0');
@@ -251,7 +391,10 @@ void TRichEdit::ReplaceSel(const std::wstring& text, bool canUndo) {
 int TRichEdit::VisualLineCount() const { return static_cast<int>(::SendMessageW(Handle, EM_GETLINECOUNT, 0, 0)); }
 
 int TRichEdit::LineIndex(int line) const {
-    return static_cast<int>(::SendMessageW(Handle, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+    const auto index = static_cast<int>(::SendMessageW(Handle, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+    if (!FPlain || index < 0) return index;
+    return index - (line < 0 ? static_cast<int>(::SendMessageW(Handle, EM_LINEFROMCHAR, static_cast<WPARAM>(index), 0))
+                             : line);
 }
 
 int TRichEdit::FirstVisibleLine() const {
@@ -275,6 +418,26 @@ CHARRANGE TRichEdit::Find(const std::string& text, LONG from, LONG to, bool matc
 }
 
 CHARRANGE TRichEdit::Find(const std::wstring& text, LONG from, LONG to, bool matchCase, bool wholeWord) const {
+    if (FPlain) {
+        // The rich edit's search: forward, case folded as CharUpper does,
+        // a whole word bounded by what is not a letter or a digit.
+        if (text.empty()) return CHARRANGE{-1, -1};
+        std::wstring all = WideText(), needle = text;
+        const size_t end = to < 0 ? all.size() : IndexOfPosition(all, to);
+        if (!matchCase) {
+            if (!all.empty()) ::CharUpperBuffW(&all[0], static_cast<DWORD>(all.size()));
+            ::CharUpperBuffW(&needle[0], static_cast<DWORD>(needle.size()));
+        }
+        for (size_t at = all.find(needle, IndexOfPosition(all, std::max<LONG>(from, 0)));
+             at != std::wstring::npos && at + needle.size() <= end; at = all.find(needle, at + 1)) {
+            if (wholeWord && ((at > 0 && IsWordCharacter(all[at - 1])) ||
+                              (at + needle.size() < all.size() && IsWordCharacter(all[at + needle.size()]))))
+                continue;
+            const LONG start = PositionOfIndex(all, at);
+            return CHARRANGE{start, start + PositionOfIndex(all.substr(at, needle.size()), needle.size())};
+        }
+        return CHARRANGE{-1, -1};
+    }
     FINDTEXTEXW ft{};
     ft.chrg.cpMin = from;
     ft.chrg.cpMax = to;
@@ -287,14 +450,28 @@ CHARRANGE TRichEdit::Find(const std::wstring& text, LONG from, LONG to, bool mat
 }
 
 POINT TRichEdit::CaretPos() const {
+    if (FPlain) {
+        DWORD start = 0;
+        ::SendMessageW(Handle, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+        const auto line = static_cast<LONG>(::SendMessageW(Handle, EM_LINEFROMCHAR, start, 0));
+        const auto first = static_cast<LONG>(::SendMessageW(Handle, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+        return POINT{static_cast<LONG>(start) - first, line};
+    }
     const CHARRANGE r = Selection();
     const LONG line = static_cast<LONG>(::SendMessageW(Handle, EM_EXLINEFROMCHAR, 0, r.cpMin));
     const LONG start = static_cast<LONG>(::SendMessageW(Handle, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
     return POINT{r.cpMin - start, line};
 }
 
+void TRichEdit::PasteText() {
+    if (FPlain)
+        ::SendMessageW(Handle, WM_PASTE, 0, 0);
+    else
+        ::SendMessageW(Handle, EM_PASTESPECIAL, CF_TEXT, 0);
+}
+
 void TRichEdit::HandleCommand(WORD code) {
-    if (code == EN_CHANGE && OnChange) OnChange(this);
+    if (code == EN_CHANGE && OnChange && !FSettingText) OnChange(this);
 }
 
 bool TRichEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -312,10 +489,13 @@ bool TRichEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
                 if (!(wp & MK_SHIFT) && !ProgramSelects) {
                     // A click inside the selection would start dragging it away:
                     // the selection is dropped first, at the clicked place.
-                    POINTL at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-                    const auto pos = static_cast<LONG>(::SendMessageW(Handle, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
-                    CHARRANGE r{pos, pos};
-                    ::SendMessageW(Handle, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+                    const int pos = CharFromPos(Handle, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+                    if (FPlain) {
+                        ::SendMessageW(Handle, EM_SETSEL, static_cast<WPARAM>(pos), pos);
+                    } else {
+                        CHARRANGE r{pos, pos};
+                        ::SendMessageW(Handle, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+                    }
                 }
                 break;
             default: break;

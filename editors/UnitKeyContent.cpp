@@ -135,7 +135,13 @@ void TfrmKeyContent::BindComponents() {
     Realign();
 }
 
-INT_PTR TfrmKeyContent::WindowMessage(UINT msg, WPARAM, LPARAM lp, bool& handled) {
+INT_PTR TfrmKeyContent::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    if (msg == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lp) == rchedtContent.Handle) {
+        // The plain edit that stands in for a long text, read-only, looks as
+        // the rich edit does.
+        handled = true;
+        return PaintStatic(reinterpret_cast<HDC>(wp), CLR_INVALID, ::GetSysColor(COLOR_WINDOW));
+    }
     handled = msg == TFindDialog::Message() && (fnddlgContent.HandleMessage(msg, lp) ||
                                                  rplcdlgContent.HandleMessage(msg, lp));
     return 0;
@@ -176,7 +182,7 @@ int TfrmKeyContent::AskSaveChanges() {
 
 void TfrmKeyContent::FormShow(TObject*) {
     if (rchedtContent.LineCount() > 0 && rchedtContent.Line(0).empty()) {
-        const LONG next = static_cast<LONG>(::SendMessageA(rchedtContent.Handle, EM_LINEINDEX, 1, 0));
+        const LONG next = rchedtContent.LineIndex(1);
         if (next > 0) {
             rchedtContent.SetSelection(0, next);
             rchedtContent.ReplaceSel("");
@@ -329,7 +335,7 @@ void TfrmKeyContent::mnitmEditCommand(TObject* sender) {
     } else if (sender == mnitmCut) {
         ::SendMessageA(edit, WM_CUT, 0, 0);
     } else if (sender == mnitmPaste) {
-        ::SendMessageA(edit, EM_PASTESPECIAL, CF_TEXT, 0);
+        rchedtContent.PasteText();
     } else if (sender == mnitmDelete) {
         rchedtContent.ReplaceSel("");
     }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -196,26 +197,43 @@ TEST_F(KeyContentTest, ReplaceAllReplacesWhatTheEditsOwnSearchFinds) {
         {"no hit here", "zz", "y", false, false, 0},
     };
     TRichEdit& edit = Editor->rchedtContent;
+    // The same after a line too long for the rich edit, which puts a plain
+    // edit in its place: its search, positions and lines are the rich edit's.
+    const std::string longLine = "\"b\"=hex:" + std::string(TRichEdit::LongLine, 'f') + "\r\n";
+    for (const std::string& before : {std::string(), longLine})
     for (const Case& c : cases) {
+        const std::string text = before + c.Text;
+        const LONG start = c.Start + static_cast<LONG>(before.empty() ? 0 : before.size() - 1);
         // What the edit's own search and replacement give, hit after hit.
-        SetText(c.Text);
-        edit.SetSelection(c.Start, c.Start);
+        SetText(text);
+        EXPECT_EQ(edit.Plain(), !before.empty());
+        // Lines and the caret as the status bar shows them.
+        const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + (text.back() != '\n' ? 1 : 0);
+        EXPECT_EQ(edit.LineCount(), lines) << text;
+        EXPECT_EQ(edit.TextLength(), static_cast<int>(text.size() - std::count(text.begin(), text.end(), '\n'))) << text;
+        if (lines > 1 && edit.Line(1).size() >= 2) {
+            edit.SetSelection(edit.LineIndex(1) + 2, edit.LineIndex(1) + 2);
+            EXPECT_EQ(edit.CaretPos().y, 1) << text;
+            EXPECT_EQ(edit.CaretPos().x, 2) << text;
+        }
+        edit.SetSelection(start, start);
         for (CHARRANGE hit; (hit = edit.Find(c.Find, edit.Selection().cpMin, -1, c.MatchCase, c.WholeWord)).cpMin >= 0;) {
             edit.SetSelection(hit.cpMin, hit.cpMax);
+            EXPECT_EQ(::lstrcmpiA(edit.SelText().c_str(), c.Find.c_str()), 0) << text;
             edit.ReplaceSel(c.With);
         }
         const std::string expected = Text();
         const CHARRANGE caret = edit.Selection();
-        SetText(c.Text);
-        edit.SetSelection(c.Start, c.Start);
+        SetText(text);
+        edit.SetSelection(start, start);
         Editor->rplcdlgContent.FindText = ToWide(c.Find);
         Editor->rplcdlgContent.ReplaceText = ToWide(c.With);
         Editor->rplcdlgContent.MatchCase = c.MatchCase;
         Editor->rplcdlgContent.WholeWord = c.WholeWord;
         Editor->rplcdlgContentReplaceAll(nullptr);
-        EXPECT_EQ(Text(), expected) << c.Text;
-        EXPECT_EQ(edit.Selection().cpMin, caret.cpMin) << c.Text;
-        EXPECT_EQ(edit.Modified(), expected != c.Text) << c.Text;
+        EXPECT_EQ(Text(), expected) << text;
+        EXPECT_EQ(edit.Selection().cpMin, caret.cpMin) << text;
+        EXPECT_EQ(edit.Modified(), expected != text) << text;
         EXPECT_EQ(Boxes.Boxes.back().Text, "Replace finished!");
     }
 

@@ -16,6 +16,7 @@
 #include "UnitKeyContent.h"
 #include "UnitReplace.h"
 #include "UnitReplaceConfirm.h"
+#include "zrvRegLine.h"
 #include "zrvString.h"
 
 using namespace classlib;
@@ -383,4 +384,47 @@ TEST_F(TypedTextTest, TheEditorsUseWhatIsTyped) {
         for (const RecordedBox& box : Boxes.Boxes) named = named || box.WideText.find(kTyped) != std::wstring::npos;
         EXPECT_TRUE(named) << "no message names the line the file cannot hold";
     }
+}
+
+// A key with one binary value of 1 MB: its line (over three million
+// characters) opens in the key content editor whole, and bytes typed over
+// the end of it import back exactly.
+TEST_F(TypedTextTest, AOneMegabyteValueOpensWholeAndAnEditAtItsEndImportsBack) {
+    std::vector<BYTE> blob(1024 * 1024);
+    for (size_t i = 0; i < blob.size(); ++i) blob[i] = static_cast<BYTE>(i * 37 + 11);
+    const std::wstring key = Base + L"\\long";
+    HKEY k = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(k, L"blob", 0, REG_BINARY, blob.data(), static_cast<DWORD>(blob.size()));
+    ::RegCloseKey(k);
+    const std::string line = RegBinaryLine("blob", blob.data(), blob.size());
+    Show(key);
+    Boxes.Boxes.clear();
+    std::wstring shown;
+    const DWORD start = ::GetTickCount();
+    DWORD opened = 0;
+    WhenModal(frmKeyContent, [&] {
+        opened = ::GetTickCount() - start;
+        TRichEdit& edit = frmKeyContent->rchedtContent;
+        shown = edit.WideText();
+        // The last byte's two digits, selected as a drag would, typed over.
+        const LONG end = edit.LineIndex(2) - 1;
+        edit.SetFocus();
+        edit.SetSelection(end - 2, end);
+        TypeReal(L"5a");
+        Boxes.Answers = {IDYES, IDYES};  // add the header line, import
+        frmKeyContent->mnitmImportIntoRegistryClick(nullptr);
+        edit.SetModified(false);
+        frmKeyContent->ModalResult = mrOk;
+    });
+    frmMain->pppmnitmKeyContentClick(nullptr);
+    std::printf("a 1 MB value opened in %lu ms\n", static_cast<unsigned long>(opened));
+    const size_t at = shown.find(ToWide(line) + L"\r\n");
+    EXPECT_NE(at, std::wstring::npos) << "the value's line is not there whole";
+    EXPECT_EQ(at, shown.find(L"\r\n") + 2) << "the value's line is not the second";
+    blob.back() = 0x5a;
+    EXPECT_EQ(StoredBytes(key, L"blob"), blob);
+    ASSERT_FALSE(Boxes.Boxes.empty());
+    EXPECT_EQ(Boxes.Boxes.back().Text, "Import success!");
 }
