@@ -48,6 +48,17 @@ struct Case {
 // showing (seconds) and the number of characters.
 const char* const kResult = "result";
 
+// In the started process: hands the figures to the first process through
+// the registry and ends at once.
+int StoreFiguresAndExit(const std::string& base, const double (&figures)[4]) {
+    HKEY k = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, base.c_str(), 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return 1;
+    ::RegSetValueExA(k, kResult, 0, REG_BINARY, reinterpret_cast<const BYTE*>(figures), sizeof figures);
+    ::RegCloseKey(k);
+    std::fflush(stdout);
+    ::ExitProcess(0);
+}
+
 // In the started process: measures the case and stores the figures.
 int MeasureOne(const std::string& base, const std::string& key) {
     CreateTessmorelForms(::GetModuleHandleA(nullptr));
@@ -64,13 +75,8 @@ int MeasureOne(const std::string& base, const std::string& key) {
         frmKeyContent->FormShow(nullptr);
         return true;
     });
-    HKEY k = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, base.c_str(), 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return 1;
-    ::RegSetValueExA(k, kResult, 0, REG_BINARY, reinterpret_cast<const BYTE*>(figures), sizeof figures);
-    ::RegCloseKey(k);
-    std::fflush(stdout);
     // The editor is left as it stands: tearing it down is no part of the figures.
-    ::ExitProcess(0);
+    return StoreFiguresAndExit(base, figures);
 }
 
 // In the started process: opens the key content editor on the key (program)
@@ -117,12 +123,7 @@ int MeasureOpen(const std::string& base, const std::string& key, bool floor) {
             return true;
         });
     }
-    HKEY k = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, base.c_str(), 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return 1;
-    ::RegSetValueExA(k, kResult, 0, REG_BINARY, reinterpret_cast<const BYTE*>(figures), sizeof figures);
-    ::RegCloseKey(k);
-    std::fflush(stdout);
-    ::ExitProcess(0);
+    return StoreFiguresAndExit(base, figures);
 }
 
 // One binary value's key, opened by the program and by the floor.

@@ -21,6 +21,11 @@
 
 namespace classlib {
 
+// The edit counts a CR LF line break as one position: where a position
+// falls in a text, and back.
+size_t IndexOfPosition(const std::wstring& text, LONG position);
+LONG PositionOfIndex(const std::wstring& text, size_t index);
+
 class TRichEdit : public TControl {
 public:
     TNotifyEvent OnChange;
@@ -114,6 +119,8 @@ private:
     // ours and back (lines found by the control, a few messages each).
     LONG ToPlain(LONG position) const;
     LONG FromPlain(LONG position) const;
+    // Brings the plain edit's caret into sight on a long line.
+    void FollowCaret();
     void SaveRichSettings(HWND rich);
     void ApplyRichSettings(HWND rich) const;
     HFONT PlainFont();

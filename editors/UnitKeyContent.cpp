@@ -18,21 +18,6 @@ namespace {
 const char* const kHeaderLines[] = {"Windows Registry Editor Version 5.00", "REGEDIT4", "REGEDIT3", "REGEDIT2"};
 const char kFilter[] = "Registry file(*.reg)|*.reg";
 
-// The edit counts a CR LF line break as one position.
-size_t IndexOfPosition(const std::wstring& text, LONG position) {
-    size_t i = 0;
-    for (LONG p = 0; p < position && i < text.size(); ++p)
-        i += (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ? 2 : 1;
-    return i;
-}
-
-LONG PositionOfIndex(const std::wstring& text, size_t index) {
-    LONG p = 0;
-    for (size_t i = 0; i < index; ++i)
-        if (!(text[i] == L'\n' && i > 0 && text[i - 1] == L'\r')) ++p;
-    return p;
-}
-
 bool IsWholeWord(const std::wstring& text, size_t at, size_t length) {
     return (at == 0 || !::IsCharAlphaNumericW(text[at - 1])) &&
            (at + length >= text.size() || !::IsCharAlphaNumericW(text[at + length]));

@@ -408,10 +408,32 @@ TEST_F(TypedTextTest, AOneMegabyteValueOpensWholeAndAnEditAtItsEndImportsBack) {
         opened = ::GetTickCount() - start;
         TRichEdit& edit = frmKeyContent->rchedtContent;
         shown = edit.WideText();
-        // The last byte's two digits, selected as a drag would, typed over.
+        // It opens with nothing selected: a key typed first replaces nothing.
+        const CHARRANGE first = edit.Selection();
+        EXPECT_EQ(first.cpMax, first.cpMin) << "the text opens selected";
+        // The last byte's two digits, selected with the keys from the line's
+        // start, come into sight and are typed over.
         const LONG end = edit.LineIndex(2) - 1;
         edit.SetFocus();
-        edit.SetSelection(end - 2, end);
+        EXPECT_TRUE(edit.Plain());
+        HWND plain = edit.Handle;
+        DWORD from = 0, to = 0;
+        for (int attempt = 0; attempt < 3 && !(to == from + 2 && edit.Selection().cpMax == end); ++attempt) {
+            edit.SetSelection(edit.LineIndex(1), edit.LineIndex(1));
+            FocusReal();
+            Request(::GetAncestor(plain, GA_ROOT), L"", "End shift+Left shift+Left");
+            ::SendMessageW(plain, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        }
+        EXPECT_EQ(edit.Selection().cpMin, end - 2);
+        EXPECT_EQ(edit.Selection().cpMax, end);
+        // The view has gone along to the line's end. (The control's range
+        // counts every character as wide as the average one, so the end
+        // lies somewhat short of the range's end.)
+        SCROLLINFO view{};
+        view.cbSize = sizeof view;
+        view.fMask = SIF_POS | SIF_RANGE;
+        ::GetScrollInfo(plain, SB_HORZ, &view);
+        EXPECT_GT(view.nPos, view.nMax / 2) << "the end of the line is not in sight";
         TypeReal(L"5a");
         Boxes.Answers = {IDYES, IDYES};  // add the header line, import
         frmKeyContent->mnitmImportIntoRegistryClick(nullptr);
@@ -426,5 +448,5 @@ TEST_F(TypedTextTest, AOneMegabyteValueOpensWholeAndAnEditAtItsEndImportsBack) {
     blob.back() = 0x5a;
     EXPECT_EQ(StoredBytes(key, L"blob"), blob);
     ASSERT_FALSE(Boxes.Boxes.empty());
-    EXPECT_EQ(Boxes.Boxes.back().Text, "Import success!");
+    EXPECT_EQ(Boxes.Boxes.back().Text, frmMain->msgImportSuccess);
 }
