@@ -251,64 +251,6 @@ LONG TRichEdit::FromPlain(LONG position) const {
     return position - line;
 }
 
-void TRichEdit::FollowCaret() {
-    // The edit control finds a character's place on the screen as a 16-bit
-    // number, and on a line too long for it to shape as the line's start:
-    // when the caret moves far along a long line it scrolls to the wrong
-    // place, or back to the start. The caret's place is measured here along
-    // its line as the control paints it, and the view moved by the control's
-    // own scrolling, which counts in full integers.
-    DWORD from = 0, to = 0;
-    ::SendMessageW(Handle, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-    DWORD caret = to, anchor = from;
-    POINT shown{};
-    if (from != to && ::GetFocus() == Handle && ::GetCaretPos(&shown)) {
-        // A selection made leftwards has the caret at its start.
-        const auto at = static_cast<DWORD>(::SendMessageW(Handle, EM_POSFROMCHAR, from, 0));
-        if (static_cast<short>(LOWORD(at)) == shown.x && static_cast<short>(HIWORD(at)) == shown.y) std::swap(caret, anchor);
-    }
-    const auto line = static_cast<LONG>(::SendMessageW(Handle, EM_LINEFROMCHAR, caret, 0));
-    const auto start = static_cast<LONG>(::SendMessageW(Handle, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
-    const LONG column = static_cast<LONG>(caret) - start;
-    if (column <= 0) return;  // the control brings a line's start into sight itself
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_POS | SIF_PAGE;
-    if (!::GetScrollInfo(Handle, SB_HORZ, &info) || info.nPage == 0) return;
-    // The line up to the caret: a line copy carries 65,535 characters at most.
-    std::wstring text;
-    if (column <= 0xFFFF) {
-        text.assign(static_cast<size_t>(column) + 1, L'\0');
-        text[0] = static_cast<wchar_t>(column);
-        text.resize(static_cast<size_t>(::SendMessageW(Handle, EM_GETLINE, static_cast<WPARAM>(line),
-                                                       reinterpret_cast<LPARAM>(&text[0]))));
-    } else {
-        text = WindowTextW(Handle).substr(static_cast<size_t>(start), static_cast<size_t>(column));
-    }
-    if (text.empty()) return;
-    HDC dc = ::GetDC(Handle);
-    const HGDIOBJ font = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(Handle, WM_GETFONT, 0, 0)));
-    // Measured in pieces: one measure of a very long text stops at 2^24 pixels.
-    LONG width = 0;
-    for (size_t at = 0; at < text.size(); at += 4096) {
-        SIZE size{};
-        ::GetTextExtentPoint32W(dc, text.data() + at, static_cast<int>(std::min<size_t>(4096, text.size() - at)), &size);
-        width += size.cx;
-    }
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(dc, &metrics);
-    ::SelectObject(dc, font);
-    ::ReleaseDC(Handle, dc);
-    const LONG page = static_cast<LONG>(info.nPage);
-    if (width >= info.nPos && width < info.nPos + page) return;
-    // As the control does for a near caret: two thirds of the view before it.
-    const LONG target = std::max<LONG>(0, width - 2 * page / 3);
-    const LONG average = std::max<LONG>(1, metrics.tmAveCharWidth);
-    ::SendMessageW(Handle, EM_LINESCROLL, static_cast<WPARAM>((target - info.nPos) / average), 0);
-    // The caret is put where its character now stands.
-    ::SendMessageW(Handle, EM_SETSEL, anchor, static_cast<LPARAM>(caret));
-}
-
 std::string TRichEdit::Text() const { return ToAnsi(WideText()); }
 
 std::wstring TRichEdit::WideText() const {
@@ -411,7 +353,6 @@ void TRichEdit::SetSelection(LONG start, LONG end) {
         ::SendMessageW(Handle, EM_SETSEL, static_cast<WPARAM>(from), to);
         // As the rich edit does: the caret comes into sight.
         ::SendMessageW(Handle, EM_SCROLLCARET, 0, 0);
-        FollowCaret();
         return;
     }
     CHARRANGE r{start, end};
@@ -588,11 +529,6 @@ bool TRichEdit::HandleWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
     }
     if (FProgramEditsOnly && IsUserEditingMessage(msg, wp)) {
         result = 0;
-        return true;
-    }
-    if (FPlain && (msg == WM_KEYDOWN || msg == WM_CHAR)) {
-        result = CallOldProc(msg, wp, lp);
-        FollowCaret();
         return true;
     }
     return RaiseMouseAndFocusEvents(*this, FOldProc, msg, wp, lp,

@@ -119,8 +119,6 @@ private:
     // ours and back (lines found by the control, a few messages each).
     LONG ToPlain(LONG position) const;
     LONG FromPlain(LONG position) const;
-    // Brings the plain edit's caret into sight on a long line.
-    void FollowCaret();
     void SaveRichSettings(HWND rich);
     void ApplyRichSettings(HWND rich) const;
     HFONT PlainFont();
