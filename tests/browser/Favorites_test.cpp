@@ -1,9 +1,9 @@
 // Favourites: the menu items, the dialog, and the file written at close.
-#include <cstdlib>
 #include <random>
 #include <set>
 
 #include "BrowserFixture.h"
+#include "../KeyPresser.h"
 #include "UnitFavorites.h"
 #include "zrvRegistry.h"
 
@@ -229,47 +229,12 @@ TEST_F(FavoritesTest, AFileLockedAtStartIsNeverWrittenOver) {
     EXPECT_EQ(ReadFile(kFile), old);
 }
 
-// ---- Keys pressed from outside: favorites_keys.sh presses them under the X
-// server when this side says it is ready, and says when it has. ----
-
-namespace {
-
-std::string gKeysFolder;
-
-bool KeysSignal(const std::string& name) {
-    return ::GetFileAttributesA((gKeysFolder + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void SayKeysReady(const std::string& name) {
-    const HANDLE h = ::CreateFileA((gKeysFolder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    ::CloseHandle(h);
-}
-
-// Runs the program's messages until the presser says it is done, then a
-// little longer for what its keys set going.
-bool RunUntilPressed(const std::string& name) {
-    const DWORD start = ::GetTickCount();
-    while (!KeysSignal(name)) {
-        if (::GetTickCount() - start > 300000) return false;
-        Application().ProcessMessages();
-        ::Sleep(20);
-    }
-    for (int i = 0; i < 50; ++i) {
-        Application().ProcessMessages();
-        ::Sleep(20);
-    }
-    return true;
-}
-
-}  // namespace
+// ---- Keys pressed from outside, by key_presser.sh. ----
 
 class FavoritesRealKeys : public FavoritesTest {
 protected:
     void SetUp() override {
-        const char* folder = std::getenv("TESSMOREL_KEYS_FOLDER");
-        if (!folder) GTEST_SKIP() << "no key presser: run through favorites_keys.sh";
-        gKeysFolder = folder;
+        if (keypresser::RequestFile().empty()) GTEST_SKIP() << "no key presser: run through key_presser.sh";
         WarmMenuMemory();
     }
     // Wine's menus take a new array for every item added, and the C library
@@ -304,9 +269,7 @@ TEST_F(FavoritesRealKeys, TheLastOfAVeryLongMenuOpensItsOwnKey) {
         if (round == 2)
             for (int i = 0; i < 2; ++i) frmMain->LoadFavoritesMenu(frmMain->FFavorites);
         SelectRoot(HKEY_CURRENT_USER);
-        const std::string step = std::to_string(round);
-        SayKeysReady("ready" + step);
-        ASSERT_TRUE(RunUntilPressed("pressed" + step)) << round;
+        keypresser::Request(frmMain->Handle, L"", "alt+f End Return");
         EXPECT_EQ(frmMain->GetNodeLongName(frmMain->trvwKeys.Selected()),
                   "[HKEY_CURRENT_USER\\" + scratch.Path + "\\Last]")
             << round;

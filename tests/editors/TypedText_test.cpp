@@ -1,14 +1,14 @@
 // Text typed with real key presses into the program's edits: what the user
 // typed must be what the program uses. The keys come from outside the
-// process (typed_text.sh types them under the X server into the window this
-// side names); this side opens each window, puts the focus where the user
+// process (key_presser.sh types them under the X server into the window
+// this side names); this side opens each window, puts the focus where the user
 // would, and reads back what the registry holds through the wide API.
 // Run once under a Western system and once under a Chinese one.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include "EditorFixture.h"
+#include "../KeyPresser.h"
 #include "UnitBinFind.h"
 #include "UnitFavorites.h"
 #include "UnitFind.h"
@@ -20,6 +20,7 @@
 #include "zrvString.h"
 
 using namespace classlib;
+using namespace keypresser;
 using namespace std::string_literals;
 
 namespace {
@@ -27,9 +28,6 @@ namespace {
 // Latin, Chinese and Cyrillic: outside the Western code page, inside the
 // Chinese one (as two bytes each).
 const std::wstring kTyped = L"ab\u5F20\u4E09\u0436";
-
-std::string gRequest;
-int gRequestNo = 0;
 
 // Steps to run once a form is up in its own modal loop.
 struct TPending {
@@ -50,54 +48,6 @@ void CALLBACK RunPending(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void WhenModal(TForm* form, std::function<void()> step) { gPending.push_back({form, std::move(step)}); }
-
-void LetMessagesRun(DWORD ms) {
-    const DWORD until = ::GetTickCount() + ms;
-    while (static_cast<LONG>(until - ::GetTickCount()) > 0) {
-        Application().ProcessMessages();
-        ::Sleep(10);
-    }
-}
-
-// Lets messages run until no key has come for a while: the keys pressed
-// from outside may still be on their way when the presser is done.
-void LetKeysArrive() {
-    const DWORD start = ::GetTickCount();
-    DWORD quiet = ::GetTickCount();
-    while (::GetTickCount() - quiet < 400 && ::GetTickCount() - start < 5000) {
-        if (HIWORD(::GetQueueStatus(QS_KEY))) quiet = ::GetTickCount();
-        Application().ProcessMessages();
-        ::Sleep(10);
-    }
-}
-
-// Asks the presser to put the keyboard on the X window of top (when it is
-// elsewhere), then to type text and press keys (xdotool names), and lets
-// messages run until it is done.
-void Request(HWND top, const std::wstring& text, const std::string& keys) {
-    const auto window = reinterpret_cast<UINT_PTR>(::GetPropA(top, "__wine_x11_whole_window"));
-    ASSERT_NE(window, 0u) << "no X window";
-    const int n = ++gRequestNo;
-    {
-        std::ofstream out(gRequest + ".new", std::ios::binary | std::ios::trunc);
-        out << n << "\n" << window << "\n" << ToUtf8(text) << "\n" << keys << "\n";
-    }
-    ::MoveFileExA((gRequest + ".new").c_str(), gRequest.c_str(), MOVEFILE_REPLACE_EXISTING);
-    const std::string done = gRequest.substr(0, gRequest.rfind('\\') + 1) + "done-" + std::to_string(n);
-    const DWORD start = ::GetTickCount();
-    while (::GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES && ::GetTickCount() - start < 60000)
-        LetMessagesRun(20);
-    ASSERT_NE(::GetFileAttributesA(done.c_str()), INVALID_FILE_ATTRIBUTES) << "the presser did not answer";
-    LetKeysArrive();
-}
-
-// The keyboard on the window that holds the focus, as a click would put it.
-void FocusReal() {
-    HWND top = ::GetAncestor(::GetFocus(), GA_ROOT);
-    ASSERT_NE(top, nullptr);
-    if (::GetForegroundWindow() != top) ::SetForegroundWindow(top);
-    Request(top, L"", "-");
-}
 
 // Types text over the selection of the control that has the focus, then
 // presses keys. Key presses sent from outside are now and then lost on
@@ -155,9 +105,7 @@ bool KeyThere(const std::wstring& path) {
 class TypedTextTest : public EditorTest {
 protected:
     void SetUp() override {
-        const char* request = std::getenv("TESSMOREL_TYPE_REQUEST");
-        if (!request) GTEST_SKIP() << "no key presser: run through typed_text.sh";
-        gRequest = request;
+        if (RequestFile().empty()) GTEST_SKIP() << "no key presser: run through key_presser.sh";
         if (const char* acp = std::getenv("TESSMOREL_EXPECT_ACP")) {
             ASSERT_EQ(::GetACP(), std::strtoul(acp, nullptr, 10));
         }
@@ -402,10 +350,7 @@ TEST_F(TypedTextTest, AOneMegabyteValueOpensWholeAndAnEditAtItsEndImportsBack) {
     Show(key);
     Boxes.Boxes.clear();
     std::wstring shown;
-    const DWORD start = ::GetTickCount();
-    DWORD opened = 0;
     WhenModal(frmKeyContent, [&] {
-        opened = ::GetTickCount() - start;
         TRichEdit& edit = frmKeyContent->rchedtContent;
         shown = edit.WideText();
         // It opens with nothing selected: a key typed first replaces nothing.
@@ -433,7 +378,6 @@ TEST_F(TypedTextTest, AOneMegabyteValueOpensWholeAndAnEditAtItsEndImportsBack) {
         frmKeyContent->ModalResult = mrOk;
     });
     frmMain->pppmnitmKeyContentClick(nullptr);
-    std::printf("a 1 MB value opened in %lu ms\n", static_cast<unsigned long>(opened));
     const size_t at = shown.find(ToWide(line) + L"\r\n");
     EXPECT_NE(at, std::wstring::npos) << "the value's line is not there whole";
     EXPECT_EQ(at, shown.find(L"\r\n") + 2) << "the value's line is not the second";

@@ -1,19 +1,19 @@
-# Types, under the X server, what the TypedTextTest cases ask for, into the
-# window they name, and reports those cases' results.
-# typed_text.sh WINE TEST_EXE
-# The cases write a request file (its number, the X window, the text, then
-# the keys to press after it) and wait until the matching done file is there.
+# Presses keys under the X server for the test cases that ask for them, and
+# reports those cases' results.
+# key_presser.sh WINE TEST_EXE FILTER
+# The cases write a request file (its number, the X window, the text to
+# type, then the keys to press after it) and wait until the matching done
+# file is there.
 . "$(dirname "$0")/../ShellTest.sh"
-wine=$1 exe=$2
-command -v xdotool >/dev/null || { echo "typed_text: xdotool is missing" >&2; exit 1; }
-request="$tmp/request" finished="$tmp/finished"
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-TESSMOREL_TYPE_REQUEST=$(winpath "$request") TESSMOREL_TYPE_FINISHED=$(winpath "$finished") \
-    "$wine" "$exe" --gtest_filter='TypedTextTest.*' >"$tmp/out" 2>&1 &
+wine=$1 exe=$2 filter=$3
+command -v xdotool >/dev/null || { echo "key_presser: xdotool is missing" >&2; exit 1; }
+request="$tmp/request"
+TESSMOREL_TYPE_REQUEST=$(printf 'Z:%s' "$request" | tr / '\\') \
+    "$wine" "$exe" --gtest_filter="$filter" >"$tmp/out" 2>&1 &
 pid=$!
 
 last=0
-while kill -0 $pid 2>/dev/null && [ ! -e "$finished" ]; do
+while kill -0 $pid 2>/dev/null; do
     if [ -s "$request" ]; then
         n=$(sed -n 1p "$request")
         if [ "$n" != "$last" ] && [ -n "$(sed -n 4p "$request")" ]; then
@@ -35,5 +35,5 @@ while kill -0 $pid 2>/dev/null && [ ! -e "$finished" ]; do
 done
 wait $pid || fail "the test cases failed"
 cat "$tmp/out"
-grep -q "OK \] TypedTextTest" "$tmp/out" || fail "the test cases did not run"
-finish typed_text
+grep -q "OK \]" "$tmp/out" || fail "the test cases did not run"
+finish "key_presser $filter"
