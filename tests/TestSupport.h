@@ -80,7 +80,8 @@ inline void CreateWide(HKEY root, const std::wstring& path, const std::wstring& 
     ::RegCloseKey(key);
 }
 
-// A file's bytes and a whole file written, by the file's real name.
+// A file's bytes (empty when it cannot be read) and a whole file written,
+// by the file's real name.
 inline std::string ReadBytesOf(const std::wstring& name) {
     std::string bytes;
     const HANDLE h = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -107,18 +108,6 @@ inline bool PickFile(OPENFILENAMEW& ofn, const std::wstring& name) {
     if (name.empty()) return false;
     lstrcpynW(ofn.lpstrFile, name.c_str(), static_cast<int>(ofn.nMaxFile));
     return true;
-}
-
-// A whole file by its real (wide) name; empty when it cannot be read.
-inline std::string ReadFileBytes(const std::wstring& name) {
-    std::string bytes;
-    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return bytes;
-    char buf[65536];
-    DWORD got = 0;
-    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-    ::CloseHandle(h);
-    return bytes;
 }
 
 struct RecordedBox {

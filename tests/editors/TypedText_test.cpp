@@ -267,23 +267,7 @@ TEST_F(TypedTextTest, TheMainWindowAndItsDialogsUseWhatIsTyped) {
 }
 
 TEST_F(TypedTextTest, TheEditorsUseWhatIsTyped) {
-    // The DWORD editor takes digits only.
-    const DWORD zero = 0;
-    Scratch.SetValue("d", REG_DWORD, &zero, sizeof zero);
     Scratch.SetValue("b", REG_BINARY, "xy", 2);
-    Show(Base, L"d");
-    WhenModal(frmDword, [] {
-        frmDword->edtValue.SetWideText(L"");
-        frmDword->edtValue.SetFocus();
-        TypeReal(L"12\u0436\u5F203", "-", false);  // the editor drops what is not a digit
-        EXPECT_EQ(frmDword->edtValue.WideText(), L"123");
-        frmDword->btnOk.HandleCommand(BN_CLICKED);
-    });
-    frmMain->lstvwValuesDblClick(nullptr);
-    const DWORD expected = 123;
-    EXPECT_EQ(StoredBytes(Base, L"d"), std::vector<BYTE>(reinterpret_cast<const BYTE*>(&expected),
-                                                          reinterpret_cast<const BYTE*>(&expected) + 4));
-
     // The binary editor's find text is searched as its bytes in the code
     // page; a character without one is refused, never searched as "?".
     Show(Base, L"b");

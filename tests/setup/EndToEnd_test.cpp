@@ -20,14 +20,6 @@ namespace {
 // cannot name.
 using Files = std::map<std::wstring, long long>;
 
-
-void WriteAll(const std::wstring& name, const std::string& bytes) {
-    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD put = 0;
-    if (h != INVALID_HANDLE_VALUE) ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
-}
-
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring BinDir() {
@@ -251,7 +243,7 @@ TEST(EndToEnd, InstallThenUninstall) {
     classlib::DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Zarvo");
     for (const std::wstring& level : {twin, twin + L"\\Zarvo", twinDir}) ::CreateDirectoryW(level.c_str(), nullptr);
     for (const char* name : {"Tessmorel.exe", "UnInstall.exe", "Readme.txt"})
-        WriteAll(twinDir + L"\\" + W(name), "the twin's own");
+        WriteBytesTo(twinDir + L"\\" + W(name), "the twin's own");
     const Snapshot before = Take();
 
     std::wstring notMade;
@@ -297,11 +289,11 @@ TEST(EndToEnd, InstallThenUninstall) {
 
     // Every file is its input; the temporary file is the setup's tail.
     for (const char* name : kPayloadNames)
-        EXPECT_TRUE(ReadFileBytes(dir + L"\\" + W(name)) == ReadFileBytes(payload + L"\\" + W(name))) << name;
+        EXPECT_TRUE(ReadBytesOf(dir + L"\\" + W(name)) == ReadBytesOf(payload + L"\\" + W(name))) << name;
     wchar_t windows[MAX_PATH] = {};
     ::GetWindowsDirectoryW(windows, MAX_PATH);
     const std::wstring temp = std::wstring(windows) + L"\\TEMP\\ZARVOTS_TMP~";
-    const std::string setupBytes = ReadFileBytes(bin + L"\\setup.exe"), tempBytes = ReadFileBytes(temp);
+    const std::string setupBytes = ReadBytesOf(bin + L"\\setup.exe"), tempBytes = ReadBytesOf(temp);
     ASSERT_LT(tempBytes.size(), setupBytes.size());
     EXPECT_TRUE(setupBytes.compare(setupBytes.size() - tempBytes.size(), tempBytes.size(), tempBytes) == 0);
 
@@ -329,7 +321,7 @@ TEST(EndToEnd, InstallThenUninstall) {
     EXPECT_EQ(WideValue(HKEY_LOCAL_MACHINE, kEntry, L"UninstallString"), L"\"" + dir + L"\\UnInstall.exe\"");
     EXPECT_NE(RunAndRead("uninstaller.exe --list").find("Tessmorel|||Zarvo Tessmorel"), std::string::npos);
     // A note of the user's own in the Start-menu group.
-    WriteAll(group + L"note.txt", "the user's own");
+    WriteBytesTo(group + L"note.txt", "the user's own");
 
     {
         // While the installed editor runs, UnInstall fails and changes nothing.
@@ -356,7 +348,7 @@ TEST(EndToEnd, InstallThenUninstall) {
     }
 
     {
-        WriteAll(dir + L"\\mine.txt", "the user's own");
+        WriteBytesTo(dir + L"\\mine.txt", "the user's own");
         Process uninstall(dir + L"\\UnInstall.exe", dir);
         HWND window = WaitWindow("UnInstall");
         ASSERT_TRUE(window);
@@ -367,10 +359,10 @@ TEST(EndToEnd, InstallThenUninstall) {
         EXPECT_TRUE(uninstall.Ended());
         EXPECT_TRUE(WaitFor([&] { return !Exists(dir + L"\\ZARVO_TESSMOREL~.BAT"); }, 60000));
     }
-    EXPECT_EQ(ReadFileBytes(dir + L"\\mine.txt"), "the user's own");
+    EXPECT_EQ(ReadBytesOf(dir + L"\\mine.txt"), "the user's own");
     EXPECT_FALSE(Exists(dir + L"\\UnInstall.exe"));
     // The group keeps the user's note, and so stays; the shortcuts are gone.
-    EXPECT_EQ(ReadFileBytes(group + L"note.txt"), "the user's own");
+    EXPECT_EQ(ReadBytesOf(group + L"note.txt"), "the user's own");
     for (const wchar_t* name : {L"Tessmorel", L"Readme", L"License", L"Help", L"UnInstall"})
         EXPECT_FALSE(Exists(group + name + L".lnk")) << name;
     EXPECT_FALSE(Exists(desktop + L"\\Tessmorel.lnk"));

@@ -5,7 +5,7 @@
 #include "../TestSupport.h"
 #include "SetupRoutines.h"
 
-// Files by their real (wide) names (ReadFileBytes is in TestSupport.h).
+// Files by their real (wide) names (ReadBytesOf is in TestSupport.h).
 inline void WriteFileBytes(const std::wstring& name, const std::string& bytes) {
     HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;

@@ -78,7 +78,7 @@ TEST_F(UnInstallTest, RemovesFilesAndEntriesThenRunsTheBatch) {
     ::CharToOemA(oem, oem);
     const std::string line =
         "del \"" + ToAnsi(Dir) + "\\100%% s" + oem + "r\\Zarvo\\Tessmorel\\UnInstall.exe\"\r\n";
-    EXPECT_NE(ReadFileBytes(batch).find(line), std::string::npos);
+    EXPECT_NE(ReadBytesOf(batch).find(line), std::string::npos);
 }
 
 // With PATH missing or not a product folder nothing is changed and the
@@ -168,7 +168,7 @@ TEST_F(UnInstallTest, TheBatchNamesOnlyFoldersItCanRead) {
     frmMain->Button1.HandleCommand(BN_CLICKED);
     Boxes.Boxes.clear();
     ASSERT_TRUE(frmMain->RunBatch());
-    const std::string batch = ReadFileBytes(InstallDir + L"\\ZARVO_TESSMOREL~.BAT");
+    const std::string batch = ReadBytesOf(InstallDir + L"\\ZARVO_TESSMOREL~.BAT");
     EXPECT_NE(batch.find("UnInstall.exe"), std::string::npos);
     EXPECT_EQ(batch.find("Tessmorel.lnk"), std::string::npos) << batch;
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
