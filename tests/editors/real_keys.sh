@@ -10,7 +10,15 @@ TESSMOREL_KEYS_DONE="Z:$(printf '%s' "$done_file" | tr / '\\')" \
 pid=$!
 
 # window TITLE: the visible window of that title, waiting up to 60 s for it
-window() { timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+# (a search that meets a window going away meanwhile ends empty: again)
+window() {
+    i=0
+    while [ $i -lt 120 ]; do
+        w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+        [ -n "$w" ] && { echo "$w"; return; }
+        i=$((i + 1)); sleep 0.5
+    done
+}
 press() { sleep 0.7; xdotool key "$@"; }
 
 editor=$(window 'Binary Editer')
